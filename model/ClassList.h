@@ -1,0 +1,29 @@
+// Building the list of setup classes with their devices, and releasing it.
+#pragma once
+#include <memory>
+
+#include "model/DriverClass.h"
+
+using DriverClassList = std::vector<std::unique_ptr<CDriverClass>>;
+
+// Progress reports while the list builds (the main frame forwards them to the splash).
+class IProgressSink {
+public:
+    virtual ~IProgressSink() = default;
+    virtual void SetProgressText(const std::wstring& text) = 0;
+    virtual void SetProgressRange(int lower, int upper) = 0;
+    virtual void StepProgress() = 0;
+};
+
+namespace qx {
+
+// Appends every class that has a description, a class key openable with full access and
+// a device set. False when the root of the class keys does not open.
+bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress);
+// Closes each class key, releases each device set and destroys the records.
+void ReleaseDriverClasses(DriverClassList& classes);
+
+extern const wchar_t kClassRootPath[];     // System\CurrentControlSet\Control\Class
+extern const wchar_t kServicesRootPath[];  // System\CurrentControlSet\Services
+
+}  // namespace qx

@@ -1,0 +1,107 @@
+// One present device of a setup class, every property held as display text.
+#pragma once
+#include <memory>
+
+#include "model/Object.h"
+#include "model/RegistrySnapshot.h"
+#include "model/Types.h"
+
+class CDriverClass;
+
+class CDevice : public CObject {
+    DECLARE_DYNAMIC(CDevice)
+public:
+    CDevice();
+    ~CDevice() override;
+
+#define QX_DEVICE_TEXT(Name) \
+    const std::wstring& Get##Name() const { return m_str##Name; } \
+    void Set##Name(const std::wstring& text) { m_str##Name = text; }
+    QX_DEVICE_TEXT(DeviceName)
+    QX_DEVICE_TEXT(Address)
+    QX_DEVICE_TEXT(BusNumber)
+    QX_DEVICE_TEXT(BusTypeGuid)
+    QX_DEVICE_TEXT(Capabilities)
+    QX_DEVICE_TEXT(Characteristics)
+    QX_DEVICE_TEXT(Class)
+    QX_DEVICE_TEXT(ClassGuid)
+    QX_DEVICE_TEXT(ConfigFlags)
+    QX_DEVICE_TEXT(Configuration)
+    QX_DEVICE_TEXT(ConfigVector)
+    QX_DEVICE_TEXT(DeviceDesc)
+    QX_DEVICE_TEXT(DevType)
+    QX_DEVICE_TEXT(Driver)
+    QX_DEVICE_TEXT(Enumerator)
+    QX_DEVICE_TEXT(Exclusive)
+    QX_DEVICE_TEXT(FriendlyName)
+    QX_DEVICE_TEXT(HardwareId)
+    QX_DEVICE_TEXT(LegacyBusType)
+    QX_DEVICE_TEXT(LocationInfo)
+    QX_DEVICE_TEXT(Mfg)
+    QX_DEVICE_TEXT(NtDevicePaths)
+    QX_DEVICE_TEXT(PdoName)
+    QX_DEVICE_TEXT(Security)
+    QX_DEVICE_TEXT(SecuritySds)
+    QX_DEVICE_TEXT(Service)
+    QX_DEVICE_TEXT(UiNumber)
+#undef QX_DEVICE_TEXT
+
+    const StringList& GetCompatibleIds() const { return m_compatibleIds; }
+    void AddCompatibleIds(const uint8_t* data, size_t cb);
+    const StringList& GetUpperFilters() const { return m_upperFilters; }
+    const StringList& GetLowerFilters() const { return m_lowerFilters; }
+    void AddUpperFilters(const uint8_t* data, size_t cb);
+    void AddLowerFilters(const uint8_t* data, size_t cb);
+
+    void SetIndex(int32_t index) { m_nIndex = index; }
+    int32_t GetIndex() const { return m_nIndex; }
+    void SetClass(CDriverClass* pClass) { m_pClass = pClass; }
+    CDriverClass* GetClass() const { return m_pClass; }
+
+    // Takes the snapshot of the device's driver key, if that key opens.
+    void ReadRegistryParameters();
+    const CRegistrySnapshot* GetRegistryParameters() const { return m_pRegParams.get(); }
+
+    // Store a new list through the owning class; on success the record's list becomes it.
+    bool SetUpperFilters(const StringList& filters);
+    bool SetLowerFilters(const StringList& filters);
+
+private:
+    bool StoreFilters(uint32_t property, StringList& list, const StringList& filters,
+                      const wchar_t* failureText);
+
+    std::wstring m_strDeviceName;
+    std::wstring m_strAddress;
+    std::wstring m_strBusNumber;
+    std::wstring m_strBusTypeGuid;
+    std::wstring m_strCapabilities;
+    std::wstring m_strCharacteristics;
+    std::wstring m_strClass;
+    std::wstring m_strClassGuid;
+    StringList m_compatibleIds;
+    std::wstring m_strConfigFlags;
+    std::wstring m_strConfiguration;
+    std::wstring m_strConfigVector;
+    std::wstring m_strDeviceDesc;
+    std::wstring m_strDevType;
+    std::wstring m_strDriver;
+    std::wstring m_strEnumerator;
+    std::wstring m_strExclusive;
+    std::wstring m_strFriendlyName;
+    std::wstring m_strHardwareId;
+    std::wstring m_strLegacyBusType;
+    std::wstring m_strLocationInfo;
+    StringList m_lowerFilters;
+    std::wstring m_strMfg;
+    std::wstring m_strNtDevicePaths;
+    std::wstring m_strPdoName;
+    std::wstring m_strSecurity;
+    std::wstring m_strSecuritySds;
+    std::wstring m_strService;
+    std::wstring m_strUiNumber;
+    StringList m_upperFilters;
+
+    CDriverClass* m_pClass = nullptr;
+    int32_t m_nIndex = -1;
+    std::unique_ptr<CRegistrySnapshot> m_pRegParams;
+};

@@ -1,0 +1,79 @@
+// The one way the model reaches the machine: the registry (all paths below
+// HKEY_LOCAL_MACHINE) and the device-setup service. Win32DeviceAccess is the real
+// machine; tests also use an in-memory one.
+#pragma once
+#include "model/Types.h"
+
+namespace qx {
+
+class IDeviceAccess {
+public:
+    virtual ~IDeviceAccess() = default;
+
+    // Registry. Each returns the registry's error code (kErrSuccess on success).
+    virtual long OpenKey(const std::wstring& path, uint32_t samDesired, KeyHandle* key) = 0;
+    virtual long EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) = 0;
+    // *cchName and *cbData give the capacities and receive the lengths read.
+    virtual long EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName,
+                           uint32_t* type, uint8_t* data, uint32_t* cbData) = 0;
+    // *cbData gives the capacity and receives the value's size (also on kErrMoreData).
+    virtual long QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data,
+                            uint32_t* cbData) = 0;
+    virtual long SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
+                          uint32_t cbData) = 0;
+    virtual long DeleteValue(KeyHandle key, const wchar_t* name) = 0;
+    virtual long CloseKey(KeyHandle key) = 0;
+
+    // Device setup.
+    virtual bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) = 0;
+    virtual KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) = 0;  // InvalidHandle() on failure
+    virtual DevInfoHandle GetClassDevs(const Guid& classGuid) = 0;  // present devices; InvalidHandle() on failure
+    virtual bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) = 0;
+    // kErrSuccess, or the error the call reported (kErrInsufficientBuffer for a probe of a
+    // present property, with *cbRequired set). Never a stale error from an earlier call.
+    virtual long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
+                                           uint32_t property, uint32_t* type, uint8_t* buffer,
+                                           uint32_t cbBuffer, uint32_t* cbRequired) = 0;
+    // A null buffer with size 0 clears the property.
+    virtual bool SetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
+                                           uint32_t property, const uint8_t* buffer,
+                                           uint32_t cbBuffer) = 0;
+    virtual void DestroyDeviceInfoList(DevInfoHandle set) = 0;
+
+    // A self-relative security descriptor as SDDL text; empty when it does not convert.
+    virtual std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) = 0;
+};
+
+// Shows a message to the user; returns the button pressed (kIdOk, kIdCancel).
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    virtual int ShowMessage(const std::wstring& text, unsigned type) = 0;
+};
+
+// The machine and the message sink the model uses; the program sets them once at
+// start, tests swap them. Defaults: the real machine, and a sink that shows nothing.
+IDeviceAccess& Access();
+IDeviceAccess* SetAccess(IDeviceAccess* access);  // returns the previous one
+IMessageSink& Messages();
+IMessageSink* SetMessages(IMessageSink* sink);     // returns the previous one
+IDeviceAccess& Win32Access();                      // the real machine
+
+// An open registry key, closed when it goes out of scope.
+class RegKey {
+public:
+    RegKey() = default;
+    explicit RegKey(KeyHandle key) : m_key(key) {}
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() { Close(); }
+    long Open(const std::wstring& path, uint32_t sam = kKeyRead);
+    void Close();
+    KeyHandle Get() const { return m_key; }
+    bool IsOpen() const { return m_key != nullptr; }
+
+private:
+    KeyHandle m_key = nullptr;
+};
+
+}  // namespace qx

@@ -1,0 +1,64 @@
+// One device setup class: its description, GUID, filter lists and present devices.
+#pragma once
+#include <memory>
+
+#include "model/Device.h"
+#include "model/Object.h"
+#include "model/Types.h"
+
+using DeviceList = std::vector<std::unique_ptr<CDevice>>;
+
+class CDriverClass : public CObject {
+    DECLARE_DYNAMIC(CDriverClass)
+public:
+    CDriverClass();
+    ~CDriverClass() override;  // destroys the devices; closes neither handle
+
+    void SetDescription(const std::wstring& description) { m_strDescription = description; }
+    const std::wstring& GetDescription() const { return m_strDescription; }
+    void SetGuid(const qx::Guid& guid);
+    const std::wstring& GetGuidString() const { return m_strGuid; }
+    const qx::Guid& GetGuid() const { return m_classGuid; }
+
+    void SetClassKey(qx::KeyHandle key) { m_hClassKey = key; }
+    qx::KeyHandle GetClassKey() const { return m_hClassKey; }
+    void CloseClassKey();
+    void SetDevInfo(qx::DevInfoHandle devInfo) { m_hDevInfo = devInfo; }
+    qx::DevInfoHandle GetDevInfo() const { return m_hDevInfo; }
+    void ReleaseDevInfo();
+
+    void AddUpperFilters(const uint8_t* data, size_t cb);
+    void AddLowerFilters(const uint8_t* data, size_t cb);
+    const StringList& GetUpperFilters() const { return m_upperFilters; }
+    const StringList& GetLowerFilters() const { return m_lowerFilters; }
+    const DeviceList& GetDeviceList() const { return m_deviceList; }
+
+    // Creates the record of device number `index` of `set`, fills it and appends it.
+    CDevice* AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element);
+    // The property's data, or empty with *present false when it cannot be read.
+    static std::vector<uint8_t> GetDeviceProperty(qx::DevInfoHandle set,
+                                                  const qx::DeviceElement& element,
+                                                  uint32_t property, uint32_t* type,
+                                                  bool* present);
+
+    // Store a new list in the class key ("UpperFilters"/"LowerFilters"); an empty list
+    // deletes the value. A failure is reported to the user; the list then stays.
+    bool SetUpperFilters(const StringList& filters);
+    bool SetLowerFilters(const StringList& filters);
+    // Writes one registry property of one of this class's devices.
+    bool SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
+                           uint32_t cbBuffer);
+
+private:
+    bool StoreFilters(const wchar_t* valueName, StringList& list, const StringList& filters,
+                      const wchar_t* failureText);
+
+    std::wstring m_strDescription;
+    std::wstring m_strGuid;
+    qx::KeyHandle m_hClassKey;
+    qx::DevInfoHandle m_hDevInfo;
+    qx::Guid m_classGuid;
+    DeviceList m_deviceList;
+    StringList m_upperFilters;
+    StringList m_lowerFilters;
+};

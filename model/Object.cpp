@@ -1,0 +1,13 @@
+#include "model/Object.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", nullptr, nullptr};
+
+bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBase) const {
+    for (const CRuntimeClass* p = this; p; p = p->m_pBaseClass)
+        if (p == pBase) return true;
+    return false;
+}
+
+CObject* CRuntimeClass::CreateObject() const {
+    return m_pfnCreateObject ? m_pfnCreateObject() : nullptr;
+}

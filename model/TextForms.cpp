@@ -1,0 +1,118 @@
+#include "model/TextForms.h"
+
+#include <cstdio>
+#include <cwchar>
+
+namespace qx {
+
+bool operator==(const Guid& a, const Guid& b) {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    for (int i = 0; i < 8; ++i)
+        if (a.Data4[i] != b.Data4[i]) return false;
+    return true;
+}
+
+std::wstring HexText(uint32_t value) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%08.8x", static_cast<unsigned>(value));
+    return text;
+}
+
+std::wstring GuidText(const Guid& g) {
+    wchar_t text[40];
+    std::swprintf(text, 40, L"{%08.8X-%04.4X-%04.4X-%02.2X%02.2X-%02.2X%02.2X%02.2X%02.2X%02.2X%02.2X}",
+                  static_cast<unsigned>(g.Data1), unsigned{g.Data2}, unsigned{g.Data3},
+                  unsigned{g.Data4[0]}, unsigned{g.Data4[1]}, unsigned{g.Data4[2]},
+                  unsigned{g.Data4[3]}, unsigned{g.Data4[4]}, unsigned{g.Data4[5]},
+                  unsigned{g.Data4[6]}, unsigned{g.Data4[7]});
+    return text;
+}
+
+std::wstring DeviceNumberText(int32_t number) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%04.4X", static_cast<unsigned>(number));
+    return text;
+}
+
+std::wstring JoinList(const StringList& list) {
+    std::wstring text;
+    for (const auto& entry : list) {
+        if (!text.empty() || &entry != &list.front()) text += L' ';
+        text += entry;
+    }
+    return text;
+}
+
+namespace {
+
+bool IsHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+// Reads at most maxDigits hexadecimal digits at pos, as scanf's %NX would.
+bool ReadHex(const std::wstring& s, size_t& pos, int maxDigits, uint32_t* value) {
+    int digits = 0;
+    uint32_t v = 0;
+    while (digits < maxDigits && pos < s.size() && IsHexDigit(s[pos])) {
+        wchar_t c = s[pos++];
+        v = v * 16 + static_cast<uint32_t>(c <= L'9' ? c - L'0' : (c | 0x20) - L'a' + 10);
+        ++digits;
+    }
+    *value = v;
+    return digits > 0;
+}
+
+bool Expect(const std::wstring& s, size_t& pos, wchar_t c) {
+    if (pos < s.size() && s[pos] == c) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ParseGuid(const std::wstring& s, Guid* guid) {
+    size_t pos = 0;
+    uint32_t v[11];
+    static const int widths[11] = {8, 4, 4, 2, 2, 2, 2, 2, 2, 2, 2};
+    static const wchar_t before[11] = {L'{', L'-', L'-', L'-', 0, L'-', 0, 0, 0, 0, 0};
+    for (int i = 0; i < 11; ++i) {
+        if (before[i] && !Expect(s, pos, before[i])) return false;
+        if (!ReadHex(s, pos, widths[i], &v[i])) return false;
+    }
+    guid->Data1 = v[0];
+    guid->Data2 = static_cast<uint16_t>(v[1]);
+    guid->Data3 = static_cast<uint16_t>(v[2]);
+    for (int i = 0; i < 8; ++i) guid->Data4[i] = static_cast<uint8_t>(v[3 + i]);
+    return true;
+}
+
+void AppendMultiSz(StringList& list, const wchar_t* data, size_t cch) {
+    size_t pos = 0;
+    while (data && pos < cch && data[pos] != L'\0') {
+        size_t end = pos;
+        while (end < cch && data[end] != L'\0') ++end;
+        list.emplace_back(data + pos, end - pos);
+        pos = end + 1;
+    }
+}
+
+void AppendMultiSz(StringList& list, const uint8_t* data, size_t cb) {
+    std::wstring all(cb / 2, L'\0');
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    AppendMultiSz(list, all.data(), all.size());
+}
+
+std::wstring TextFromBytes(const uint8_t* data, size_t cb) {
+    std::wstring text;
+    for (size_t i = 0; data && i + 1 < cb; i += 2) {
+        wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+        if (c == L'\0') break;
+        text += c;
+    }
+    return text;
+}
+
+}  // namespace qx

@@ -1,0 +1,25 @@
+// The text forms that the model and the views share.
+#pragma once
+#include "model/Types.h"
+
+namespace qx {
+
+std::wstring HexText(uint32_t value);                 // "%08.8x": 31 -> 0000001f
+std::wstring GuidText(const Guid& guid);               // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+std::wstring DeviceNumberText(int32_t number);         // "%04.4X": 26 -> 001A
+std::wstring JoinList(const StringList& list);         // entries joined by single spaces
+
+// A registry key name as a class GUID, under "{%8X-%4X-%4X-%2X%2X-%2X%2X%2X%2X%2X%2X}"
+// scanf rules; false unless all eleven fields are read.
+bool ParseGuid(const std::wstring& text, Guid* guid);
+
+// Appends the strings of multi-string data to list, stopping at the first empty string
+// or at the end of the data (cch characters), whichever comes first.
+void AppendMultiSz(StringList& list, const wchar_t* data, size_t cch);
+// The same for raw registry bytes (an odd last byte is ignored).
+void AppendMultiSz(StringList& list, const uint8_t* data, size_t cb);
+
+// UTF-16 registry bytes up to the first zero character or the end of the data.
+std::wstring TextFromBytes(const uint8_t* data, size_t cb);
+
+}  // namespace qx
