@@ -1,0 +1,38 @@
+// A view made from a child dialog template; it scrolls when its pane is smaller than
+// the template, and keeps the dialog's keyboard handling (Tab, mnemonics).
+#pragma once
+#include "ui/framework/View.h"
+
+class CFormView : public CView {
+    DECLARE_DYNAMIC(CFormView)
+public:
+    explicit CFormView(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
+
+    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr) override;
+    void OnInitialUpdate() override;  // controls take the members' values
+    void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL HandleInitDialog() override { return FALSE; }  // the focus is set when the view is activated
+
+    SIZE GetTotalSize() const { return m_sizeTotal; }
+    POINT GetScrollPosition() const { return m_ptScroll; }
+    void ScrollToPosition(POINT pt);
+
+protected:
+    void UpdateBars();
+    LRESULT OnSizeMessage(WPARAM, LPARAM);
+    LRESULT OnHScroll(WPARAM, LPARAM);
+    LRESULT OnVScroll(WPARAM, LPARAM);
+    void OnScroll(int nBar, UINT nCode);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
+    LRESULT OnSetFocusMessage(WPARAM, LPARAM);
+    LRESULT OnDefault(WPARAM, LPARAM) { return Default(); }
+
+    UINT m_nIDTemplate;
+    SIZE m_sizeTotal = {0, 0};  // the template's size in pixels
+    POINT m_ptScroll = {0, 0};
+    HWND m_hWndFocus = nullptr;  // the control that had the focus when the view was left
+    bool m_bInUpdateBars = false;
+    DECLARE_MESSAGE_MAP()
+};

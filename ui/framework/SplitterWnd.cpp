@@ -1,0 +1,298 @@
+#include "ui/framework/SplitterWnd.h"
+
+#include <algorithm>
+
+#include "ui/framework/FrameWnd.h"
+#include "ui/framework/View.h"
+
+IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CSplitterWnd, CWnd)
+    ON_MESSAGE(WM_SIZE, &CSplitterWnd::OnSizeMessage)
+    ON_MESSAGE(WM_PAINT, &CSplitterWnd::OnPaintMessage)
+    ON_MESSAGE(WM_SETCURSOR, &CSplitterWnd::OnSetCursorMessage)
+    ON_MESSAGE(WM_LBUTTONDOWN, &CSplitterWnd::OnLButtonDown)
+    ON_MESSAGE(WM_MOUSEMOVE, &CSplitterWnd::OnMouseMove)
+    ON_MESSAGE(WM_LBUTTONUP, &CSplitterWnd::OnLButtonUp)
+    ON_MESSAGE(WM_KEYDOWN, &CSplitterWnd::OnKeyDown)
+    ON_MESSAGE(WM_CAPTURECHANGED, &CSplitterWnd::OnCaptureChanged)
+    ON_MESSAGE(WM_GETDLGCODE, &CSplitterWnd::OnGetDlgCode)
+END_MESSAGE_MAP()
+
+namespace {
+const int kKeyboardStep = 8;  // pixels per arrow key while moving the bar
+}
+
+BOOL CSplitterWnd::CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dwStyle, UINT nID) {
+    if (nRows < 1 || nCols < 1 || nRows > 16 || nCols > 16 || m_hWnd) return FALSE;
+    m_nRows = nRows;
+    m_nCols = nCols;
+    m_rowInfo.assign(static_cast<size_t>(nRows), Info());
+    m_colInfo.assign(static_cast<size_t>(nCols), Info());
+    LPCWSTR cls = AfxRegisterWndClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RECT rect = {0, 0, 0, 0};
+    return CWnd::CreateEx(0, cls, nullptr, dwStyle | WS_CHILD | WS_CLIPCHILDREN, rect, pParentWnd, nID);
+}
+
+BOOL CSplitterWnd::CreateView(int row, int col, const CRuntimeClass* pViewClass, SIZE sizeInit,
+                              CCreateContext* pContext) {
+    if (row < 0 || row >= m_nRows || col < 0 || col >= m_nCols || !pViewClass || GetPane(row, col)) return FALSE;
+    m_colInfo[static_cast<size_t>(col)].nIdealSize = sizeInit.cx;
+    m_rowInfo[static_cast<size_t>(row)].nIdealSize = sizeInit.cy;
+    CObject* pObject = pViewClass->CreateObject();
+    auto* pWnd = dynamic_cast<CWnd*>(pObject);
+    if (!pWnd) {
+        delete pObject;
+        return FALSE;
+    }
+    RECT rect = {0, 0, sizeInit.cx, sizeInit.cy};
+    if (!pWnd->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, rect, this, static_cast<UINT>(IdFromRowCol(row, col)),
+                      pContext))
+        return FALSE;  // the view went with its window
+    RecalcLayout();
+    return TRUE;
+}
+
+CWnd* CSplitterWnd::GetPane(int row, int col) const {
+    return FromHandlePermanent(::GetDlgItem(m_hWnd, IdFromRowCol(row, col)));
+}
+
+void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin) {
+    if (col < 0 || col >= m_nCols) return;
+    m_colInfo[static_cast<size_t>(col)].nIdealSize = std::max(0, cxIdeal);
+    m_colInfo[static_cast<size_t>(col)].nMinSize = std::max(0, cxMin);
+}
+
+void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const {
+    cxCur = cxMin = 0;
+    if (col < 0 || col >= m_nCols) return;
+    cxCur = m_colInfo[static_cast<size_t>(col)].nCurSize;
+    cxMin = m_colInfo[static_cast<size_t>(col)].nMinSize;
+}
+
+void CSplitterWnd::RecalcLayout() {
+    if (!m_hWnd || m_nCols == 0) return;
+    RECT rc;
+    GetClientRect(&rc);
+    // Columns take their ideal widths from the left; the last takes what remains.
+    int x = 0;
+    int width = rc.right;
+    for (int c = 0; c < m_nCols; ++c) {
+        Info& info = m_colInfo[static_cast<size_t>(c)];
+        int remaining = std::max(0, width - x);
+        if (c == m_nCols - 1)
+            info.nCurSize = remaining;
+        else
+            info.nCurSize = std::min(std::max(info.nIdealSize, 0), remaining);
+        x += info.nCurSize + (c < m_nCols - 1 ? m_cxSplitter : 0);
+    }
+    int y = 0;
+    for (int r = 0; r < m_nRows; ++r) {
+        Info& info = m_rowInfo[static_cast<size_t>(r)];
+        int remaining = std::max(0, static_cast<int>(rc.bottom) - y);
+        info.nCurSize = (r == m_nRows - 1) ? remaining : std::min(info.nIdealSize, remaining);
+        int left = 0;
+        for (int c = 0; c < m_nCols; ++c) {
+            int cx = m_colInfo[static_cast<size_t>(c)].nCurSize;
+            if (HWND hPane = ::GetDlgItem(m_hWnd, IdFromRowCol(r, c)))
+                ::MoveWindow(hPane, left, y, cx, info.nCurSize, TRUE);
+            left += cx + m_cxSplitter;
+        }
+        y += info.nCurSize + m_cxSplitter;
+    }
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+int CSplitterWnd::HitTestBar(POINT pt) const {
+    int x = 0;
+    for (int c = 0; c < m_nCols - 1; ++c) {
+        x += m_colInfo[static_cast<size_t>(c)].nCurSize;
+        if (pt.x >= x && pt.x < x + m_cxSplitter) return c;
+        x += m_cxSplitter;
+    }
+    return -1;
+}
+
+void CSplitterWnd::MoveBarTo(int xBar) {
+    if (m_nTrackCol < 0) return;
+    RECT rc;
+    GetClientRect(&rc);
+    int left = 0;
+    for (int c = 0; c < m_nTrackCol; ++c) left += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
+    Info& info = m_colInfo[static_cast<size_t>(m_nTrackCol)];
+    int maxSize = std::max(0, static_cast<int>(rc.right) - left - m_cxSplitter);
+    info.nIdealSize = std::min(std::max(xBar - left, info.nMinSize), maxSize);
+    RecalcLayout();
+}
+
+void CSplitterWnd::StartTracking(int col, bool bKeyboard) {
+    m_bTracking = TRUE;
+    m_bKeyboardTracking = bKeyboard;
+    m_nTrackCol = col;
+    m_nTrackStartSize = m_colInfo[static_cast<size_t>(col)].nIdealSize;
+    m_hWndFocusBefore = ::GetFocus();
+    SetCapture(m_hWnd);
+    if (bKeyboard) SetFocus();  // the arrows come to us
+}
+
+void CSplitterWnd::StopTracking(bool bAccept) {
+    if (!m_bTracking) return;
+    m_bTracking = FALSE;
+    if (!bAccept && m_nTrackCol >= 0) {
+        m_colInfo[static_cast<size_t>(m_nTrackCol)].nIdealSize = m_nTrackStartSize;
+        RecalcLayout();
+    }
+    m_nTrackCol = -1;
+    if (GetCapture() == m_hWnd) ReleaseCapture();
+    if (m_bKeyboardTracking) {
+        m_bKeyboardTracking = false;
+        // The focus goes back to the active view.
+        CFrameWnd* pFrame = GetParentFrame();
+        CView* pView = pFrame ? pFrame->GetActiveView() : nullptr;
+        if (pView && pView->m_hWnd)
+            pView->SetFocus();
+        else if (m_hWndFocusBefore && IsWindow(m_hWndFocusBefore))
+            ::SetFocus(m_hWndFocusBefore);
+    }
+}
+
+void CSplitterWnd::DoKeyboardSplit() {
+    if (m_nCols < 2 || m_bTracking) return;
+    StartTracking(0, true);
+    // Put the pointer on the bar, as a mouse drag would start there.
+    RECT rc;
+    GetClientRect(&rc);
+    POINT pt = {m_colInfo[0].nCurSize + m_cxSplitter / 2, rc.bottom / 2};
+    ClientToScreen(m_hWnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+}
+
+LRESULT CSplitterWnd::OnKeyDown(WPARAM wParam, LPARAM) {
+    if (!m_bTracking) return Default();
+    int x = 0;
+    for (int c = 0; c < m_nTrackCol; ++c) x += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
+    x += m_colInfo[static_cast<size_t>(m_nTrackCol)].nCurSize;
+    int step = (GetKeyState(VK_CONTROL) < 0) ? 1 : kKeyboardStep;
+    switch (wParam) {
+    case VK_LEFT: MoveBarTo(x - step); break;
+    case VK_RIGHT: MoveBarTo(x + step); break;
+    case VK_RETURN: StopTracking(true); break;
+    case VK_ESCAPE: StopTracking(false); break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnGetDlgCode(WPARAM, LPARAM) { return DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
+
+LRESULT CSplitterWnd::OnLButtonDown(WPARAM, LPARAM lParam) {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (m_bTracking) {
+        StopTracking(true);  // a click ends a keyboard move where the bar stands
+        return 0;
+    }
+    int col = HitTestBar(pt);
+    if (col < 0) return 0;
+    int x = 0;
+    for (int c = 0; c < col; ++c) x += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
+    x += m_colInfo[static_cast<size_t>(col)].nCurSize;
+    m_nTrackOffset = pt.x - x;
+    StartTracking(col, false);
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnMouseMove(WPARAM, LPARAM lParam) {
+    if (m_bTracking && !m_bKeyboardTracking) MoveBarTo(static_cast<short>(LOWORD(lParam)) - m_nTrackOffset);
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnLButtonUp(WPARAM, LPARAM) {
+    if (m_bTracking && !m_bKeyboardTracking) StopTracking(true);
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnCaptureChanged(WPARAM, LPARAM lParam) {
+    if (m_bTracking && reinterpret_cast<HWND>(lParam) != m_hWnd) StopTracking(true);
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnSetCursorMessage(WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) == m_hWnd && LOWORD(lParam) == HTCLIENT) {
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(m_hWnd, &pt);
+        if (m_bTracking || HitTestBar(pt) >= 0) {
+            SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+            return TRUE;
+        }
+    }
+    return Default();
+}
+
+LRESULT CSplitterWnd::OnSizeMessage(WPARAM wParam, LPARAM) {
+    if (wParam != SIZE_MINIMIZED) RecalcLayout();
+    return 0;
+}
+
+LRESULT CSplitterWnd::OnPaintMessage(WPARAM, LPARAM) {
+    PAINTSTRUCT ps;
+    HDC hDC = BeginPaint(m_hWnd, &ps);
+    RECT rc;
+    GetClientRect(&rc);
+    int x = 0;
+    for (int c = 0; c < m_nCols - 1; ++c) {
+        x += m_colInfo[static_cast<size_t>(c)].nCurSize;
+        RECT bar = {x, rc.top, x + m_cxSplitter, rc.bottom};
+        FillRect(hDC, &bar, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(hDC, &bar, EDGE_RAISED, BF_LEFT | BF_RIGHT);
+        x += m_cxSplitter;
+    }
+    EndPaint(m_hWnd, &ps);
+    return 0;
+}
+
+int CSplitterWnd::PaneIndex(HWND hPane, int* pRow, int* pCol) const {
+    for (int r = 0; r < m_nRows; ++r) {
+        for (int c = 0; c < m_nCols; ++c) {
+            HWND h = ::GetDlgItem(m_hWnd, IdFromRowCol(r, c));
+            if (h && (h == hPane || IsChild(h, hPane))) {
+                *pRow = r;
+                *pCol = c;
+                return r * m_nCols + c;
+            }
+        }
+    }
+    return -1;
+}
+
+BOOL CSplitterWnd::CanActivateNext(BOOL) const { return m_nRows * m_nCols > 1; }
+
+void CSplitterWnd::ActivateNext(BOOL bPrev) {
+    CFrameWnd* pFrame = GetParentFrame();
+    CView* pActive = pFrame ? pFrame->GetActiveView() : nullptr;
+    int row = 0, col = 0;
+    int count = m_nRows * m_nCols;
+    int index = pActive ? PaneIndex(pActive->m_hWnd, &row, &col) : -1;
+    if (index < 0) index = bPrev ? 0 : count - 1;  // no active pane of ours: start at an end
+    // The next pane in reading order that holds a view, wrapping round.
+    for (int step = 1; step <= count; ++step) {
+        int next = ((index + (bPrev ? -step : step)) % count + count) % count;
+        CWnd* pPane = GetPane(next / m_nCols, next % m_nCols);
+        if (pPane && pPane->IsKindOf(RUNTIME_CLASS(CView))) {
+            SetActivePane(next / m_nCols, next % m_nCols);
+            return;
+        }
+    }
+}
+
+void CSplitterWnd::SetActivePane(int row, int col) {
+    CWnd* pPane = GetPane(row, col);
+    CFrameWnd* pFrame = GetParentFrame();
+    if (!pPane) return;
+    if (pFrame && pPane->IsKindOf(RUNTIME_CLASS(CView)))
+        pFrame->SetActiveView(static_cast<CView*>(pPane));
+    else
+        pPane->SetFocus();
+}

@@ -1,0 +1,10 @@
+// A static text or icon control.
+#pragma once
+#include "ui/framework/Wnd.h"
+
+class CStatic : public CWnd {
+public:
+    HICON SetIcon(HICON hIcon) {
+        return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
+    }
+};

@@ -1,0 +1,81 @@
+// The application: the main thread's object, with its start-up services (profile,
+// document template, shell registration and command line) and its standard commands.
+#pragma once
+#include <memory>
+
+#include "ui/framework/CommandLineInfo.h"
+#include "ui/framework/WinThread.h"
+
+class CDocument;
+class CSingleDocTemplate;
+class CRecentFileList;
+
+class CWinApp : public CWinThread {
+    DECLARE_DYNAMIC(CWinApp)
+public:
+    // Without a name the title comes from string AFX_IDS_APP_TITLE at AfxWinInit.
+    explicit CWinApp(LPCWSTR lpszAppName = nullptr);
+    ~CWinApp() override;
+
+    HINSTANCE m_hInstance = nullptr;
+    CString m_lpCmdLine;           // the arguments, without the program's name
+    int m_nCmdShow = SW_SHOWNORMAL;
+    CString m_pszAppName;          // title: message box caption, profile key name
+    CString m_pszExeName;          // module name without extension
+    CString m_pszRegistryKey;      // set by SetRegistryKey
+    CString m_pszProfileName;
+    CString m_pszHelpFilePath;     // the HTML help page beside the program
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;   // writes the recent-file list
+    BOOL OnIdle(LONG lCount) override;
+
+    // Start-up services.
+    void SetRegistryKey(LPCWSTR lpszRegistryKey);
+    void LoadStdProfileSettings(UINT nMaxMRU = 4);
+    void AddDocTemplate(CSingleDocTemplate* pTemplate);  // the application owns it
+    CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
+    void EnableShellOpen();
+    void RegisterShellFileTypes(BOOL bCompat = FALSE);
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+
+    virtual CDocument* OpenDocumentFile(LPCWSTR lpszFileName);
+    virtual void AddToRecentFileList(LPCWSTR lpszPathName);
+    CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
+    // A shell request received by DDE: "[open("file")]"; FALSE when not understood.
+    virtual BOOL OnDDECommand(LPCWSTR lpszCommand);
+    ATOM m_atomApp = 0;
+    ATOM m_atomSystemTopic = 0;
+
+    // Profile: HKEY_CURRENT_USER\Software\<registry key>\<profile name>\<section>.
+    UINT GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault);
+    BOOL WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue);
+    CString GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault);
+    BOOL WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue);  // null value: delete
+    HKEY GetAppRegistryKey();  // created when missing; the caller closes it; null without a registry key
+
+    // Standard commands (public: derived applications name them in their maps).
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnAppExit();
+
+    // Shows the HTML help page beside the program.
+    void ShowHelpPage();
+
+protected:
+    HKEY GetSectionKey(LPCWSTR lpszSection);
+
+    std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+    std::unique_ptr<CRecentFileList> m_pRecentFileList;
+    HGLOBAL m_hDevMode = nullptr;   // printer set-up chosen by the user
+    HGLOBAL m_hDevNames = nullptr;
+    friend BOOL AfxWinInit(HINSTANCE, HINSTANCE, LPWSTR, int);
+    DECLARE_MESSAGE_MAP()
+};
+
+// Prepares the application object (instance, command line, titles); then AfxWinMain
+// runs InitInstance and the message loop.
+BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

@@ -1,0 +1,415 @@
+#include "ui/framework/Wnd.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "ui/framework/CmdUI.h"
+#include "ui/framework/DataExchange.h"
+#include "ui/framework/FrameWnd.h"
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
+
+namespace {
+
+const wchar_t kOwnerProp[] = L"Quillex.Wnd";
+thread_local CWnd* t_pWndInit = nullptr;  // the object whose window is being created
+thread_local const MSG* t_pCurrentMsg = nullptr;
+
+// Our classes and our superclasses of system classes: name -> procedure to pass on to.
+struct ClassEntry {
+    std::wstring name;
+    WNDPROC pfnSuper;
+};
+std::mutex g_classLock;
+std::map<std::wstring, ClassEntry> g_classes;  // keyed by the name callers use
+
+void InitControls() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                     ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+    });
+}
+
+// The class to create for lpszClassName and the procedure its windows pass on to.
+bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper) {
+    std::lock_guard<std::mutex> lock(g_classLock);
+    auto it = g_classes.find(lpszClassName);
+    if (it == g_classes.end()) {
+        InitControls();
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        if (!GetClassInfoExW(nullptr, lpszClassName, &wc) &&
+            !GetClassInfoExW(AfxGetInstanceHandle(), lpszClassName, &wc))
+            return false;
+        ClassEntry entry{std::wstring(L"Quillex.") + lpszClassName, wc.lpfnWndProc};
+        wc.lpfnWndProc = AfxWndProc;
+        wc.hInstance = AfxGetInstanceHandle();
+        wc.lpszClassName = entry.name.c_str();
+        wc.style &= ~CS_GLOBALCLASS;
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        it = g_classes.emplace(lpszClassName, entry).first;
+    }
+    *pName = it->second.name;
+    *pfnSuper = it->second.pfnSuper;
+    return true;
+}
+
+}  // namespace
+
+LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
+    wchar_t name[96];
+    wsprintfW(name, L"Quillex:%x:%p:%p:%p", nClassStyle, hCursor, hbrBackground, hIcon);
+    std::lock_guard<std::mutex> lock(g_classLock);
+    auto it = g_classes.find(name);
+    if (it == g_classes.end()) {
+        ClassEntry entry{name, DefWindowProcW};
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.style = nClassStyle;
+        wc.lpfnWndProc = AfxWndProc;
+        wc.hInstance = AfxGetInstanceHandle();
+        wc.hCursor = hCursor;
+        wc.hbrBackground = hbrBackground;
+        wc.hIcon = hIcon;
+        wc.lpszClassName = entry.name.c_str();
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+        // Our own classes resolve to themselves.
+        it = g_classes.emplace(name, entry).first;
+    }
+    return it->second.name.c_str();
+}
+
+CWnd::~CWnd() {
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    return hWnd ? static_cast<CWnd*>(GetPropW(hWnd, kOwnerProp)) : nullptr;
+}
+
+void CWnd::Attach(HWND hWnd, WNDPROC pfnSuper) {
+    m_hWnd = hWnd;
+    m_pfnSuper = pfnSuper;
+    SetPropW(hWnd, kOwnerProp, this);
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                    const RECT& rect, CWnd* pParentWnd, UINT_PTR nIDorHMenu, LPVOID lpParam) {
+    CREATESTRUCTW cs = {};
+    cs.dwExStyle = dwExStyle;
+    cs.lpszClass = lpszClassName;
+    cs.lpszName = lpszWindowName;
+    cs.style = static_cast<LONG>(dwStyle);
+    if (rect.left == CW_USEDEFAULT) {
+        // The system's default place and size (top-level windows only).
+        cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+    } else {
+        cs.x = rect.left;
+        cs.y = rect.top;
+        cs.cx = rect.right - rect.left;
+        cs.cy = rect.bottom - rect.top;
+    }
+    cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+    cs.hMenu = reinterpret_cast<HMENU>(nIDorHMenu);
+    cs.hInstance = AfxGetInstanceHandle();
+    cs.lpCreateParams = lpParam;
+    if (!PreCreateWindow(cs)) return FALSE;
+    if (!cs.lpszClass) cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    std::wstring className;
+    WNDPROC pfnSuper = nullptr;
+    if (!ResolveClass(cs.lpszClass, &className, &pfnSuper)) return FALSE;
+    m_pfnSuper = pfnSuper;
+    CWnd* pPrev = t_pWndInit;
+    t_pWndInit = this;
+    HWND hWnd = CreateWindowExW(cs.dwExStyle, className.c_str(), cs.lpszName, static_cast<DWORD>(cs.style),
+                                cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
+                                cs.lpCreateParams);
+    bool bAttached = t_pWndInit != this;
+    t_pWndInit = pPrev;
+    // A window that failed after its first message was destroyed, and PostNcDestroy
+    // may have deleted this object: it is not touched then.
+    if (!hWnd) {
+        if (!bAttached) m_hWnd = nullptr;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
+}
+
+BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    if (!hWnd || m_hWnd || FromHandlePermanent(hWnd)) return FALSE;
+    auto pfnOld = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+    Attach(hWnd, pfnOld);
+    SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+    return pParent ? SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID))) : FALSE;
+}
+
+HWND CWnd::UnsubclassWindow() {
+    HWND hWnd = m_hWnd;
+    if (!hWnd) return nullptr;
+    SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    RemovePropW(hWnd, kOwnerProp);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+    if (!pWnd && t_pWndInit) {
+        // The first message of a window we are creating (WM_GETMINMAXINFO or WM_NCCREATE).
+        pWnd = t_pWndInit;
+        t_pWndInit = nullptr;
+        pWnd->Attach(hWnd, pWnd->m_pfnSuper);
+    }
+    if (!pWnd) {
+        // A window of one of our classes with no object (cannot normally happen).
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+    MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};
+    const MSG* pPrev = t_pCurrentMsg;
+    t_pCurrentMsg = &msg;
+    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
+    t_pCurrentMsg = pPrev;
+    if (message == WM_NCDESTROY) {
+        RemovePropW(hWnd, kOwnerProp);
+        pWnd->m_hWnd = nullptr;
+        pWnd->PostNcDestroy();  // may delete the object
+    }
+    return result;
+}
+
+INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    // Own the dialog from here on: its messages come through AfxWndProc first and
+    // reach the dialog manager (and this procedure) through Default().
+    CWnd* pWnd = reinterpret_cast<CWnd*>(lParam);
+    if (!pWnd) return TRUE;
+    if (!CWnd::FromHandlePermanent(hWnd)) {
+        auto pfnOld = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+        pWnd->Attach(hWnd, pfnOld);
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc));
+    }
+    return pWnd->HandleInitDialog();
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT lResult = 0;
+    if (!OnWndMsg(message, wParam, lParam, &lResult)) lResult = DefWindowProc(message, wParam, lParam);
+    return lResult;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper) return CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    const MSG* msg = t_pCurrentMsg;
+    return msg ? DefWindowProc(msg->message, msg->wParam, msg->lParam) : 0;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam)) {
+            *pResult = 0;
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY: {
+        LRESULT lResult = 0;
+        if (OnNotify(wParam, lParam, &lResult)) {
+            *pResult = lResult;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_DRAWITEM: {
+        // The list view sends it to its parent only: reflect it to the control's object.
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (dis && dis->CtlType != ODT_MENU && ReflectChildNotify(dis->hwndItem, message, wParam, lParam, pResult)) {
+            *pResult = TRUE;
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+            if (e->nMessage == message && e->nCode == 0 && e->nID == 0 &&
+                message != WM_COMMAND && message != WM_NOTIFY) {
+                AfxCall call;
+                call.message = message;
+                call.wParam = wParam;
+                call.lParam = lParam;
+                if (e->pfn(this, call)) {
+                    *pResult = call.lResult;
+                    return TRUE;
+                }
+            }
+        }
+    }
+    return FALSE;
+}
+
+namespace {
+// Asks the command's update handlers whether it is enabled now.
+class CTestCmdUI : public CCmdUI {
+public:
+    void Enable(BOOL bOn) override {
+        m_bEnabled = bOn;
+        m_bEnableChanged = TRUE;
+    }
+    void SetCheck(int) override {}
+    void SetText(const CString&) override {}
+    BOOL m_bEnabled = TRUE;
+};
+}  // namespace
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    UINT nID = LOWORD(wParam);
+    HWND hWndCtrl = reinterpret_cast<HWND>(lParam);
+    int nCode = HIWORD(wParam);
+    if (!hWndCtrl) {
+        // A menu item or an accelerator: a command disabled by its update handler
+        // (an accelerator can fire when the menu item is greyed) does not run.
+        CTestCmdUI state;
+        state.m_nID = nID;
+        OnCmdMsg(nID, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
+        if (!state.m_bEnabled) return TRUE;
+        nCode = CN_COMMAND;
+    } else {
+        LRESULT lResult = 0;
+        if (ReflectChildNotify(hWndCtrl, WM_COMMAND, wParam, lParam, &lResult)) return TRUE;
+    }
+    return OnCmdMsg(nID, nCode, nullptr, nullptr);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
+    auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+    if (!pNMHDR) return FALSE;
+    // The control's own object answers first (the tree view and list view do not
+    // reflect their notifications themselves).
+    if (ReflectChildNotify(pNMHDR->hwndFrom, WM_NOTIFY, 0, lParam, pResult)) return TRUE;
+    AfxCall call;
+    call.pNMHDR = pNMHDR;
+    call.pResult = pResult;
+    return OnCmdMsg(static_cast<UINT>(pNMHDR->idFrom), MAKELONG(pNMHDR->code, WM_NOTIFY), &call, nullptr);
+}
+
+BOOL CWnd::ReflectChildNotify(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    CWnd* pChild = FromHandlePermanent(hWndChild);
+    if (!pChild || pChild == this) return FALSE;
+    return pChild->OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    UINT nCode;
+    AfxCall call;
+    call.message = message;
+    call.wParam = wParam;
+    call.lParam = lParam;
+    call.pResult = pResult;
+    if (message == WM_NOTIFY) {
+        call.pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+        nCode = static_cast<WORD>(call.pNMHDR->code);
+    } else if (message == WM_COMMAND) {
+        nCode = HIWORD(wParam);
+    } else {
+        return FALSE;
+    }
+    const AFX_MSGMAP_ENTRY* e = FindEntry(message + WM_REFLECT_BASE, nCode, 0);
+    if (!e) return FALSE;
+    if (pResult) *pResult = 0;
+    return e->pfn(this, call) ? TRUE : FALSE;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return dx.m_bFailed ? FALSE : TRUE;
+}
+
+void CWnd::DoDataExchange(CDataExchange*) {}
+
+CWnd* CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
+
+CFrameWnd* CWnd::GetParentFrame() const {
+    for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
+        CWnd* p = FromHandlePermanent(h);
+        if (p && p->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(p);
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const { return FromHandlePermanent(::GetDlgItem(m_hWnd, nID)); }
+
+CString CWnd::GetWindowText() const {
+    int cch = GetWindowTextLengthW(m_hWnd);
+    std::wstring text(static_cast<size_t>(cch) + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, &text[0], cch + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+void CWnd::MoveWindow(const RECT& r, BOOL bRepaint) {
+    ::MoveWindow(m_hWnd, r.left, r.top, r.right - r.left, r.bottom - r.top, bRepaint);
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd) {
+    DWORD style = GetStyle();
+    DWORD newStyle = (style & ~dwRemove) | dwAdd;
+    if (style == newStyle) return FALSE;
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(newStyle));
+    return TRUE;
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep) {
+    std::vector<HWND> children;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) children.push_back(h);
+    for (HWND h : children) {
+        if (!IsWindow(h)) continue;
+        ::SendMessageW(h, message, wParam, lParam);
+        if (bDeep) {
+            if (CWnd* p = FromHandlePermanent(h)) {
+                p->SendMessageToDescendants(message, wParam, lParam, TRUE);
+            } else {
+                CWnd tmp;  // walk windows of no object too, without owning them
+                tmp.m_hWnd = h;
+                tmp.SendMessageToDescendants(message, wParam, lParam, TRUE);
+                tmp.m_hWnd = nullptr;
+            }
+        }
+    }
+}
