@@ -1,0 +1,83 @@
+#include "ui/CarvelApp.h"
+
+#include "res/resource.h"
+#include "ui/AboutDlg.h"
+#include "ui/CarvelDoc.h"
+#include "ui/CarvelView.h"
+#include "ui/MainFrame.h"
+#include "ui/framework/SingleDocTemplate.h"
+
+BEGIN_MESSAGE_MAP(CCarvelApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, &CCarvelApp::OnAppAbout)
+    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+    ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
+    ON_COMMAND(ID_FILE_PRINT_SETUP, &CWinApp::OnFilePrintSetup)
+END_MESSAGE_MAP()
+
+CCarvelApp theApp;
+
+namespace {
+DWORD SystemVersion() { return GetVersion(); }
+CCarvelApp::VersionSource g_versionSource = &SystemVersion;
+}  // namespace
+
+CCarvelApp::VersionSource CCarvelApp::SetVersionSource(VersionSource source) {
+    VersionSource previous = g_versionSource;
+    g_versionSource = source ? source : &SystemVersion;
+    return previous;
+}
+
+CCarvelApp::CCarvelApp() = default;
+
+int CCarvelApp::CMessageBoxSink::ShowMessage(const std::wstring& text, unsigned type) {
+    return AfxMessageBox(text, type);
+}
+
+BOOL CCarvelApp::InitInstance() {
+    if (!m_bSinkInstalled) {
+        m_pPreviousSink = qx::SetMessages(&m_messageSink);
+        m_bSinkInstalled = true;
+    }
+
+    // Hosting ActiveX controls and the 3-D look of Windows 95 need nothing from our
+    // layer: there are no such controls, and the system draws controls in 3-D itself.
+
+    // Windows 2000 (major version 5) or later.
+    if (LOBYTE(LOWORD(g_versionSource())) < 5) {
+        AfxMessageBox(L"Velor Carvel only supports Windows 2000", MB_ICONHAND, 0);
+        return FALSE;
+    }
+
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+    LoadStdProfileSettings(4);
+
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CCarvelDoc), RUNTIME_CLASS(CMainFrame),
+                                          RUNTIME_CLASS(CCarvelView)));
+
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+
+    // Without arguments this makes the new document, its frame and views.
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo)) return FALSE;
+    if (!m_pMainWnd || !m_pMainWnd->m_hWnd) return FALSE;
+
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    m_pMainWnd->UpdateWindow();
+    m_pMainWnd->DragAcceptFiles(TRUE);
+    return TRUE;
+}
+
+int CCarvelApp::ExitInstance() {
+    if (m_bSinkInstalled) {
+        qx::SetMessages(m_pPreviousSink);
+        m_bSinkInstalled = false;
+    }
+    return CWinApp::ExitInstance();
+}
+
+void CCarvelApp::OnAppAbout() {
+    CAboutDlg aboutDlg;
+    aboutDlg.DoModal();
+}

@@ -1,0 +1,32 @@
+// The application: start-up (refusal before Windows 2000, profile, template, shell
+// registration, command line), the About command, and the model's message boxes.
+#pragma once
+#include "model/DeviceAccess.h"
+#include "ui/framework/WinApp.h"
+
+class CCarvelApp : public CWinApp {
+public:
+    CCarvelApp();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    void OnAppAbout();
+
+    // Where the system version comes from (GetVersion); tests put another in.
+    using VersionSource = DWORD (*)();
+    static VersionSource SetVersionSource(VersionSource source);  // returns the previous one
+
+private:
+    // The model's messages go through the framework's message box.
+    class CMessageBoxSink : public qx::IMessageSink {
+    public:
+        int ShowMessage(const std::wstring& text, unsigned type) override;
+    };
+    CMessageBoxSink m_messageSink;
+    qx::IMessageSink* m_pPreviousSink = nullptr;
+    bool m_bSinkInstalled = false;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CCarvelApp theApp;

@@ -1,0 +1,82 @@
+#include "ui/MainFrame.h"
+
+#include "res/resource.h"
+#include "ui/InfoView.h"
+#include "ui/VelorTreeView.h"
+
+IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+    ON_WM_CREATE()
+    ON_COMMAND(ID_HELP_FINDER, &CFrameWnd::OnHelpFinder)
+    ON_COMMAND(ID_HELP, &CFrameWnd::OnHelp)
+    ON_COMMAND(ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp)
+    ON_COMMAND(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder)
+END_MESSAGE_MAP()
+
+namespace {
+const UINT kIndicators[] = {
+    ID_SEPARATOR,  // the message pane
+    ID_INDICATOR_CAPS,
+    ID_INDICATOR_NUM,
+    ID_INDICATOR_SCRL,
+};
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) { return CFrameWnd::PreCreateWindow(cs); }
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
+    // 1. The splash thread starts here, before anything else is made, once the splash
+    //    window exists in the program; until then m_pSplashThread stays null.
+
+    // 2. The splitter and both panes (OnCreateClient) come before any bar.
+    if (CFrameWnd::OnCreate(lpcs) == -1) return -1;
+
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
+                                   CBRS_SIZE_DYNAMIC,
+                               RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+        return -1;
+
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+    return 0;
+}
+
+BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
+    m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST);
+    // The form first, in the right column; then the tree in the left.
+    if (!m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CInfoView), SIZE{200, 10}, pContext)) return FALSE;
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CVelorTreeView), SIZE{200, 10}, pContext)) return FALSE;
+    auto* pTree = static_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0));
+    pTree->SetInfoView(static_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1)));
+    return TRUE;
+}
+
+void CMainFrame::SetProgressText(const std::wstring&) {
+    if (!m_pSplashThread) return;
+    // The splash thread's SetStatusText takes the text here.
+}
+
+void CMainFrame::SetProgressRange(int, int) {
+    if (!m_pSplashThread) return;
+    // The splash thread's SetRange takes the bounds here.
+}
+
+void CMainFrame::StepProgress() {
+    if (!m_pSplashThread) return;
+    // The splash thread's StepIt goes here.
+}
+
+void CMainFrame::CloseSplash() {
+    if (!m_pSplashThread) return;
+    // The splash thread's PostClose goes here.
+    m_pSplashThread = nullptr;
+    SetForegroundWindow();
+}

@@ -1,0 +1,40 @@
+// The main frame: the splitter with the class tree (left) and the information form
+// (right), the toolbar and the status bar, and the progress operations through which
+// class list building reaches the start-up splash window.
+#pragma once
+#include "model/ClassList.h"
+#include "ui/framework/FrameWnd.h"
+#include "ui/framework/SplitterWnd.h"
+#include "ui/framework/StatusBar.h"
+#include "ui/framework/ToolBar.h"
+
+class CSplashScreenThread;
+
+class CMainFrame : public CFrameWnd, public IProgressSink {
+    DECLARE_DYNCREATE(CMainFrame)
+public:
+    CMainFrame() = default;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+    int OnCreate(LPCREATESTRUCT lpcs);
+
+    // Progress of the start-up work, forwarded to the splash thread while one is
+    // attached; without one they do nothing.
+    void SetProgressText(const std::wstring& text) override;
+    void SetProgressRange(int lower, int upper) override;
+    void StepProgress() override;
+    void CloseSplash();
+
+    CSplitterWnd& GetSplitter() { return m_wndSplitter; }
+    CToolBar& GetToolBar() { return m_wndToolBar; }
+    CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+
+protected:
+    CSplitterWnd m_wndSplitter;
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CSplashScreenThread* m_pSplashThread = nullptr;  // not owned; null while no splash is shown
+
+    DECLARE_MESSAGE_MAP()
+};
