@@ -1,0 +1,292 @@
+// The main window after a normal start: caption, menus, toolbar, status bar, panes,
+// command routing to the active pane, the View and Options commands, and the exit.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "tests/ui/AppHarness.h"
+#include "ui/InfoView.h"
+#include "ui/VelorTreeView.h"
+
+using namespace qxtest;
+
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.Start(kVersion10));
+        frame = app.Frame();
+        ASSERT_NE(nullptr, frame);
+    }
+    CWnd* Pane(int col) { return frame->GetSplitter().GetPane(0, col); }
+    RECT PaneRect(int col) {
+        RECT r = {};
+        if (CWnd* p = Pane(col)) p->GetWindowRect(&r);
+        return r;
+    }
+    void Command(UINT nID) {
+        frame->PostMessage(WM_COMMAND, nID);
+        app.PumpFor(30);
+    }
+
+    MessageBoxRecorder boxes;
+    AppSession app;
+    CMainFrame* frame = nullptr;
+};
+
+std::wstring MenuText(HMENU hMenu, int pos) {
+    wchar_t text[128] = {};
+    GetMenuStringW(hMenu, static_cast<UINT>(pos), text, 128, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(MainFrameTest, CaptionIsTheWindowTitleAndTheDocumentTitle) {
+    EXPECT_EQ(L"Velor's Windows 2000 Device Quillex - Quillex V1.0", frame->GetWindowText());
+}
+
+TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
+    HMENU hMenu = GetMenu(frame->m_hWnd);
+    ASSERT_EQ(4, GetMenuItemCount(hMenu));
+    const wchar_t* popups[] = {L"&File", L"&Options", L"&View", L"&Help"};
+    struct Item {
+        const wchar_t* text;
+        UINT id;
+    };
+    const std::vector<std::vector<Item>> items = {
+        {{L"E&xit", ID_APP_EXIT}},
+        {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS}},
+        {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT}},
+        {{L"&About Quillex...", ID_APP_ABOUT}},
+    };
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(popups[i], MenuText(hMenu, i));
+        HMENU hPopup = GetSubMenu(hMenu, i);
+        ASSERT_NE(nullptr, hPopup);
+        ASSERT_EQ(static_cast<int>(items[static_cast<size_t>(i)].size()), GetMenuItemCount(hPopup));
+        for (size_t j = 0; j < items[static_cast<size_t>(i)].size(); ++j) {
+            EXPECT_EQ(items[static_cast<size_t>(i)][j].text, MenuText(hPopup, static_cast<int>(j)));
+            EXPECT_EQ(items[static_cast<size_t>(i)][j].id, GetMenuItemID(hPopup, static_cast<int>(j)));
+        }
+    }
+}
+
+TEST_F(MainFrameTest, ToolbarHasOneAboutButtonWithItsTooltip) {
+    CToolBar& bar = frame->GetToolBar();
+    ASSERT_EQ(1, bar.GetCount());
+    EXPECT_EQ(static_cast<UINT>(ID_APP_ABOUT), bar.GetItemID(0));
+    EXPECT_EQ(16, bar.GetButtonImageSize().cx);
+    EXPECT_EQ(15, bar.GetButtonImageSize().cy);
+    EXPECT_TRUE(bar.IsWindowVisible());
+    // Enabled at idle time: the application handles the command.
+    EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_APP_ABOUT));
+    // The tooltip's text, as the toolbar's tooltip control asks the frame for it.
+    NMTTDISPINFOW info = {};
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(bar.SendMessage(TB_GETTOOLTIPS));
+    info.hdr.idFrom = ID_APP_ABOUT;
+    info.hdr.code = TTN_GETDISPINFOW;
+    ASSERT_NE(nullptr, info.hdr.hwndFrom) << "the toolbar has no tooltips";
+    frame->SendMessage(WM_NOTIFY, ID_APP_ABOUT, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(nullptr, info.lpszText);
+    EXPECT_STREQ(L"About", info.lpszText);
+}
+
+TEST_F(MainFrameTest, ToolbarButtonShowsItsPromptWhileTheMouseIsOverIt) {
+    CToolBar& bar = frame->GetToolBar();
+    RECT r = {};
+    ASSERT_TRUE(bar.SendMessage(TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)));
+    bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    app.PumpFor(50);
+    EXPECT_EQ(L"Display program information, version number and copyright",
+              frame->GetStatusBar().GetPaneText(0));
+    // Leaving the toolbar brings the idle text back.
+    bar.PostMessage(WM_MOUSELEAVE);
+    app.PumpFor(50);
+    EXPECT_EQ(L"For Help, press F1", frame->GetStatusBar().GetPaneText(0));
+}
+
+TEST_F(MainFrameTest, StatusBarHasFourPanesAndTheIdleText) {
+    CStatusBar& bar = frame->GetStatusBar();
+    EXPECT_EQ(4, bar.SendMessage(SB_GETPARTS, 0, 0));
+    ASSERT_EQ(4, bar.GetCount());
+    EXPECT_EQ(static_cast<UINT>(ID_SEPARATOR), bar.GetItemID(0));
+    EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_CAPS), bar.GetItemID(1));
+    EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_NUM), bar.GetItemID(2));
+    EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_SCRL), bar.GetItemID(3));
+    EXPECT_EQ(L"CAP", bar.GetIndicatorText(1));
+    EXPECT_EQ(L"NUM", bar.GetIndicatorText(2));
+    EXPECT_EQ(L"SCRL", bar.GetIndicatorText(3));
+    EXPECT_EQ(L"For Help, press F1", bar.GetPaneText(0));
+    // An indicator shows its text exactly while its key is on.
+    for (int i = 1; i <= 3; ++i) {
+        int vk = i == 1 ? VK_CAPITAL : i == 2 ? VK_NUMLOCK : VK_SCROLL;
+        EXPECT_EQ((GetKeyState(vk) & 1) ? bar.GetIndicatorText(i) : std::wstring(), bar.GetPaneText(i)) << i;
+    }
+}
+
+TEST_F(MainFrameTest, HighlightedMenuItemShowsItsPromptUntilTheMenuCloses) {
+    HMENU hMenu = GetMenu(frame->m_hWnd);
+    HMENU hView = PopupHolding(hMenu, ID_VIEW_TOOLBAR);
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_VIEW_TOOLBAR, MF_HILITE), reinterpret_cast<LPARAM>(hView));
+    EXPECT_EQ(L"Show or hide the toolbar", frame->GetStatusBar().GetPaneText(0));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_WINDOW_SPLIT, MF_HILITE), reinterpret_cast<LPARAM>(hView));
+    EXPECT_EQ(L"Split the active window into panes", frame->GetStatusBar().GetPaneText(0));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(L"For Help, press F1", frame->GetStatusBar().GetPaneText(0));
+}
+
+TEST_F(MainFrameTest, TreePaneStarts200PixelsWideAndTheFormTakesTheRest) {
+    ASSERT_NE(nullptr, Pane(0));
+    ASSERT_NE(nullptr, Pane(1));
+    EXPECT_TRUE(Pane(0)->IsKindOf(RUNTIME_CLASS(CVelorTreeView)));
+    EXPECT_TRUE(Pane(1)->IsKindOf(RUNTIME_CLASS(CInfoView)));
+    RECT tree = PaneRect(0), form = PaneRect(1), splitter;
+    frame->GetSplitter().GetWindowRect(&splitter);
+    EXPECT_EQ(200, tree.right - tree.left);
+    EXPECT_EQ(splitter.right, form.right);
+    EXPECT_EQ(tree.right + frame->GetSplitter().GetSplitterBarWidth(), form.left);
+    // The tree carries its three styles.
+    DWORD style = Pane(0)->GetStyle();
+    EXPECT_EQ(static_cast<DWORD>(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT),
+              style & (TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT));
+    EXPECT_EQ(Pane(1), static_cast<CVelorTreeView*>(Pane(0))->GetInfoView());
+}
+
+TEST_F(MainFrameTest, OptionsAreGreyedWhileTheTreeIsActiveAndEnabledAfterF6) {
+    ASSERT_NE(nullptr, frame->GetActiveView());
+    EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CVelorTreeView)));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, false, true));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, false, false));
+
+    PressKey(app, VK_F6);
+    ASSERT_NE(nullptr, frame->GetActiveView());
+    EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CInfoView)));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, true, false));
+
+    // Shift+F6 goes back to the tree, and the items are greyed again.
+    PressKey(app, VK_F6, true);
+    EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CVelorTreeView)));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, false, true));
+}
+
+TEST_F(MainFrameTest, OptionsCommandsReachOnlyTheFormAndToggleIt) {
+    HWND hUpper = GetDlgItem(Pane(1)->m_hWnd, IDC_MODIFY_UPPER);
+    HWND hLower = GetDlgItem(Pane(1)->m_hWnd, IDC_MODIFY_LOWER);
+    HWND hList = GetDlgItem(Pane(1)->m_hWnd, IDC_REGISTRY_LIST);
+    auto* form = static_cast<CInfoView*>(Pane(1));
+    // With the tree active the command finds no handler and changes nothing.
+    Command(ID_OPTIONS_SAFE_MODE);
+    EXPECT_TRUE(form->IsSafeMode());
+    EXPECT_FALSE(IsWindowEnabled(hUpper));
+
+    PressKey(app, VK_F6);
+    Command(ID_OPTIONS_SAFE_MODE);
+    EXPECT_FALSE(form->IsSafeMode());
+    EXPECT_TRUE(IsWindowEnabled(hUpper));
+    EXPECT_TRUE(IsWindowEnabled(hLower));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, false));
+    Command(ID_OPTIONS_SAFE_MODE);
+    EXPECT_FALSE(IsWindowEnabled(hUpper));
+    EXPECT_FALSE(IsWindowEnabled(hLower));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
+
+    EXPECT_FALSE(IsWindowVisible(hList));
+    Command(ID_OPTIONS_REGISTRY_PARAMETERS);
+    EXPECT_TRUE(IsWindowVisible(hList));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, true, true));
+    Command(ID_OPTIONS_REGISTRY_PARAMETERS);
+    EXPECT_FALSE(IsWindowVisible(hList));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, true, false));
+}
+
+TEST_F(MainFrameTest, ViewCommandsToggleTheBarsWithCheckMarks) {
+    RECT before = PaneRect(0);
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_TOOLBAR, true, true));
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_STATUS_BAR, true, true));
+    Command(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(frame->GetToolBar().IsWindowVisible());
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_TOOLBAR, true, false));
+    EXPECT_LT(PaneRect(0).top, before.top);  // the panes take the toolbar's room
+    Command(ID_VIEW_STATUS_BAR);
+    EXPECT_FALSE(frame->GetStatusBar().IsWindowVisible());
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_STATUS_BAR, true, false));
+    EXPECT_GT(PaneRect(0).bottom, before.bottom);
+    Command(ID_VIEW_TOOLBAR);
+    Command(ID_VIEW_STATUS_BAR);
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_TOOLBAR, true, true));
+    EXPECT_TRUE(MenuItemState(app, ID_VIEW_STATUS_BAR, true, true));
+    RECT after = PaneRect(0);
+    EXPECT_EQ(before.top, after.top);
+    EXPECT_EQ(before.bottom, after.bottom);
+}
+
+TEST_F(MainFrameTest, SplitMovesTheBarFromTheKeyboard) {
+    EXPECT_TRUE(MenuItemState(app, ID_WINDOW_SPLIT, true, false));
+    Command(ID_WINDOW_SPLIT);
+    ASSERT_TRUE(frame->GetSplitter().IsTracking());
+    PressKey(app, VK_RIGHT);
+    PressKey(app, VK_RIGHT);
+    PressKey(app, VK_RETURN);
+    EXPECT_FALSE(frame->GetSplitter().IsTracking());
+    RECT tree = PaneRect(0);
+    EXPECT_EQ(216, tree.right - tree.left);
+    // Still two panes: the splitter is static.
+    EXPECT_NE(nullptr, Pane(1));
+    EXPECT_EQ(nullptr, frame->GetSplitter().GetPane(0, 2));
+
+    // Escape puts the bar back where the move started.
+    Command(ID_WINDOW_SPLIT);
+    PressKey(app, VK_LEFT);
+    PressKey(app, VK_ESCAPE);
+    tree = PaneRect(0);
+    EXPECT_EQ(216, tree.right - tree.left);
+}
+
+TEST_F(MainFrameTest, SplitterBarFollowsTheMouse) {
+    RECT tree = PaneRect(0);
+    POINT barInSplitter = {tree.right - tree.left + 2, 40};
+    CSplitterWnd& splitter = frame->GetSplitter();
+    splitter.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(barInSplitter.x, barInSplitter.y));
+    splitter.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(barInSplitter.x + 50, barInSplitter.y));
+    splitter.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(barInSplitter.x + 50, barInSplitter.y));
+    tree = PaneRect(0);
+    EXPECT_EQ(250, tree.right - tree.left);
+}
+
+TEST_F(MainFrameTest, AboutCommandRunsTheAboutBoxModally) {
+    // The About box is closed from a timer, as a person would press OK.
+    static bool s_seen = false;
+    s_seen = false;
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND hDlg = FindWindowW(nullptr, L"About Quillex");
+        if (!hDlg) return;
+        s_seen = !IsWindowEnabled(theApp.m_pMainWnd->m_hWnd);  // modal: the frame is disabled
+        KillTimer(nullptr, id);
+        PostMessageW(hDlg, WM_COMMAND, IDOK, 0);
+    });
+    frame->SendMessage(WM_COMMAND, ID_APP_ABOUT);  // returns when the box has closed
+    EXPECT_TRUE(s_seen);
+    EXPECT_EQ(nullptr, FindWindowW(nullptr, L"About Quillex"));
+    EXPECT_TRUE(IsWindowEnabled(frame->m_hWnd));
+}
+
+TEST_F(MainFrameTest, ExitClosesWithoutAskingToSave) {
+    Command(ID_APP_EXIT);
+    EXPECT_TRUE(app.PumpUntil([&] { return app.QuitPosted(); }, 5000));
+    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(nullptr, theApp.m_pMainWnd);
+    EXPECT_EQ(nullptr, app.Document());
+}
+
+TEST_F(MainFrameTest, CommandWithoutHandlerIsGreyed) {
+    // ID_FILE_NEW has a handler in the application; a command no one handles is greyed.
+    HMENU hMenu = GetMenu(frame->m_hWnd);
+    HMENU hHelp = GetSubMenu(hMenu, 3);
+    AppendMenuW(hHelp, MF_STRING, 40000, L"Nobody's");
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hHelp), 3);
+    EXPECT_TRUE(GetMenuState(hHelp, 40000, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(hHelp, ID_APP_ABOUT, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+}  // namespace
