@@ -143,21 +143,26 @@ bool ParseDdeCommand(const CString& text, size_t& pos, CString& name, std::vecto
 
 BOOL CWinApp::OnDDECommand(LPCWSTR lpszCommand) {
     if (!lpszCommand) return FALSE;
+    // The whole request is read before anything is done: a malformed one does nothing.
     CString text = lpszCommand;
+    std::vector<CString> files;
     size_t pos = 0;
-    BOOL bAny = FALSE;
-    while (pos < text.size()) {
+    for (;;) {
+        while (pos < text.size() && iswspace(text[pos])) ++pos;
+        if (pos >= text.size()) break;
         CString name;
         std::vector<CString> args;
         if (!ParseDdeCommand(text, pos, name, args)) return FALSE;
         if (_wcsicmp(name.c_str(), L"open") != 0 || args.size() != 1 || args[0].empty()) return FALSE;
-        if (!OpenDocumentFile(args[0].c_str())) return FALSE;
-        if (m_pMainWnd && m_pMainWnd->m_hWnd && !m_pMainWnd->IsWindowVisible()) {
-            m_pMainWnd->ShowWindow(SW_SHOW);
-            m_pMainWnd->UpdateWindow();
-        }
-        bAny = TRUE;
-        while (pos < text.size() && iswspace(text[pos])) ++pos;
+        files.push_back(args[0]);
     }
-    return bAny;
+    if (files.empty()) return FALSE;
+    for (const CString& file : files) {
+        if (!OpenDocumentFile(file.c_str())) return FALSE;
+    }
+    if (m_pMainWnd && m_pMainWnd->m_hWnd && !m_pMainWnd->IsWindowVisible()) {
+        m_pMainWnd->ShowWindow(SW_SHOW);
+        m_pMainWnd->UpdateWindow();
+    }
+    return TRUE;
 }
