@@ -23,7 +23,4 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress);
 // Closes each class key, releases each device set and destroys the records.
 void ReleaseDriverClasses(DriverClassList& classes);
 
-extern const wchar_t kClassRootPath[];     // System\CurrentControlSet\Control\Class
-extern const wchar_t kServicesRootPath[];  // System\CurrentControlSet\Services
-
 }  // namespace qx

@@ -23,7 +23,6 @@ public:
     QX_DEVICE_TEXT(BusTypeGuid)
     QX_DEVICE_TEXT(Capabilities)
     QX_DEVICE_TEXT(Characteristics)
-    QX_DEVICE_TEXT(Class)
     QX_DEVICE_TEXT(ClassGuid)
     QX_DEVICE_TEXT(ConfigFlags)
     QX_DEVICE_TEXT(Configuration)
@@ -45,6 +44,9 @@ public:
     QX_DEVICE_TEXT(Service)
     QX_DEVICE_TEXT(UiNumber)
 #undef QX_DEVICE_TEXT
+    // The Class property's text (GetClass is the owning class record).
+    const std::wstring& GetClassText() const { return m_strClass; }
+    void SetClassText(const std::wstring& text) { m_strClass = text; }
 
     const StringList& GetCompatibleIds() const { return m_compatibleIds; }
     void AddCompatibleIds(const uint8_t* data, size_t cb);
@@ -55,6 +57,9 @@ public:
 
     void SetIndex(int32_t index) { m_nIndex = index; }
     int32_t GetIndex() const { return m_nIndex; }
+    // The set element the device was enumerated as, to recognise it when writing.
+    void SetElement(const qx::DeviceElement& element) { m_element = element; }
+    const qx::DeviceElement& GetElement() const { return m_element; }
     void SetClass(CDriverClass* pClass) { m_pClass = pClass; }
     CDriverClass* GetClass() const { return m_pClass; }
 
@@ -103,5 +108,6 @@ private:
 
     CDriverClass* m_pClass = nullptr;
     int32_t m_nIndex = -1;
+    qx::DeviceElement m_element;
     std::unique_ptr<CRegistrySnapshot> m_pRegParams;
 };

@@ -6,6 +6,10 @@
 
 namespace qx {
 
+// Keys below HKEY_LOCAL_MACHINE.
+constexpr wchar_t kClassRootPath[] = L"System\\CurrentControlSet\\Control\\Class";
+constexpr wchar_t kServicesRootPath[] = L"System\\CurrentControlSet\\Services";
+
 class IDeviceAccess {
 public:
     virtual ~IDeviceAccess() = default;
@@ -58,6 +62,9 @@ IDeviceAccess* SetAccess(IDeviceAccess* access);  // returns the previous one
 IMessageSink& Messages();
 IMessageSink* SetMessages(IMessageSink* sink);     // returns the previous one
 IDeviceAccess& Win32Access();                      // the real machine
+
+// 8-bit text in the system ANSI code page, up to the first zero byte or the end of the data.
+std::wstring AnsiText(const uint8_t* data, size_t cb);
 
 // An open registry key, closed when it goes out of scope.
 class RegKey {

@@ -1,0 +1,48 @@
+#include "model/DeviceAccess.h"
+
+namespace qx {
+namespace {
+
+// Until the program installs its message boxes, messages go nowhere; the answer is
+// Cancel so that nothing waits on a user who cannot see the question.
+class SilentMessages : public IMessageSink {
+public:
+    int ShowMessage(const std::wstring&, unsigned) override { return kIdCancel; }
+};
+
+SilentMessages g_silent;
+IDeviceAccess* g_access = nullptr;
+IMessageSink* g_messages = &g_silent;
+
+}  // namespace
+
+IDeviceAccess& Access() { return g_access ? *g_access : Win32Access(); }
+
+IDeviceAccess* SetAccess(IDeviceAccess* access) {
+    IDeviceAccess* previous = g_access;
+    g_access = access;
+    return previous;
+}
+
+IMessageSink& Messages() { return *g_messages; }
+
+IMessageSink* SetMessages(IMessageSink* sink) {
+    IMessageSink* previous = g_messages;
+    g_messages = sink ? sink : &g_silent;
+    return previous;
+}
+
+long RegKey::Open(const std::wstring& path, uint32_t sam) {
+    Close();
+    KeyHandle key = nullptr;
+    long error = Access().OpenKey(path, sam, &key);
+    if (error == kErrSuccess) m_key = key;
+    return error;
+}
+
+void RegKey::Close() {
+    if (m_key) Access().CloseKey(m_key);
+    m_key = nullptr;
+}
+
+}  // namespace qx

@@ -1,0 +1,200 @@
+#include "model/DriverClass.h"
+
+#include "model/DeviceAccess.h"
+#include "model/Filters.h"
+#include "model/TextForms.h"
+
+IMPLEMENT_DYNAMIC(CDriverClass, CObject)
+
+CDriverClass::CDriverClass() : m_hClassKey(qx::InvalidHandle()), m_hDevInfo(qx::InvalidHandle()) {}
+
+CDriverClass::~CDriverClass() = default;
+
+void CDriverClass::SetGuid(const qx::Guid& guid) {
+    m_classGuid = guid;
+    m_strGuid = qx::GuidText(guid);
+}
+
+void CDriverClass::CloseClassKey() {
+    if (m_hClassKey != qx::InvalidHandle() && m_hClassKey != nullptr) qx::Access().CloseKey(m_hClassKey);
+    m_hClassKey = qx::InvalidHandle();
+}
+
+void CDriverClass::ReleaseDevInfo() {
+    if (m_hDevInfo != qx::InvalidHandle() && m_hDevInfo != nullptr)
+        qx::Access().DestroyDeviceInfoList(m_hDevInfo);
+    m_hDevInfo = qx::InvalidHandle();
+}
+
+void CDriverClass::AddUpperFilters(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_upperFilters, data, cb); }
+void CDriverClass::AddLowerFilters(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_lowerFilters, data, cb); }
+
+namespace {
+
+enum class Form { Text, Hex, GuidBytes, MultiString, ObjectName, SecurityDescriptor };
+
+struct PropertyField {
+    uint32_t property;
+    Form form;
+    void (CDevice::*setText)(const std::wstring&);
+    void (CDevice::*addList)(const uint8_t*, size_t);
+};
+
+// Every property a device record shows, in the order they are read.
+const PropertyField kFields[] = {
+    {qx::spdrp::PhysicalDeviceObjectName, Form::ObjectName, nullptr, nullptr},
+    {qx::spdrp::Address, Form::Hex, &CDevice::SetAddress, nullptr},
+    {qx::spdrp::BusNumber, Form::Hex, &CDevice::SetBusNumber, nullptr},
+    {qx::spdrp::BusTypeGuid, Form::GuidBytes, &CDevice::SetBusTypeGuid, nullptr},
+    {qx::spdrp::Capabilities, Form::Hex, &CDevice::SetCapabilities, nullptr},
+    {qx::spdrp::Characteristics, Form::Hex, &CDevice::SetCharacteristics, nullptr},
+    {qx::spdrp::Class, Form::Text, &CDevice::SetClassText, nullptr},
+    {qx::spdrp::ClassGuid, Form::Text, &CDevice::SetClassGuid, nullptr},
+    {qx::spdrp::CompatibleIds, Form::MultiString, nullptr, &CDevice::AddCompatibleIds},
+    {qx::spdrp::ConfigFlags, Form::Hex, &CDevice::SetConfigFlags, nullptr},
+    {qx::spdrp::DeviceDesc, Form::Text, &CDevice::SetDeviceDesc, nullptr},
+    {qx::spdrp::DevType, Form::Hex, &CDevice::SetDevType, nullptr},
+    {qx::spdrp::Driver, Form::Text, &CDevice::SetDriver, nullptr},
+    {qx::spdrp::EnumeratorName, Form::Text, &CDevice::SetEnumerator, nullptr},
+    {qx::spdrp::Exclusive, Form::Hex, &CDevice::SetExclusive, nullptr},
+    {qx::spdrp::FriendlyName, Form::Text, &CDevice::SetFriendlyName, nullptr},
+    {qx::spdrp::HardwareId, Form::MultiString, nullptr, nullptr},  // joined into one text
+    {qx::spdrp::LegacyBusType, Form::Hex, &CDevice::SetLegacyBusType, nullptr},
+    {qx::spdrp::LocationInformation, Form::Text, &CDevice::SetLocationInfo, nullptr},
+    {qx::spdrp::LowerFilters, Form::MultiString, nullptr, &CDevice::AddLowerFilters},
+    {qx::spdrp::Mfg, Form::Text, &CDevice::SetMfg, nullptr},
+    {qx::spdrp::Security, Form::SecurityDescriptor, &CDevice::SetSecurity, nullptr},
+    {qx::spdrp::SecuritySds, Form::Text, &CDevice::SetSecuritySds, nullptr},
+    {qx::spdrp::Service, Form::Text, &CDevice::SetService, nullptr},
+    {qx::spdrp::UiNumber, Form::Hex, &CDevice::SetUiNumber, nullptr},
+    {qx::spdrp::UpperFilters, Form::MultiString, nullptr, &CDevice::AddUpperFilters},
+};
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24;
+}
+
+void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
+                   const std::vector<uint8_t>& data) {
+    const uint8_t* p = data.data();
+    const size_t cb = data.size();
+    switch (field.form) {
+    case Form::Text:
+        (device.*field.setText)(qx::TextFromBytes(p, cb));
+        break;
+    case Form::Hex:
+        if (cb >= 4) (device.*field.setText)(qx::HexText(LittleEndian32(p)));
+        break;
+    case Form::GuidBytes:
+        if (cb >= 16) {
+            qx::Guid guid;
+            guid.Data1 = LittleEndian32(p);
+            guid.Data2 = static_cast<uint16_t>(p[4] | p[5] << 8);
+            guid.Data3 = static_cast<uint16_t>(p[6] | p[7] << 8);
+            for (int i = 0; i < 8; ++i) guid.Data4[i] = p[8 + i];
+            (device.*field.setText)(qx::GuidText(guid));
+        }
+        break;
+    case Form::MultiString:
+        if (field.addList) {
+            (device.*field.addList)(p, cb);
+        } else {
+            StringList ids;
+            qx::AppendMultiSz(ids, p, cb);
+            device.SetHardwareId(qx::JoinList(ids));
+        }
+        break;
+    case Form::ObjectName:
+        if (type == qx::kRegSz) {
+            std::wstring name = qx::TextFromBytes(p, cb);
+            device.SetPdoName(name);
+            static const std::wstring prefix = L"\\Device";
+            device.SetDeviceName(name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size())
+                                                                              : name);
+        }
+        break;
+    case Form::SecurityDescriptor:
+        (device.*field.setText)(qx::Access().SecurityDescriptorToText(p, static_cast<uint32_t>(cb)));
+        break;
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
+                                                     const qx::DeviceElement& element,
+                                                     uint32_t property, uint32_t* type,
+                                                     bool* present) {
+    // Properties larger than this are not device properties but damage.
+    constexpr uint32_t kMaxProperty = 16u * 1024 * 1024;
+    qx::IDeviceAccess& access = qx::Access();
+    *present = false;
+    uint32_t required = 0;
+    long error = access.GetDeviceRegistryProperty(set, element, property, type, nullptr, 0, &required);
+    if (error != qx::kErrInsufficientBuffer || required == 0 || required > kMaxProperty) return {};
+    std::vector<uint8_t> buffer(required);
+    uint32_t returned = 0;
+    if (access.GetDeviceRegistryProperty(set, element, property, type, buffer.data(), required,
+                                         &returned) != qx::kErrSuccess)
+        return {};
+    if (returned < buffer.size()) buffer.resize(returned);
+    *present = true;
+    return buffer;
+}
+
+CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element) {
+    auto device = std::make_unique<CDevice>();
+    for (const PropertyField& field : kFields) {
+        uint32_t type = 0;
+        bool present = false;
+        std::vector<uint8_t> data = GetDeviceProperty(set, element, field.property, &type, &present);
+        if (present) StoreProperty(*device, field, type, data);
+    }
+    device->SetIndex(index);
+    device->SetElement(element);
+    device->SetClass(this);
+    device->ReadRegistryParameters();
+    m_deviceList.push_back(std::move(device));
+    return m_deviceList.back().get();
+}
+
+bool CDriverClass::SetUpperFilters(const StringList& filters) {
+    return StoreFilters(L"UpperFilters", m_upperFilters, filters, L"Unable to Modify Upper Filters");
+}
+
+bool CDriverClass::SetLowerFilters(const StringList& filters) {
+    return StoreFilters(L"LowerFilters", m_lowerFilters, filters, L"Unable to Modify Lower Filters");
+}
+
+bool CDriverClass::StoreFilters(const wchar_t* valueName, StringList& list, const StringList& filters,
+                                const wchar_t* failureText) {
+    long error = qx::kErrInvalidParameter;
+    if (qx::IsStorableFilterList(filters)) {
+        qx::IDeviceAccess& access = qx::Access();
+        if (filters.empty()) {
+            error = access.DeleteValue(m_hClassKey, valueName);
+        } else {
+            std::vector<uint8_t> image = qx::BuildMultiSz(filters);
+            error = access.SetValue(m_hClassKey, valueName, qx::kRegMultiSz, image.data(),
+                                    static_cast<uint32_t>(image.size()));
+        }
+    }
+    if (error != qx::kErrSuccess) {
+        qx::Messages().ShowMessage(failureText, qx::kMbOkCancel | qx::kMbIconHand);
+        return false;
+    }
+    list = filters;
+    return true;
+}
+
+bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
+                                     uint32_t cbBuffer) {
+    if (device.GetIndex() < 0) return false;
+    qx::IDeviceAccess& access = qx::Access();
+    qx::DeviceElement element;
+    if (!access.EnumDeviceInfo(m_hDevInfo, static_cast<uint32_t>(device.GetIndex()), &element))
+        return false;
+    // The set is fixed when taken, but never write to a device other than the one shown.
+    if (element.devInst != device.GetElement().devInst) return false;
+    return access.SetDeviceRegistryProperty(m_hDevInfo, element, property, buffer, cbBuffer);
+}

@@ -1,0 +1,16 @@
+// The filter list as the user edits it: one line of names.
+#pragma once
+#include "model/Types.h"
+
+namespace qx {
+
+// The names in the line: white space before the first and after the last name is
+// dropped, runs of spaces separate names, and any other character (a tab included)
+// belongs to the name it stands in. Never yields an empty name.
+StringList SplitFilterText(const std::wstring& text);
+
+// The first name that is not an installed service (no key of that name directly below
+// the services key), or null when every name is one. Names are checked in list order.
+const std::wstring* FindMissingService(const StringList& names);
+
+}  // namespace qx

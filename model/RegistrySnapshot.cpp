@@ -1,0 +1,137 @@
+#include "model/RegistrySnapshot.h"
+
+#include <cstdio>
+
+#include "model/DeviceAccess.h"
+#include "model/TextForms.h"
+
+IMPLEMENT_DYNAMIC(CRegistryValue, CObject)
+IMPLEMENT_DYNAMIC(CRegistrySnapshot, CObject)
+
+CRegistryValue::CRegistryValue(std::wstring keyPath, std::wstring valueName, uint32_t type,
+                               const uint8_t* data, uint32_t cbData)
+    : m_strKeyPath(std::move(keyPath)),
+      m_strValueName(std::move(valueName)),
+      m_dwType(type),
+      m_data(data, data + cbData) {}
+
+CRegistrySnapshot::CRegistrySnapshot(std::wstring rootPath) : m_strRootPath(std::move(rootPath)) {}
+
+long CRegistrySnapshot::Take(qx::KeyHandle rootKey) {
+    AddKey(rootKey, std::wstring());
+    return 0;
+}
+
+bool CRegistrySnapshot::AddKey(qx::KeyHandle key, const std::wstring& relativePath) {
+    AddValues(key, relativePath);
+    qx::IDeviceAccess& access = qx::Access();
+    wchar_t name[512];
+    for (uint32_t index = 0; access.EnumKey(key, index, name, 512) == qx::kErrSuccess; ++index) {
+        std::wstring subPath = relativePath.empty() ? std::wstring(name) : relativePath + L'\\' + name;
+        qx::RegKey subkey;
+        if (subkey.Open(m_strRootPath + L'\\' + subPath, qx::kKeyRead) != qx::kErrSuccess)
+            return false;  // the later subkeys of this key are left out
+        AddKey(subkey.Get(), subPath);
+    }
+    return true;
+}
+
+void CRegistrySnapshot::AddValues(qx::KeyHandle key, const std::wstring& relativePath) {
+    qx::IDeviceAccess& access = qx::Access();
+    wchar_t name[260];
+    uint8_t data[4096];
+    for (uint32_t index = 0;; ++index) {
+        uint32_t cchName = 260, cbData = sizeof(data), type = 0;
+        if (access.EnumValue(key, index, name, &cchName, &type, data, &cbData) != qx::kErrSuccess)
+            break;  // a value too large to read whole ends the key's values
+        if (cchName >= 260 || cbData > sizeof(data)) break;
+        m_rows.push_back(std::make_unique<CRegistryValue>(relativePath, std::wstring(name, cchName),
+                                                          type, data, cbData));
+    }
+}
+
+namespace {
+
+std::wstring HexBytes(const uint8_t* data, uint32_t cb) {
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring text;
+    text.reserve(size_t{cb} * 2);
+    for (uint32_t i = 0; i < cb; ++i) {
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 0xF];
+    }
+    return text;
+}
+
+std::wstring SignedDecimal(uint32_t value) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", static_cast<int32_t>(value));
+    return text;
+}
+
+std::wstring MultiStringText(const uint8_t* data, uint32_t cb) {
+    StringList list;
+    qx::AppendMultiSz(list, data, cb);
+    std::wstring text;
+    for (const auto& entry : list) text += entry + L' ';
+    return text;
+}
+
+}  // namespace
+
+FormattedValue FormatRegistryValue(uint32_t type, const uint8_t* data, uint32_t cb) {
+    FormattedValue out;
+    out.hasContents = true;
+    switch (type) {
+    case qx::kRegSz:
+        out.typeName = L"REG_SZ";
+        out.contents = qx::TextFromBytes(data, cb);
+        break;
+    case qx::kRegExpandSz:
+        out.typeName = L"REG_EXPAND_SZ";
+        out.contents = qx::TextFromBytes(data, cb);
+        break;
+    case qx::kRegBinary:
+        out.typeName = L"REG_BINARY";
+        out.contents = HexBytes(data, cb);
+        break;
+    case qx::kRegDword:
+        out.typeName = L"REG_DWORD";
+        // Short data has no number to show; its bytes are shown as they are.
+        out.contents = cb >= 4 ? SignedDecimal(data[0] | data[1] << 8 | data[2] << 16 |
+                                               uint32_t{data[3]} << 24)
+                               : HexBytes(data, cb);
+        break;
+    case qx::kRegDwordBigEndian:
+        out.typeName = L"REG_DWORD_BIG_ENDIAN";
+        out.contents = cb >= 4 ? SignedDecimal(uint32_t{data[0]} << 24 | data[1] << 16 |
+                                               data[2] << 8 | data[3])
+                               : HexBytes(data, cb);
+        break;
+    case qx::kRegLink:
+        out.typeName = L"REG_LINK";
+        out.contents = qx::AnsiText(data, cb);
+        break;
+    case qx::kRegMultiSz:
+        out.typeName = L"REG_MULTI_SZ";
+        out.contents = MultiStringText(data, cb);
+        break;
+    case qx::kRegResourceList:
+        out.typeName = L"REG_RESOURCE_LIST";
+        out.contents = qx::AnsiText(data, cb);
+        break;
+    case qx::kRegFullResourceDescriptor:
+        out.typeName = L"REG_FULL_RESOURCE_DESCRIPTOR";
+        out.contents = qx::AnsiText(data, cb);
+        break;
+    case qx::kRegResourceRequirementsList:
+        out.typeName = L"REG_RESOURCE_REQUIREMENTS_LIST";
+        out.contents = L"...";
+        break;
+    default:
+        out.typeName = L"UNKNOWN";
+        out.hasContents = false;
+        break;
+    }
+    return out;
+}

@@ -1,0 +1,202 @@
+// The real machine: the registry and SetupAPI. The only model code that calls the
+// platform. The window part of the platform headers is kept out (NOUSER, NOGDI), so
+// the few SetupAPI entry points used are declared here rather than taken from
+// setupapi.h, which needs the window headers.
+#define NOUSER
+#define NOGDI
+#include <windows.h>
+#include <sddl.h>
+
+#include "model/DeviceAccess.h"
+
+namespace {
+
+struct DevInfoData {  // SP_DEVINFO_DATA
+    DWORD cbSize;
+    GUID ClassGuid;
+    DWORD DevInst;
+    ULONG_PTR Reserved;
+};
+
+constexpr DWORD kDigcfPresent = 0x2;
+constexpr DWORD kDigcfProfile = 0x8;
+
+}  // namespace
+
+extern "C" {
+__declspec(dllimport) BOOL WINAPI SetupDiGetClassDescriptionW(const GUID*, PWSTR, DWORD, PDWORD);
+__declspec(dllimport) HKEY WINAPI SetupDiOpenClassRegKey(const GUID*, REGSAM);
+__declspec(dllimport) HANDLE WINAPI SetupDiGetClassDevsW(const GUID*, PCWSTR, HANDLE, DWORD);
+__declspec(dllimport) BOOL WINAPI SetupDiEnumDeviceInfo(HANDLE, DWORD, DevInfoData*);
+__declspec(dllimport) BOOL WINAPI SetupDiGetDeviceRegistryPropertyW(HANDLE, DevInfoData*, DWORD,
+                                                                    PDWORD, PBYTE, DWORD, PDWORD);
+__declspec(dllimport) BOOL WINAPI SetupDiSetDeviceRegistryPropertyW(HANDLE, DevInfoData*, DWORD,
+                                                                    const BYTE*, DWORD);
+__declspec(dllimport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HANDLE);
+}
+
+namespace qx {
+namespace {
+
+GUID ToGuid(const Guid& g) {
+    GUID out;
+    out.Data1 = g.Data1;
+    out.Data2 = g.Data2;
+    out.Data3 = g.Data3;
+    for (int i = 0; i < 8; ++i) out.Data4[i] = g.Data4[i];
+    return out;
+}
+
+DevInfoData ToDevInfo(const DeviceElement& e) {
+    DevInfoData data{};
+    data.cbSize = sizeof(DevInfoData);
+    data.ClassGuid = ToGuid(e.classGuid);
+    data.DevInst = e.devInst;
+    data.Reserved = e.reserved;
+    return data;
+}
+
+uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24; }
+
+// The conversion follows the offsets inside a self-relative descriptor, so before it
+// runs, every part they name must lie within the data the device handed us.
+bool SelfRelativeFits(const uint8_t* sd, uint32_t cb) {
+    const uint32_t kHeader = 20;
+    if (!sd || cb < kHeader || !((sd[2] | sd[3] << 8) & SE_SELF_RELATIVE)) return false;
+    for (uint32_t field = 4; field < kHeader; field += 4) {
+        uint32_t offset = ReadU32(sd + field);
+        if (offset == 0) continue;
+        if (offset < kHeader || offset > cb || cb - offset < 8) return false;
+        bool isSid = field < 12;  // owner and group are SIDs, then the SACL and DACL
+        uint32_t size = isSid ? 8u + 4u * sd[offset + 1] : uint32_t(sd[offset + 2] | sd[offset + 3] << 8);
+        if (size > cb - offset) return false;
+    }
+    return true;
+}
+
+HKEY Key(KeyHandle key) { return static_cast<HKEY>(key); }
+
+class Win32DeviceAccess : public IDeviceAccess {
+public:
+    long OpenKey(const std::wstring& path, uint32_t sam, KeyHandle* key) override {
+        HKEY hKey = nullptr;
+        LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, sam, &hKey);
+        *key = error == ERROR_SUCCESS ? hKey : nullptr;
+        return error;
+    }
+    long EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) override {
+        return RegEnumKeyW(Key(key), index, name, cchName);
+    }
+    long EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName,
+                   uint32_t* type, uint8_t* data, uint32_t* cbData) override {
+        DWORD cch = *cchName, cb = *cbData, dwType = 0;
+        LONG error = RegEnumValueW(Key(key), index, name, &cch, nullptr, &dwType, data, &cb);
+        *cchName = cch;
+        *cbData = cb;
+        *type = dwType;
+        return error;
+    }
+    long QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data,
+                    uint32_t* cbData) override {
+        DWORD cb = *cbData, dwType = 0;
+        LONG error = RegQueryValueExW(Key(key), name, nullptr, &dwType, data, &cb);
+        *cbData = cb;
+        if (type) *type = dwType;
+        return error;
+    }
+    long SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
+                  uint32_t cbData) override {
+        return RegSetValueExW(Key(key), name, 0, type, data, cbData);
+    }
+    long DeleteValue(KeyHandle key, const wchar_t* name) override {
+        return RegDeleteValueW(Key(key), name);
+    }
+    long CloseKey(KeyHandle key) override { return RegCloseKey(Key(key)); }
+
+    bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cch) override {
+        GUID guid = ToGuid(classGuid);
+        return SetupDiGetClassDescriptionW(&guid, buffer, cch, nullptr) != FALSE;
+    }
+    KeyHandle OpenClassKey(const Guid& classGuid, uint32_t sam) override {
+        GUID guid = ToGuid(classGuid);
+        HKEY key = SetupDiOpenClassRegKey(&guid, sam);
+        return key ? static_cast<KeyHandle>(key) : InvalidHandle();
+    }
+    DevInfoHandle GetClassDevs(const Guid& classGuid) override {
+        GUID guid = ToGuid(classGuid);
+        HANDLE set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, kDigcfPresent | kDigcfProfile);
+        return set ? set : InvalidHandle();
+    }
+    bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override {
+        DevInfoData data{};
+        data.cbSize = sizeof(data);
+        if (!SetupDiEnumDeviceInfo(set, index, &data)) return false;
+        element->classGuid.Data1 = data.ClassGuid.Data1;
+        element->classGuid.Data2 = data.ClassGuid.Data2;
+        element->classGuid.Data3 = data.ClassGuid.Data3;
+        for (int i = 0; i < 8; ++i) element->classGuid.Data4[i] = data.ClassGuid.Data4[i];
+        element->devInst = data.DevInst;
+        element->reserved = data.Reserved;
+        return true;
+    }
+    long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
+                                   uint32_t property, uint32_t* type, uint8_t* buffer,
+                                   uint32_t cbBuffer, uint32_t* cbRequired) override {
+        DevInfoData data = ToDevInfo(element);
+        DWORD dwType = 0, required = 0;
+        // Wine fails some properties without setting the last error: never let an
+        // earlier error (say ERROR_INSUFFICIENT_BUFFER) speak for this call.
+        SetLastError(ERROR_SUCCESS);
+        BOOL ok = SetupDiGetDeviceRegistryPropertyW(set, &data, property, &dwType, buffer,
+                                                    cbBuffer, &required);
+        long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+        if (!ok && error == ERROR_SUCCESS) error = ERROR_INVALID_DATA;
+        if (type) *type = dwType;
+        if (cbRequired) *cbRequired = required;
+        return error;
+    }
+    bool SetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
+                                   uint32_t property, const uint8_t* buffer,
+                                   uint32_t cbBuffer) override {
+        DevInfoData data = ToDevInfo(element);
+        return SetupDiSetDeviceRegistryPropertyW(set, &data, property, buffer, cbBuffer) != FALSE;
+    }
+    void DestroyDeviceInfoList(DevInfoHandle set) override {
+        if (set && set != InvalidHandle()) SetupDiDestroyDeviceInfoList(set);
+    }
+    std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override {
+        if (!SelfRelativeFits(descriptor, cb)) return L"";
+        if (!IsValidSecurityDescriptor(const_cast<uint8_t*>(descriptor))) return L"";
+        const SECURITY_INFORMATION all = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                                         DACL_SECURITY_INFORMATION | SACL_SECURITY_INFORMATION;
+        LPWSTR text = nullptr;
+        if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                const_cast<uint8_t*>(descriptor), SDDL_REVISION_1, all, &text, nullptr))
+            return L"";
+        std::wstring result = text;
+        LocalFree(text);
+        return result;
+    }
+};
+
+}  // namespace
+
+std::wstring AnsiText(const uint8_t* data, size_t cb) {
+    size_t length = 0;
+    while (data && length < cb && data[length] != 0) ++length;
+    if (length == 0) return L"";
+    int cch = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(data),
+                                  static_cast<int>(length), nullptr, 0);
+    std::wstring text(cch > 0 ? cch : 0, L'\0');
+    if (cch > 0)
+        MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(data),
+                            static_cast<int>(length), &text[0], cch);
+    return text;
+}
+
+IDeviceAccess& Win32Access() {
+    static Win32DeviceAccess machine;
+    return machine;
+}
+
+}  // namespace qx
