@@ -240,6 +240,17 @@ std::wstring MemoryMachine::AddClass(const std::wstring& keyName, const wchar_t*
     return path;
 }
 
+std::wstring MemoryMachine::AddClass(const Guid& classGuid, const wchar_t* description, bool lowerCase) {
+    std::wstring name = GuidKeyName(classGuid);
+    if (lowerCase)
+        for (auto& c : name) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return AddClass(name, description);
+}
+
+std::wstring MemoryMachine::ClassKeyPath(const Guid& classGuid) {
+    return std::wstring(kClassRoot) + L"\\" + GuidKeyName(classGuid);
+}
+
 void MemoryMachine::FailClassDevs(const Guid& classGuid) {
     m_failingClassDevs.push_back(classGuid);
 }

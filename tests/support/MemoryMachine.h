@@ -78,6 +78,10 @@ public:
     // case, or anything else), with `description` as the default value unless null.
     // Returns the key's path.
     std::wstring AddClass(const std::wstring& keyName, const wchar_t* description);
+    // The same with the key named after the GUID, in upper or lower case.
+    std::wstring AddClass(const Guid& classGuid, const wchar_t* description, bool lowerCase = false);
+    // The class key's path for the GUID (upper-case name).
+    static std::wstring ClassKeyPath(const Guid& classGuid);
     // Makes GetClassDevs fail for the class.
     void FailClassDevs(const Guid& classGuid);
 

@@ -20,9 +20,24 @@ struct ShownMessage {
     }
 };
 
+// Wide text for failure messages: ASCII as it is, anything else as \uXXXX.
+inline std::string Narrow(const std::wstring& text) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (wchar_t c : text) {
+        unsigned u = static_cast<unsigned>(c) & 0xFFFF;
+        if (u >= 0x20 && u < 0x7F) {
+            out += static_cast<char>(u);
+        } else {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(u >> shift) & 0xF];
+        }
+    }
+    return out;
+}
+
 inline std::ostream& operator<<(std::ostream& os, const ShownMessage& message) {
-    return os << ::testing::internal::WideStringToUtf8(message.text.c_str(), -1) << " (flags 0x"
-              << std::hex << message.flags << std::dec << ")";
+    return os << Narrow(message.text) << " (flags 0x" << std::hex << message.flags << std::dec << ")";
 }
 
 // Records every message and answers with a chosen button.
@@ -80,10 +95,6 @@ private:
 };
 
 // ---- Assertions ---------------------------------------------------------------
-
-inline std::string Narrow(const std::wstring& text) {
-    return ::testing::internal::WideStringToUtf8(text.c_str(), static_cast<int>(text.size()));
-}
 
 inline std::string Describe(const StringList& list) {
     std::string text = "{";
