@@ -6,6 +6,8 @@
 #include "model/TextForms.h"
 #include "tests/support/WineFixture.h"
 
+#include <sddl.h>  // after the platform headers the fixture brings in
+
 using namespace qx;
 using namespace qx::test;
 using namespace qx::test::wine;
@@ -270,4 +272,29 @@ TEST(Win32Access, PropertyProbesNeverReportAStaleError) {
     ASSERT_TRUE(ReadProperty(set, &direct, SPDRP_DEVICEDESC, &directType, &directData));
     EXPECT_TRUE(BytesAre(data, directData));
     access.DestroyDeviceInfoList(set);
+}
+
+TEST(Win32Access, SecurityDescriptorsShowAsSddlAndDamagedOnesAsNothing) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ULONG cb = 0;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAG:SYD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, &cb));
+    std::vector<uint8_t> bytes(static_cast<uint8_t*>(descriptor), static_cast<uint8_t*>(descriptor) + cb);
+    LocalFree(descriptor);
+    IDeviceAccess& access = Win32Access();
+    EXPECT_EQ(L"O:BAG:SYD:(A;;GA;;;WD)", access.SecurityDescriptorToText(bytes.data(), static_cast<uint32_t>(bytes.size())));
+
+    // Cut short anywhere: nothing is read beyond the copy, nothing is shown. Each cut
+    // is copied into a buffer of exactly that size.
+    for (size_t length = 0; length < bytes.size(); ++length) {
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + length);
+        EXPECT_EQ(L"", access.SecurityDescriptorToText(cut.data(), static_cast<uint32_t>(cut.size())))
+            << "length " << length;
+    }
+    // An owner offset that points outside the data.
+    std::vector<uint8_t> damaged = bytes;
+    damaged[4] = 0xF0;
+    damaged[5] = 0xFF;
+    EXPECT_EQ(L"", access.SecurityDescriptorToText(damaged.data(), static_cast<uint32_t>(damaged.size())));
+    EXPECT_EQ(L"", access.SecurityDescriptorToText(nullptr, 0));
 }
