@@ -97,12 +97,3 @@ TEST(FormatRegistryValue, MultiStringEndsAtItsFirstEmptyString) {
     EXPECT_EQ(L"a ", Format(kRegMultiSz, {'a', 0, 0, 0, 0, 0, 'b', 0, 0, 0}).contents);
     EXPECT_EQ(L"", Format(kRegMultiSz, {0, 0, 'a', 0, 0, 0}).contents);
 }
-
-TEST(FormatRegistryValue, LargeBinaryDataShowsEveryByte) {
-    std::vector<uint8_t> data(4096);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i);
-    std::wstring contents = Format(kRegBinary, data).contents;
-    ASSERT_EQ(8192u, contents.size());
-    EXPECT_EQ(L"000102", contents.substr(0, 6));
-    EXPECT_EQ(L"feff", contents.substr(8188));
-}
