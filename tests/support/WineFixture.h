@@ -39,8 +39,9 @@ private:
 };
 
 // A walk of a key tree made with the registry functions alone, for comparing with a
-// snapshot: "path|name" and the data of every value, depth first, stopping where the
-// snapshot is specified to stop.
+// snapshot: every value's key path, name, type and data, depth first, with the same
+// limits as the snapshot (names of 259 characters, data of 4096 bytes, a subkey that
+// does not open ends its parent's walk).
 struct WalkedValue {
     std::wstring keyPath;
     std::wstring name;
