@@ -1,0 +1,326 @@
+// Start-up at scale: times the class list build against the floor, a bare loop that
+// makes the same registry and SetupAPI calls and keeps nothing. Run it with
+// scripts/bench, which gives it a scratch Wine prefix: it creates thousands of devices.
+#include <windows.h>
+#include <psapi.h>
+#include <setupapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "model/ClassList.h"
+#include "model/DeviceAccess.h"
+#include "model/TextForms.h"
+
+namespace {
+
+const wchar_t kClassRoot[] = L"System\\CurrentControlSet\\Control\\Class";
+constexpr int kClasses = 4;
+constexpr int kRuns = 5;
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof(counters));
+    return counters.PrivateUsage;
+}
+
+std::vector<BYTE> MultiSz(std::initializer_list<const wchar_t*> names) {
+    std::vector<BYTE> image;
+    for (const wchar_t* name : names) {
+        const BYTE* p = reinterpret_cast<const BYTE*>(name);
+        image.insert(image.end(), p, p + (wcslen(name) + 1) * sizeof(wchar_t));
+    }
+    image.push_back(0);
+    image.push_back(0);
+    return image;
+}
+
+// ---- The scratch machine --------------------------------------------------
+
+struct ScratchClass {
+    GUID guid;
+    std::wstring keyName;
+    int devices = 0;
+};
+
+std::wstring KeyNameOf(const GUID& g) {
+    qx::Guid q;
+    q.Data1 = g.Data1;
+    q.Data2 = g.Data2;
+    q.Data3 = g.Data3;
+    std::copy(g.Data4, g.Data4 + 8, q.Data4);
+    return qx::GuidText(q);
+}
+
+bool CreateClass(ScratchClass& c, int number) {
+    c.guid = GUID{0x51a7e000u + static_cast<unsigned>(number), 0x1234, 0x4321,
+                  {0x80, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, static_cast<BYTE>(number)}};
+    c.keyName = std::wstring(kClassRoot) + L"\\" + KeyNameOf(c.guid);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, c.keyName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::wstring description = L"Bench class " + std::to_wstring(number);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(description.c_str()),
+                   static_cast<DWORD>((description.size() + 1) * sizeof(wchar_t)));
+    auto upper = MultiSz({L"benchup", L"benchup2"});
+    auto lower = MultiSz({L"benchlow"});
+    RegSetValueExW(key, L"UpperFilters", 0, REG_MULTI_SZ, upper.data(), static_cast<DWORD>(upper.size()));
+    RegSetValueExW(key, L"LowerFilters", 0, REG_MULTI_SZ, lower.data(), static_cast<DWORD>(lower.size()));
+    RegCloseKey(key);
+    return true;
+}
+
+void SetString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
+    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// Twelve values of mixed types, and a subkey with a subkey of its own.
+void FillDriverKey(HKEY key, int n) {
+    DWORD dword = static_cast<DWORD>(n);
+    BYTE binary[24];
+    for (int i = 0; i < 24; ++i) binary[i] = static_cast<BYTE>(n + i);
+    auto multi = MultiSz({L"first", L"second", L"third"});
+    SetString(key, L"DriverDesc", REG_SZ, L"Bench device " + std::to_wstring(n));
+    SetString(key, L"ProviderName", REG_SZ, L"Quillex bench");
+    SetString(key, L"DriverVersion", REG_SZ, L"1.0.0." + std::to_wstring(n));
+    SetString(key, L"DriverDate", REG_SZ, L"12-7-2026");
+    SetString(key, L"InfPath", REG_SZ, L"oem" + std::to_wstring(n % 100) + L".inf");
+    SetString(key, L"InfSection", REG_SZ, L"Bench_Install");
+    SetString(key, L"ImagePath", REG_EXPAND_SZ, L"%SystemRoot%\\system32\\drivers\\bench.sys");
+    RegSetValueExW(key, L"MatchingDeviceId", 0, REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size()));
+    RegSetValueExW(key, L"Flags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), 4);
+    RegSetValueExW(key, L"Mask", 0, REG_DWORD_BIG_ENDIAN, reinterpret_cast<const BYTE*>(&dword), 4);
+    RegSetValueExW(key, L"Blob", 0, REG_BINARY, binary, sizeof(binary));
+    RegSetValueExW(key, L"Raw", 0, REG_NONE, binary, 8);
+    HKEY sub = nullptr, inner = nullptr;
+    if (RegCreateKeyExW(key, L"Parameters", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(sub, L"Level", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), 4);
+        if (RegCreateKeyExW(sub, L"Tuning", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &inner, nullptr) == ERROR_SUCCESS) {
+            SetString(inner, L"Mode", REG_SZ, L"fast");
+            RegCloseKey(inner);
+        }
+        RegCloseKey(sub);
+    }
+}
+
+bool AddDevices(ScratchClass& c, int count, int& serial) {
+    HDEVINFO set = SetupDiCreateDeviceInfoList(&c.guid, nullptr);
+    if (set == INVALID_HANDLE_VALUE) return false;
+    auto upper = MultiSz({L"devup"});
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i, ++serial) {
+        SP_DEVINFO_DATA data{};
+        data.cbSize = sizeof(data);
+        std::wstring name = L"QXBENCH";
+        ok = SetupDiCreateDeviceInfoW(set, name.c_str(), &c.guid, nullptr, nullptr,
+                                      DICD_GENERATE_ID, &data) &&
+             SetupDiRegisterDeviceInfo(set, &data, 0, nullptr, nullptr, nullptr);
+        if (!ok) break;
+        std::wstring desc = L"Bench device " + std::to_wstring(serial);
+        SetupDiSetDeviceRegistryPropertyW(set, &data, SPDRP_DEVICEDESC, reinterpret_cast<const BYTE*>(desc.c_str()),
+                                          static_cast<DWORD>((desc.size() + 1) * sizeof(wchar_t)));
+        SetupDiSetDeviceRegistryPropertyW(set, &data, SPDRP_UPPERFILTERS, upper.data(), static_cast<DWORD>(upper.size()));
+        HKEY driver = SetupDiCreateDevRegKeyW(set, &data, DICS_FLAG_GLOBAL, 0, DIREG_DRV, nullptr, nullptr);
+        if (driver == INVALID_HANDLE_VALUE) {
+            ok = false;
+            break;
+        }
+        FillDriverKey(driver, serial);
+        RegCloseKey(driver);
+        ++c.devices;
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return ok;
+}
+
+// ---- The floor --------------------------------------------------------------
+
+const DWORD kProperties[] = {14, 28, 21, 19, 15, 27, 7, 8, 2, 10, 0, 25, 9, 22, 26, 12, 1, 20, 13, 18, 11, 23, 24, 4, 16, 17};
+
+void FloorKey(const std::wstring& path, HKEY key) {
+    wchar_t name[260];
+    static BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD cch = 260, cb = sizeof(data), type = 0;
+        if (RegEnumValueW(key, i, name, &cch, nullptr, &type, data, &cb) != ERROR_SUCCESS) break;
+    }
+    wchar_t sub[512];
+    for (DWORD i = 0; RegEnumKeyW(key, i, sub, 512) == ERROR_SUCCESS; ++i) {
+        std::wstring subPath = path + L"\\" + sub;
+        HKEY subKey = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subPath.c_str(), 0, KEY_READ, &subKey) != ERROR_SUCCESS) return;
+        FloorKey(subPath, subKey);
+        RegCloseKey(subKey);
+    }
+}
+
+void Floor() {
+    HKEY root = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kClassRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return;
+    wchar_t name[512];
+    static wchar_t description[4096];
+    std::vector<HKEY> keys;
+    std::vector<HDEVINFO> sets;
+    for (DWORD index = 0; RegEnumKeyW(root, index, name, 512) == ERROR_SUCCESS; ++index) {
+        qx::Guid q;
+        if (!qx::ParseGuid(name, &q)) continue;
+        GUID guid{q.Data1, q.Data2, q.Data3, {}};
+        std::copy(q.Data4, q.Data4 + 8, guid.Data4);
+        if (!SetupDiGetClassDescriptionW(&guid, description, 4096, nullptr)) continue;
+        HKEY classKey = SetupDiOpenClassRegKey(&guid, KEY_ALL_ACCESS);
+        if (classKey == INVALID_HANDLE_VALUE) continue;
+        BYTE filters[1024];
+        DWORD cb = sizeof(filters);
+        RegQueryValueExW(classKey, L"UpperFilters", nullptr, nullptr, filters, &cb);
+        cb = sizeof(filters);
+        RegQueryValueExW(classKey, L"LowerFilters", nullptr, nullptr, filters, &cb);
+        keys.push_back(classKey);
+        HDEVINFO set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_PROFILE);
+        if (set == INVALID_HANDLE_VALUE) continue;
+        sets.push_back(set);
+        SP_DEVINFO_DATA data{};
+        data.cbSize = sizeof(data);
+        for (DWORD n = 0; SetupDiEnumDeviceInfo(set, n, &data); ++n) {
+            std::wstring driver;
+            for (DWORD property : kProperties) {
+                DWORD type = 0, required = 0;
+                SetLastError(0);
+                if (SetupDiGetDeviceRegistryPropertyW(set, &data, property, &type, nullptr, 0, &required) ||
+                    GetLastError() != ERROR_INSUFFICIENT_BUFFER || required == 0)
+                    continue;
+                std::vector<BYTE> buffer(required);
+                if (!SetupDiGetDeviceRegistryPropertyW(set, &data, property, &type, buffer.data(), required, nullptr))
+                    continue;
+                if (property == SPDRP_DRIVER) driver = reinterpret_cast<const wchar_t*>(buffer.data());
+            }
+            if (driver.empty()) continue;
+            std::wstring path = std::wstring(kClassRoot) + L"\\" + driver;
+            HKEY key = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+            FloorKey(path, key);
+            RegCloseKey(key);
+        }
+    }
+    RegCloseKey(root);
+    for (HKEY key : keys) RegCloseKey(key);
+    for (HDEVINFO set : sets) SetupDiDestroyDeviceInfoList(set);
+}
+
+// ---- Measuring ----------------------------------------------------------------
+
+struct Figures {
+    double min = 0, median = 0;
+};
+
+Figures Summarise(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return {times.front(), times[times.size() / 2]};
+}
+
+size_t SnapshotBytes(const DriverClassList& classes, size_t* devices) {
+    size_t bytes = 0;
+    *devices = 0;
+    for (const auto& c : classes)
+        for (const auto& d : c->GetDeviceList()) {
+            ++*devices;
+            if (const CRegistrySnapshot* s = d->GetRegistryParameters())
+                for (const auto& row : s->GetRows())
+                    bytes += row->GetDataLength() + (row->GetKeyPath().size() + row->GetValueName().size()) * sizeof(wchar_t);
+        }
+    return bytes;
+}
+
+// One build in a fresh process: the heap has not yet grown for an earlier build, so
+// the growth of private memory is what the list costs. Returns bytes per device
+// beyond the snapshot data.
+DWORD MeasureMemoryOnce() {
+    DriverClassList list;
+    size_t before = PrivateBytes();
+    qx::BuildDriverClasses(list, nullptr);
+    size_t after = PrivateBytes();
+    size_t devices = 0;
+    size_t snapshot = SnapshotBytes(list, &devices);
+    if (!devices) return 0;
+    return static_cast<DWORD>(after > before + snapshot ? (after - before - snapshot) / devices : 0);
+}
+
+DWORD MeasureMemoryInChild() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --memory";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc > 1 && std::wstring(argv[1]) == L"--memory") return static_cast<int>(MeasureMemoryOnce());
+    std::vector<ScratchClass> classes(kClasses);
+    for (int i = 0; i < kClasses; ++i)
+        if (!CreateClass(classes[i], i)) {
+            std::printf("could not create the scratch classes\n");
+            return 1;
+        }
+    const int sizes[] = {500, 2000, 8000};
+    int serial = 0, total = 0;
+    double worstRatio = 0, time2000 = 0, time8000 = 0;
+    std::printf("%7s %12s %12s %12s %12s %8s %14s\n", "devices", "build min", "build med", "floor min",
+                "floor med", "ratio", "bytes/device");
+    for (int n : sizes) {
+        for (int i = 0; total < n; i = (i + 1) % kClasses) {
+            int add = std::min(n - total, (n - total + kClasses - 1) / kClasses);
+            if (!AddDevices(classes[i], add, serial)) {
+                std::printf("could not create devices (%d made)\n", total);
+                return 1;
+            }
+            total += add;
+        }
+        std::vector<double> build, floor;
+        size_t extraBytes = MeasureMemoryInChild();
+        for (int run = 0; run < kRuns; ++run) {
+            auto t0 = std::chrono::steady_clock::now();
+            Floor();
+            floor.push_back(Seconds(std::chrono::steady_clock::now() - t0));
+
+            DriverClassList list;
+            t0 = std::chrono::steady_clock::now();
+            qx::BuildDriverClasses(list, nullptr);
+            double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
+            t0 = std::chrono::steady_clock::now();
+            qx::ReleaseDriverClasses(list);
+            build.push_back(elapsed + Seconds(std::chrono::steady_clock::now() - t0));
+        }
+        Figures b = Summarise(build), f = Summarise(floor);
+        double ratio = b.median / f.median;
+        worstRatio = std::max(worstRatio, ratio);
+        if (n == 2000) time2000 = b.median;
+        if (n == 8000) time8000 = b.median;
+        std::printf("%7d %11.3fs %11.3fs %11.3fs %11.3fs %8.3f %14zu\n", n, b.min, b.median, f.min,
+                    f.median, ratio, extraBytes);
+    }
+    if (time2000 > 0) std::printf("time at 8000 / time at 2000: %.2f\n", time8000 / time2000);
+    std::printf("worst build/floor ratio: %.3f\n", worstRatio);
+    return 0;
+}

@@ -1,0 +1,181 @@
+// Building the class list on the in-memory machine: which classes enter it, in what
+// order, what progress is reported, and what stays open until the list is released.
+#include <cstdio>
+
+#include "model/TextForms.h"
+#include "tests/support/MemoryFixture.h"
+
+using namespace qx;
+using namespace qx::test;
+
+namespace {
+
+StringList Descriptions(const DriverClassList& classes) {
+    StringList names;
+    for (const auto& record : classes) names.push_back(record->GetDescription());
+    return names;
+}
+
+}  // namespace
+
+class ClassListBuild : public MemoryMachineTest {};
+
+TEST_F(ClassListBuild, TakesUsableClassesInEnumerationOrderAndReportsProgress) {
+    // Created in this order, which is not the GUIDs' order: the list must follow the
+    // registry's enumeration, not sort.
+    Guid listed = AddClass(9, L"Listed", 2);
+    machine.AddClass(L"Properties", nullptr);                       // not a GUID
+    machine.AddClass(L"{C1A55099-1234-5678-9ABC}", nullptr);        // half a GUID
+    AddClass(3, nullptr, 1);                                        // no description
+    Guid readOnly = AddClass(7, L"ReadOnly", 1);
+    machine.SetKeyAccess(MemoryMachine::ClassKeyPath(readOnly), KeyAccess::ReadOnly);
+    Guid noSet = AddClass(5, L"NoSet", 1);
+    machine.FailClassDevs(noSet);
+    Guid empty = AddClass(1, L"Empty", 0);
+    Guid lower = ClassGuid(2);
+    machine.AddClass(lower, L"LowerCaseKey", true);
+    machine.AddDevice(lower);
+
+    ASSERT_TRUE(Build());
+
+    EXPECT_TRUE(ListIs(Descriptions(classes), {L"Listed", L"Empty", L"LowerCaseKey"}));
+    ASSERT_EQ(3u, classes.size());
+    EXPECT_EQ(listed, classes[0]->GetGuid());
+    EXPECT_EQ(empty, classes[1]->GetGuid());
+    // The GUID text is always upper case, whatever case the key was named in.
+    EXPECT_EQ(L"{C1A55002-1234-5678-9ABC-DEF012345678}", classes[2]->GetGuidString());
+
+    // One status text for every class that has a description, even one dropped later;
+    // one range and one step per device for every class that enters the list.
+    EXPECT_TRUE(ListIs(progress.Log(), {L"text:Processing Class Listed", L"range:0-100", L"step", L"step",
+                                        L"text:Processing Class ReadOnly", L"text:Processing Class NoSet",
+                                        L"text:Processing Class Empty", L"range:0-100",
+                                        L"text:Processing Class LowerCaseKey", L"range:0-100", L"step"}));
+    EXPECT_TRUE(NoMessages(messages));
+
+    // Each listed class holds its class key and its device set; nothing else stays open
+    // (the dropped class's key was closed again).
+    EXPECT_EQ(3, machine.OpenKeyCount());
+    EXPECT_EQ(3, machine.LiveSetCount());
+    ReleaseDriverClasses(classes);
+    EXPECT_TRUE(classes.empty());
+    EXPECT_EQ(0, machine.OpenKeyCount());
+    EXPECT_EQ(0, machine.LiveSetCount());
+    EXPECT_EQ(0, machine.Calls().badKeyCloses);
+    EXPECT_EQ(0, machine.Calls().badSetDestroys);
+}
+
+TEST_F(ClassListBuild, FailsWithoutTheClassRoot) {
+    AddClass(1, L"Orphan", 1);
+    ASSERT_TRUE(machine.DeleteKey(L"System\\CurrentControlSet\\Control\\Class"));
+    EXPECT_FALSE(Build());
+    EXPECT_TRUE(classes.empty());
+    EXPECT_TRUE(progress.Log().empty());
+
+    machine.CreateKey(L"System\\CurrentControlSet\\Control\\Class");
+    machine.SetKeyAccess(L"System\\CurrentControlSet\\Control\\Class", KeyAccess::None);
+    EXPECT_FALSE(Build());
+    EXPECT_EQ(0, machine.OpenKeyCount());
+}
+
+TEST_F(ClassListBuild, DevicesAreNumberedInSetOrderAndUseTheirOwnDriverKeys) {
+    Guid guid = AddClass(1, L"Numbered");
+    uint32_t first = machine.AddDevice(guid);
+    uint32_t second = machine.AddDevice(guid);
+    uint32_t third = machine.AddDevice(guid);
+    uint32_t fourth = machine.AddDevice(guid);
+    // The first device's own key is \0003 (as on Wine's HID device); the key named
+    // after its position belongs to the second device.
+    machine.PutString(GiveDriverKey(first, guid, L"0003"), L"Owner", L"first");
+    machine.PutString(GiveDriverKey(second, guid, L"0000"), L"Owner", L"second");
+    // The third has no Driver property although a key \0002 exists: no snapshot.
+    machine.PutString(MemoryMachine::ClassKeyPath(guid) + L"\\0002", L"Owner", L"nobody");
+    // The fourth names a key that is not there: no snapshot, the record is complete.
+    machine.PutStringProperty(fourth, spdrp::Driver, L"{C1A55001-1234-5678-9ABC-DEF012345678}\\0042");
+    machine.PutStringProperty(fourth, spdrp::DeviceDesc, L"Fourth");
+    (void)third;
+
+    ASSERT_TRUE(Build());
+    CDriverClass* record = FindClass(guid);
+    ASSERT_NE(nullptr, record);
+    const DeviceList& devices = record->GetDeviceList();
+    ASSERT_EQ(4u, devices.size());
+    for (size_t i = 0; i < devices.size(); ++i) {
+        EXPECT_EQ(static_cast<int32_t>(i), devices[i]->GetIndex());
+        EXPECT_EQ(record, devices[i]->GetClass());
+    }
+
+    const CRegistrySnapshot* own = devices[0]->GetRegistryParameters();
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(L"System\\CurrentControlSet\\Control\\Class\\{C1A55001-1234-5678-9ABC-DEF012345678}\\0003",
+              own->GetRootPath());
+    ASSERT_EQ(1u, own->GetRows().size());
+    EXPECT_EQ(L"first", TextFromBytes(own->GetRows()[0]->GetData(), own->GetRows()[0]->GetDataLength()));
+
+    ASSERT_NE(nullptr, devices[1]->GetRegistryParameters());
+    EXPECT_EQ(L"second", TextFromBytes(devices[1]->GetRegistryParameters()->GetRows()[0]->GetData(),
+                                       devices[1]->GetRegistryParameters()->GetRows()[0]->GetDataLength()));
+    EXPECT_EQ(nullptr, devices[2]->GetRegistryParameters());
+    EXPECT_EQ(nullptr, devices[3]->GetRegistryParameters());
+    EXPECT_EQ(L"Fourth", devices[3]->GetDeviceDesc());
+    EXPECT_EQ(L"{C1A55001-1234-5678-9ABC-DEF012345678}\\0042", devices[3]->GetDriver());
+
+    // The snapshot keys were closed after the walk.
+    EXPECT_EQ(1, machine.OpenKeyCount());
+}
+
+TEST_F(ClassListBuild, ClassFilterValuesAreReadWhole) {
+    Guid guid = AddClass(1, L"Filters");
+    std::wstring key = MemoryMachine::ClassKeyPath(guid);
+    // 300 names of 8 characters: 5,402 bytes, far beyond a 1,024-byte buffer.
+    StringList many;
+    for (int i = 0; i < 300; ++i) {
+        wchar_t name[16];
+        std::swprintf(name, 16, L"flt%05d", i);
+        many.push_back(name);
+    }
+    machine.PutMultiSz(key, L"UpperFilters", many);
+    // A plain string holding one name.
+    machine.PutString(key, L"LowerFilters", L"single");
+
+    ASSERT_TRUE(Build());
+    CDriverClass* record = FindClass(guid);
+    ASSERT_NE(nullptr, record);
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), many));
+    EXPECT_TRUE(ListIs(record->GetLowerFilters(), {L"single"}));
+}
+
+TEST_F(ClassListBuild, OddClassFilterValuesNeverCrash) {
+    struct Case {
+        const wchar_t* description;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        StringList expected;
+    };
+    std::vector<uint8_t> megabyte(1024 * 1024, 0);
+    // "m", NUL, "m", NUL ... then the closing NUL: one entry per four bytes.
+    for (size_t i = 0; i + 4 <= megabyte.size() - 2; i += 4) megabyte[i] = 'm';
+    const Case cases[] = {
+        // The type is not checked: a number reads as the characters its bytes make.
+        {L"Dword", kRegDword, DwordBytes(0x00420041), {L"AB"}},
+        {L"SmallDword", kRegDword, DwordBytes(5), {L"\x0005"}},
+        {L"NoTerminator", kRegMultiSz, Utf16Bytes(L"abc", false), {L"abc"}},
+        {L"OddBytes", kRegMultiSz, {'a', 0, 0, 0, 'b', 0, 'c'}, {L"a", L"b"}},
+        {L"ZeroLength", kRegMultiSz, {}, {}},
+        {L"OneByte", kRegBinary, {'x'}, {}},
+        {L"Megabyte", kRegMultiSz, megabyte, StringList(262143, L"m")},
+    };
+    uint32_t n = 1;
+    for (const Case& c : cases) {
+        Guid guid = AddClass(n++, c.description);
+        machine.PutValue(MemoryMachine::ClassKeyPath(guid), L"UpperFilters", c.type, c.data);
+    }
+    ASSERT_TRUE(Build());
+    n = 1;
+    for (const Case& c : cases) {
+        CDriverClass* record = FindClass(ClassGuid(n++));
+        ASSERT_NE(nullptr, record) << Narrow(c.description);
+        EXPECT_TRUE(ListIs(record->GetUpperFilters(), c.expected)) << Narrow(c.description);
+        EXPECT_TRUE(record->GetLowerFilters().empty());
+    }
+}

@@ -1,0 +1,148 @@
+// Storing filter lists on the in-memory machine: what is written, what the record
+// shows afterwards, and what the user is told when it fails.
+#include "tests/support/MemoryFixture.h"
+
+using namespace qx;
+using namespace qx::test;
+
+namespace {
+
+const ShownMessage kUpperFailed{L"Unable to Modify Upper Filters", kMbOkCancel | kMbIconHand};
+const ShownMessage kLowerFailed{L"Unable to Modify Lower Filters", kMbOkCancel | kMbIconHand};
+
+}  // namespace
+
+class Stores : public MemoryMachineTest {
+protected:
+    // A class with "UpperFilters" = old and two devices, the second with upper filters.
+    void SetUp() override {
+        guid = AddClass(1, L"Storage", 2);
+        key = MemoryMachine::ClassKeyPath(guid);
+        machine.PutMultiSz(key, L"UpperFilters", {L"old"});
+        machine.PutMultiSzProperty(2, spdrp::UpperFilters, {L"devold"});
+        ASSERT_TRUE(Build());
+        record = FindClass(guid);
+        ASSERT_NE(nullptr, record);
+        ASSERT_EQ(2u, record->GetDeviceList().size());
+        first = record->GetDeviceList()[0].get();
+        second = record->GetDeviceList()[1].get();
+    }
+
+    Guid guid;
+    std::wstring key;
+    CDriverClass* record = nullptr;
+    CDevice* first = nullptr;
+    CDevice* second = nullptr;
+};
+
+TEST_F(Stores, ClassListsAreWrittenAndDeleted) {
+    ASSERT_TRUE(record->SetUpperFilters({L"a", L"bc"}));
+    const StoredValue* value = machine.FindValue(key, L"UpperFilters");
+    ASSERT_NE(nullptr, value);
+    EXPECT_EQ(kRegMultiSz, value->type);
+    EXPECT_TRUE(BytesAre(value->data, {'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"a", L"bc"}));
+
+    ASSERT_TRUE(record->SetLowerFilters({L"x", L"y", L"x"}));  // order and duplicates kept
+    ASSERT_NE(nullptr, machine.FindValue(key, L"LowerFilters"));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"LowerFilters")->data, MultiSzBytes({L"x", L"y", L"x"})));
+    EXPECT_TRUE(ListIs(record->GetLowerFilters(), {L"x", L"y", L"x"}));
+
+    ASSERT_TRUE(record->SetUpperFilters({}));
+    EXPECT_EQ(nullptr, machine.FindValue(key, L"UpperFilters"));
+    EXPECT_TRUE(record->GetUpperFilters().empty());
+    EXPECT_TRUE(NoMessages(messages));
+}
+
+TEST_F(Stores, FailedClassStoresAreReportedAndChangeNothing) {
+    // Nothing to delete: the lower list has no value.
+    EXPECT_FALSE(record->SetLowerFilters({}));
+    EXPECT_TRUE(MessagesAre(messages, {kLowerFailed}));
+    EXPECT_TRUE(record->GetLowerFilters().empty());
+
+    // The class key is deleted after the build; the answer makes no difference.
+    messages.Clear();
+    ASSERT_TRUE(machine.DeleteKey(key));
+    MessageRecorder cancelling(kIdCancel);
+    {
+        MessagesGuard guard(cancelling);
+        EXPECT_FALSE(record->SetUpperFilters({L"new"}));
+    }
+    EXPECT_FALSE(record->SetUpperFilters({}));
+    EXPECT_TRUE(MessagesAre(cancelling, {kUpperFailed}));
+    EXPECT_TRUE(MessagesAre(messages, {kUpperFailed}));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
+    EXPECT_FALSE(machine.KeyExists(key));
+}
+
+TEST_F(Stores, ListsWithAnEmptyNameAreNeverWritten) {
+    const int setsBefore = machine.Calls().valueSets;
+    const int deletesBefore = machine.Calls().valueDeletes;
+    EXPECT_FALSE(record->SetUpperFilters({L"a", L"", L"b"}));
+    EXPECT_FALSE(record->SetLowerFilters({L""}));
+    EXPECT_EQ(setsBefore, machine.Calls().valueSets);
+    EXPECT_EQ(deletesBefore, machine.Calls().valueDeletes);
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"old"})));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
+
+    EXPECT_FALSE(second->SetUpperFilters({L"", L"x"}));
+    EXPECT_FALSE(second->SetLowerFilters({L"x", L""}));
+    EXPECT_EQ(0, machine.Calls().propertyWrites);
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devold"}));
+    EXPECT_TRUE(BytesAre(*machine.FindProperty(2, spdrp::UpperFilters), MultiSzBytes({L"devold"})));
+}
+
+TEST_F(Stores, DeviceListsAreWrittenAndClearedOnTheRightDevice) {
+    ASSERT_TRUE(second->SetUpperFilters({L"a", L"bc"}));
+    ASSERT_EQ(1u, machine.PropertyWrites().size());
+    const PropertyWrite& write = machine.PropertyWrites()[0];
+    EXPECT_EQ(2u, write.devInst);
+    EXPECT_EQ(spdrp::UpperFilters, write.property);
+    EXPECT_TRUE(BytesAre(write.data, {'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"a", L"bc"}));
+    EXPECT_TRUE(first->GetUpperFilters().empty());
+    EXPECT_EQ(nullptr, machine.FindProperty(1, spdrp::UpperFilters));
+
+    // An empty list clears the property: no buffer and a size of 0.
+    ASSERT_TRUE(second->SetUpperFilters({}));
+    ASSERT_EQ(2u, machine.PropertyWrites().size());
+    EXPECT_FALSE(machine.PropertyWrites()[1].hasBuffer);
+    EXPECT_TRUE(machine.PropertyWrites()[1].data.empty());
+    EXPECT_TRUE(second->GetUpperFilters().empty());
+
+    ASSERT_TRUE(first->SetLowerFilters({L"lf"}));
+    EXPECT_EQ(spdrp::LowerFilters, machine.PropertyWrites()[2].property);
+    EXPECT_EQ(1u, machine.PropertyWrites()[2].devInst);
+    EXPECT_TRUE(ListIs(first->GetLowerFilters(), {L"lf"}));
+    EXPECT_TRUE(NoMessages(messages));
+}
+
+TEST_F(Stores, RefusedDeviceWritesAreReported) {
+    machine.RefusePropertyWrites(2);
+    EXPECT_FALSE(second->SetUpperFilters({L"new"}));
+    EXPECT_FALSE(second->SetLowerFilters({}));
+    EXPECT_TRUE(MessagesAre(messages, {kUpperFailed, kLowerFailed}));
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devold"}));
+    EXPECT_TRUE(machine.PropertyWrites().empty());
+    EXPECT_TRUE(BytesAre(*machine.FindProperty(2, spdrp::UpperFilters), MultiSzBytes({L"devold"})));
+
+    // The other device of the class is unaffected.
+    messages.Clear();
+    EXPECT_TRUE(first->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(NoMessages(messages));
+}
+
+TEST_F(Stores, AVanishedDeviceIsNotWritten) {
+    machine.Vanish(1);
+    EXPECT_FALSE(first->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(MessagesAre(messages, {kUpperFailed}));
+    EXPECT_EQ(0, machine.Calls().propertyWrites);  // not even attempted
+    EXPECT_TRUE(first->GetUpperFilters().empty());
+
+    // The device behind it keeps its number and is still written.
+    messages.Clear();
+    EXPECT_TRUE(second->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"new"}));
+    ASSERT_EQ(1u, machine.PropertyWrites().size());
+    EXPECT_EQ(2u, machine.PropertyWrites()[0].devInst);
+}
