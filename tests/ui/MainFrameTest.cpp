@@ -279,6 +279,18 @@ TEST_F(MainFrameTest, ExitClosesWithoutAskingToSave) {
     EXPECT_EQ(nullptr, app.Document());
 }
 
+TEST_F(MainFrameTest, HelpKeysOpenTheHelpPageBesideTheProgram) {
+    // The test program has no help page beside it, so both keys report the missing page.
+    PressKey(app, VK_F1);
+    PressKey(app, VK_F1, true);
+    ASSERT_EQ(2u, boxes.Requests().size());
+    for (const AfxMessageBoxRequest& request : boxes.Requests()) {
+        EXPECT_NE(std::wstring::npos, request.text.find(theApp.m_pszExeName + L".html"));
+        EXPECT_TRUE(request.nType & MB_ICONHAND);
+        EXPECT_EQ(L"Quillex", request.caption);
+    }
+}
+
 TEST_F(MainFrameTest, CommandWithoutHandlerIsGreyed) {
     // ID_FILE_NEW has a handler in the application; a command no one handles is greyed.
     HMENU hMenu = GetMenu(frame->m_hWnd);

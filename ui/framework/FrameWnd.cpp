@@ -33,10 +33,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, &CFrameWnd::OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
-CFrameWnd::~CFrameWnd() {
-    // The menu goes with the window; the icon came from the program's resources.
-    if (m_hMenuDefault && !m_hWnd) m_hMenuDefault = nullptr;
-}
+CFrameWnd::~CFrameWnd() = default;  // the menu goes with the window; the icon is a shared resource
 
 void CFrameWnd::PostNcDestroy() { delete this; }
 
