@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/InfoView.h"
+#include "ui/SplashScreenThread.h"
 #include "ui/VelorTreeView.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -26,8 +27,8 @@ const UINT kIndicators[] = {
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) { return CFrameWnd::PreCreateWindow(cs); }
 
 int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
-    // 1. The splash thread starts here, before anything else is made, once the splash
-    //    window exists in the program; until then m_pSplashThread stays null.
+    // 1. The splash comes up on its own thread while this frame is still hidden.
+    StartSplash();
 
     // 2. The splitter and both panes (OnCreateClient) come before any bar.
     if (CFrameWnd::OnCreate(lpcs) == -1) return -1;
@@ -59,24 +60,28 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
     return TRUE;
 }
 
-void CMainFrame::SetProgressText(const std::wstring&) {
-    if (!m_pSplashThread) return;
-    // The splash thread's SetStatusText takes the text here.
+void CMainFrame::StartSplash() {
+    m_pSplashThread = new CSplashScreenThread;
+    m_pSplashThread->SetParentWnd(this);
+    m_pSplashThread->CreateThread();
 }
 
-void CMainFrame::SetProgressRange(int, int) {
-    if (!m_pSplashThread) return;
-    // The splash thread's SetRange takes the bounds here.
+void CMainFrame::SetProgressText(const std::wstring& text) {
+    if (m_pSplashThread) m_pSplashThread->SetStatusText(text);
+}
+
+void CMainFrame::SetProgressRange(int lower, int upper) {
+    if (m_pSplashThread) m_pSplashThread->SetRange(lower, upper);
 }
 
 void CMainFrame::StepProgress() {
-    if (!m_pSplashThread) return;
-    // The splash thread's StepIt goes here.
+    if (m_pSplashThread) m_pSplashThread->StepIt();
 }
 
 void CMainFrame::CloseSplash() {
     if (!m_pSplashThread) return;
-    // The splash thread's PostClose goes here.
+    // PostClose is the last use of the thread object: the frame lets go of it there.
+    m_pSplashThread->PostClose();
     m_pSplashThread = nullptr;
     SetForegroundWindow();
 }

@@ -29,12 +29,15 @@ public:
     CSplitterWnd& GetSplitter() { return m_wndSplitter; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+    CSplashScreenThread* GetSplashThread() const { return m_pSplashThread; }
 
 protected:
+    void StartSplash();  // the splash thread, attached to this frame until CloseSplash
+
     CSplitterWnd m_wndSplitter;
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
-    CSplashScreenThread* m_pSplashThread = nullptr;  // not owned; null while no splash is shown
+    CSplashScreenThread* m_pSplashThread = nullptr;  // shared with the splash thread until CloseSplash
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,0 +1,57 @@
+#include "ui/SplashDlg.h"
+
+#include "res/resource.h"
+#include "ui/SplashScreenThread.h"
+#include "ui/framework/DataExchange.h"
+
+CSplashDlg::CSplashDlg(CWnd* pParent) : CDialog(IDD_SPLASH, nullptr), m_pParentObject(pParent) {}
+
+void CSplashDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_SPLASH_PROGRESS, m_progress);
+    DDX_Text(pDX, IDC_SPLASH_STATUS, m_strStatus);
+}
+
+BOOL CSplashDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    m_progress.SendMessage(PBM_SETSTEP, 1);
+    m_strStatus = L"Initializing";
+    UpdateData(FALSE);
+
+    HINSTANCE hInst = AfxGetResourceHandle();
+    auto hBig = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    auto hSmall = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SetIcon(hBig, TRUE);
+    SetIcon(hSmall, FALSE);
+
+    if (m_pThread) m_pThread->OnDialogReady();
+    return TRUE;
+}
+
+void CSplashDlg::SetStatusText(const CString& text) {
+    std::lock_guard<std::mutex> lock(m_statusLock);
+    m_strPending = text;
+    m_bPending = true;
+}
+
+void CSplashDlg::SetRange(int nLower, int nUpper) {
+    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(nLower), static_cast<WORD>(nUpper)));
+    m_progress.SendMessage(PBM_SETSTEP, 1);
+    m_progress.SendMessage(PBM_SETPOS, 0);
+}
+
+void CSplashDlg::StepIt() { m_progress.SendMessage(PBM_STEPIT); }
+
+void CSplashDlg::ShowStatus() {
+    {
+        std::lock_guard<std::mutex> lock(m_statusLock);
+        if (m_bPending) {
+            m_strStatus.swap(m_strPending);
+            m_bPending = false;
+        }
+    }
+    UpdateData(FALSE);
+}

@@ -1,0 +1,162 @@
+#include "ui/SplashScreenThread.h"
+
+#include "res/resource.h"
+#include "ui/SplashDlg.h"
+
+IMPLEMENT_DYNCREATE(CSplashScreenThread, CWinThread)
+
+BEGIN_MESSAGE_MAP(CSplashScreenThread, CWinThread)
+    ON_THREAD_MESSAGE(WM_SPLASH_UPDATE, &CSplashScreenThread::OnSplashUpdate)
+    ON_THREAD_MESSAGE(WM_SPLASH_CLOSE, &CSplashScreenThread::OnSplashClose)
+END_MESSAGE_MAP()
+
+namespace {
+std::atomic<UINT> s_nTemplate{IDD_SPLASH};
+// How long the main thread waits, once, for the splash to come up before it reports
+// without one; long enough for a loaded machine, short enough not to hold up start-up.
+const DWORD kReadyWaitMs = 5000;
+}  // namespace
+
+UINT CSplashScreenThread::SetDialogTemplate(UINT nIDTemplate) { return s_nTemplate.exchange(nIDTemplate); }
+
+CSplashScreenThread::CSplashScreenThread() : m_readyEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+CSplashScreenThread::~CSplashScreenThread() {
+    delete m_pSplashDlg;  // only when its window went before the thread could close it
+    if (m_readyEvent) CloseHandle(m_readyEvent);
+}
+
+// ---- Splash thread ----------------------------------------------------------------
+
+BOOL CSplashScreenThread::InitInstance() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    m_pSplashDlg = new CSplashDlg(m_pParentWnd);
+    m_pSplashDlg->SetThread(this);
+    // No owner: the thread has no main window, so the splash is a top-level window
+    // of its own.
+    if (m_pSplashDlg->Create(s_nTemplate.load())) {
+        m_pSplashDlg->UpdateWindow();
+        return TRUE;
+    }
+    bool bAnnounced = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        bAnnounced = m_state == State::Showing;
+        m_state = State::Ended;
+    }
+    // Once announced, the main thread may still be using the object: the destructor
+    // deletes it then. The main thread's wait ends with the thread.
+    if (!bAnnounced) {
+        delete m_pSplashDlg;
+        m_pSplashDlg = nullptr;
+    }
+    return FALSE;
+}
+
+void CSplashScreenThread::OnDialogReady() {
+    bool bCloseNow = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_state = State::Showing;
+        bCloseNow = m_bCloseRequested;
+    }
+    // A close asked for while the dialog was still being made was not posted by the
+    // main thread; it is queued here, so the thread still ends.
+    if (bCloseNow) ::PostThreadMessageW(GetCurrentThreadId(), WM_SPLASH_CLOSE, 0, 0);
+    SetEvent(m_readyEvent);
+}
+
+void CSplashScreenThread::OnSplashUpdate(WPARAM, LPARAM) {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bRefreshPosted = false;
+    }
+    if (m_pSplashDlg) m_pSplashDlg->ShowStatus();
+}
+
+void CSplashScreenThread::OnSplashClose(WPARAM, LPARAM) {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_state = State::Ended;
+    }
+    if (m_pSplashDlg) {
+        m_pSplashDlg->DestroyWindow();
+        delete m_pSplashDlg;
+        m_pSplashDlg = nullptr;
+    }
+    AfxEndThread(1);
+}
+
+void CSplashScreenThread::Delete() { Release(); }
+
+void CSplashScreenThread::Release() {
+    if (--m_nRefs == 0) CWinThread::Delete();
+}
+
+// ---- Main thread --------------------------------------------------------------------
+
+void CSplashScreenThread::WaitUntilReady() {
+    if (m_bWaited) return;
+    m_bWaited = true;
+    if (!m_hThread) return;  // never started
+    HANDLE handles[2] = {m_readyEvent, m_hThread};
+    WaitForMultipleObjects(2, handles, FALSE, kReadyWaitMs);
+}
+
+CSplashDlg* CSplashScreenThread::ReadyDialog() {
+    if (m_bClosed) return nullptr;
+    WaitUntilReady();
+    std::lock_guard<std::mutex> lock(m_lock);
+    // The dialog stays until the close, which only the main thread asks for; so it
+    // may be used after the lock is let go (never under it: the sends below wait for
+    // the splash thread, which takes this lock too).
+    return m_state == State::Showing ? m_pSplashDlg : nullptr;
+}
+
+void CSplashScreenThread::RequestRefresh() {
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_bRefreshPosted) return;  // the one on its way shows the latest text
+        m_bRefreshPosted = true;
+    }
+    if (!PostThreadMessage(WM_SPLASH_UPDATE, 0, 0)) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bRefreshPosted = false;
+    }
+}
+
+void CSplashScreenThread::SetStatusText(const CString& text) {
+    if (CSplashDlg* pDlg = ReadyDialog()) {
+        pDlg->SetStatusText(text);
+        RequestRefresh();
+    }
+}
+
+void CSplashScreenThread::SetRange(int nLower, int nUpper) {
+    if (CSplashDlg* pDlg = ReadyDialog()) {
+        pDlg->SetRange(nLower, nUpper);
+        RequestRefresh();
+    }
+}
+
+void CSplashScreenThread::StepIt() {
+    if (CSplashDlg* pDlg = ReadyDialog()) {
+        pDlg->StepIt();
+        RequestRefresh();
+    }
+}
+
+void CSplashScreenThread::PostClose() {
+    if (m_bClosed) return;
+    m_bClosed = true;
+    WaitUntilReady();
+    bool bPost = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bCloseRequested = true;
+        bPost = m_state == State::Showing;
+    }
+    if (bPost) PostThreadMessage(WM_SPLASH_CLOSE, 0, 0);
+    if (!m_hThread) Release();  // a thread that never ran has no share to give up
+    Release();
+}

@@ -1,0 +1,74 @@
+// The splash thread: a user-interface thread of its own that shows CSplashDlg while
+// the main thread, which pumps no messages then, builds the class list. The main
+// frame reports through SetStatusText, SetRange and StepIt and ends it with PostClose.
+#pragma once
+#include <atomic>
+#include <mutex>
+
+#include "ui/framework/WinThread.h"
+
+class CSplashDlg;
+class CWnd;
+
+#define WM_SPLASH_UPDATE (WM_USER + 1)
+#define WM_SPLASH_CLOSE (WM_USER + 2)
+
+class CSplashScreenThread : public CWinThread {
+    DECLARE_DYNCREATE(CSplashScreenThread)
+public:
+    CSplashScreenThread();
+    ~CSplashScreenThread() override;
+
+    // Main thread, before CreateThread.
+    void SetParentWnd(CWnd* pParentWnd) { m_pParentWnd = pParentWnd; }
+
+    // Main thread. Each waits, the first time only and for a few seconds at most,
+    // until the dialog is up or the thread has ended; without a dialog it does nothing.
+    void SetStatusText(const CString& text);
+    void SetRange(int nLower, int nUpper);
+    void StepIt();
+    // Main thread: asks the splash to close and end its thread. It is the caller's
+    // last use of this object, which may be gone when PostClose returns.
+    void PostClose();
+
+    BOOL InitInstance() override;
+    void Delete() override;
+
+    // Splash thread: the dialog's initialisation is done and its window is up.
+    void OnDialogReady();
+
+    // The dialog template the thread creates; tests make creation fail with an id
+    // that names no template. Returns the previous one.
+    static UINT SetDialogTemplate(UINT nIDTemplate);
+
+    HANDLE m_readyEvent;  // auto-reset; set when the dialog is ready
+
+protected:
+    void OnSplashUpdate(WPARAM, LPARAM);
+    void OnSplashClose(WPARAM, LPARAM);
+
+    // The dialog, once the main thread may use it; null before and after.
+    CSplashDlg* ReadyDialog();
+    void WaitUntilReady();
+    void RequestRefresh();
+    void Release();
+
+    CWnd* m_pParentWnd = nullptr;       // the main frame; not owned
+    CSplashDlg* m_pSplashDlg = nullptr;  // owned; written on the splash thread only
+
+    // What the two threads share, under m_lock.
+    enum class State { Starting, Showing, Ended };
+    std::mutex m_lock;
+    State m_state = State::Starting;
+    bool m_bCloseRequested = false;
+    bool m_bRefreshPosted = false;  // a WM_SPLASH_UPDATE is on its way
+
+    // Two owners: the running thread and the main frame. The object goes when both are
+    // done with it, so the frame never reaches a deleted object, even when the thread
+    // ended on its own because its dialog could not be made.
+    std::atomic<int> m_nRefs{2};
+    bool m_bWaited = false;  // main thread only
+    bool m_bClosed = false;  // main thread only
+
+    DECLARE_MESSAGE_MAP()
+};
