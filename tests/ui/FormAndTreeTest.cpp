@@ -4,6 +4,8 @@
 // device's filter edit end to end, and the registry parameters list.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "tests/support/MemoryMachine.h"
@@ -78,6 +80,10 @@ protected:
             entries.push_back(text);
         }
         return entries;
+    }
+    // QX_LOOK_MS=n keeps the window up for n ms, for a screenshot taken from outside.
+    void PauseForLook() {
+        if (const char* ms = getenv("QX_LOOK_MS")) app.PumpFor(static_cast<DWORD>(atoi(ms)));
     }
     HTREEITEM Root(int n) const {
         HTREEITEM h = tree->GetRootItem();
@@ -158,6 +164,7 @@ TEST_F(FormAndTreeTest, SelectingADeviceThenAClassShowsEachRecord) {
     EXPECT_TRUE(ListBox(IDC_LOWER_FILTERS_LIST).empty());
     EXPECT_EQ(L"Modify Device &Upper Filters", Field(IDC_MODIFY_UPPER));
     EXPECT_EQ(L"Modify Device &Lower Filters", Field(IDC_MODIFY_LOWER));
+    PauseForLook();
 
     Select(tree->GetNextItem(tree->GetNextItem(Root(0), TVGN_CHILD), TVGN_NEXT));
     EXPECT_EQ(L"000A", Field(IDC_DEVICE_INSTANCE));
