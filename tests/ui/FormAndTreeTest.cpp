@@ -288,3 +288,21 @@ TEST_F(FormAndTreeTest, RegistryParametersListTheSelectedDevicesDriverKey) {
     Command(ID_OPTIONS_REGISTRY_PARAMETERS);
     EXPECT_EQ(3, rows());
 }
+
+TEST(TreeNumbers, DeviceNumbersPastFourDigitsGrow) {
+    MemoryMachine machine;
+    qx::test::AccessGuard access{machine};
+    const qx::Guid big = {0x2b3c4d5e, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
+    machine.AddClass(big, L"Many Devices");
+    uint32_t last = 0;
+    for (int i = 0; i <= 0x10000; ++i) last = machine.AddDevice(big);
+    machine.PutStringProperty(last, qx::spdrp::PhysicalDeviceObjectName, L"\\Device\\QXLAST");
+    MessageBoxRecorder boxes;
+    AppSession app;
+    ASSERT_TRUE(app.Start(kVersion10));
+    auto* tree = dynamic_cast<CVelorTreeView*>(app.Frame()->GetSplitter().GetPane(0, 0));
+    ASSERT_NE(nullptr, tree);
+    HTREEITEM child = tree->GetNextItem(tree->GetRootItem(), TVGN_CHILD);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(L"10000", tree->GetItemText(child));
+}
