@@ -1,36 +1,221 @@
 #include "ui/InfoView.h"
 
+#include <memory>
+
+#include "model/DriverClass.h"
+#include "model/RegistrySnapshot.h"
+#include "model/TextForms.h"
 #include "res/resource.h"
 #include "ui/CarvelDoc.h"
+#include "ui/ModifyFiltersDlg.h"
 #include "ui/framework/CmdUI.h"
 #include "ui/framework/DataExchange.h"
 
 IMPLEMENT_DYNCREATE(CInfoView, CFormView)
 
 BEGIN_MESSAGE_MAP(CInfoView, CFormView)
+    ON_BN_CLICKED(IDC_MODIFY_LOWER, &CInfoView::OnModifyLowerFilters)
+    ON_BN_CLICKED(IDC_MODIFY_UPPER, &CInfoView::OnModifyUpperFilters)
     ON_UPDATE_COMMAND_UI(ID_OPTIONS_SAFE_MODE, &CInfoView::OnUpdateSafeMode)
     ON_COMMAND(ID_OPTIONS_SAFE_MODE, &CInfoView::OnSafeMode)
     ON_COMMAND(ID_OPTIONS_REGISTRY_PARAMETERS, &CInfoView::OnRegistryParameters)
     ON_UPDATE_COMMAND_UI(ID_OPTIONS_REGISTRY_PARAMETERS, &CInfoView::OnUpdateRegistryParameters)
 END_MESSAGE_MAP()
 
+namespace {
+
+// The device fields: each edit with the record text it shows. "Device Instance:"
+// is formatted from the device number and comes last.
+struct DeviceField {
+    int nEditId;
+    const std::wstring& (CDevice::*get)() const;
+};
+
+const DeviceField kDeviceFields[CInfoView::kDeviceTexts - 1] = {
+    {IDC_DEVICE_ADDRESS, &CDevice::GetAddress},
+    {IDC_DEVICE_BUS_NUMBER, &CDevice::GetBusNumber},
+    {IDC_DEVICE_BUS_TYPE_GUID, &CDevice::GetBusTypeGuid},
+    {IDC_DEVICE_CAPABILITIES, &CDevice::GetCapabilities},
+    {IDC_DEVICE_CHARACTERISTICS, &CDevice::GetCharacteristics},
+    {IDC_DEVICE_CLASS, &CDevice::GetClassText},
+    {IDC_DEVICE_CLASS_GUID, &CDevice::GetClassGuid},
+    {IDC_DEVICE_CONFIG_FLAGS, &CDevice::GetConfigFlags},
+    {IDC_DEVICE_CONFIGURATION, &CDevice::GetConfiguration},
+    {IDC_DEVICE_FRIENDLY_NAME, &CDevice::GetFriendlyName},
+    {IDC_DEVICE_NAME, &CDevice::GetDeviceName},
+    {IDC_DEVICE_CONFIG_VECTOR, &CDevice::GetConfigVector},
+    {IDC_DEVICE_TYPE, &CDevice::GetDevType},
+    {IDC_DEVICE_DESC, &CDevice::GetDeviceDesc},
+    {IDC_DEVICE_DRIVER, &CDevice::GetDriver},
+    {IDC_DEVICE_ENUMERATOR, &CDevice::GetEnumerator},
+    {IDC_DEVICE_EXCLUSIVE, &CDevice::GetExclusive},
+    {IDC_DEVICE_HARDWARE_ID, &CDevice::GetHardwareId},
+    {IDC_DEVICE_LOCATION_INFO, &CDevice::GetLocationInfo},
+    {IDC_DEVICE_MFG, &CDevice::GetMfg},
+    {IDC_DEVICE_NT_DEVICE_PATHS, &CDevice::GetNtDevicePaths},
+    {IDC_DEVICE_PDO_NAME, &CDevice::GetPdoName},
+    {IDC_DEVICE_SECURITY, &CDevice::GetSecurity},
+    {IDC_DEVICE_SECURITY_SDS, &CDevice::GetSecuritySds},
+    {IDC_DEVICE_SERVICE, &CDevice::GetService},
+    {IDC_DEVICE_UI_NUMBER, &CDevice::GetUiNumber},
+    {IDC_DEVICE_LEGACY_BUS_TYPE, &CDevice::GetLegacyBusType},
+};
+constexpr int kInstanceText = CInfoView::kDeviceTexts - 1;
+
+}  // namespace
+
 CInfoView::CInfoView() : CFormView(IDD_INFO_FORM) {}
 
 void CInfoView::DoDataExchange(CDataExchange* pDX) {
     CFormView::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_REGISTRY_LIST, m_listRegistry);
+    DDX_Control(pDX, IDC_UPPER_FILTERS_LIST, m_listUpperFilters);
+    DDX_Control(pDX, IDC_LOWER_FILTERS_LIST, m_listLowerFilters);
+    DDX_Control(pDX, IDC_COMPATIBLE_IDS_LIST, m_listCompatibleIds);
     DDX_Control(pDX, IDC_MODIFY_UPPER, m_btnModifyUpper);
     DDX_Control(pDX, IDC_MODIFY_LOWER, m_btnModifyLower);
+    DDX_Text(pDX, IDC_CLASS_GUID, m_strClassGuid);
+    DDX_Text(pDX, IDC_CLASS_NAME, m_strClassName);
+    DDX_Text(pDX, IDC_CLASS_LOWER_FILTERS, m_strClassLowerFilters);
+    DDX_Text(pDX, IDC_CLASS_UPPER_FILTERS, m_strClassUpperFilters);
+    for (int i = 0; i < kInstanceText; ++i) DDX_Text(pDX, kDeviceFields[i].nEditId, m_strDevice[i]);
+    DDX_Text(pDX, IDC_DEVICE_INSTANCE, m_strDevice[kInstanceText]);
+}
+
+void CInfoView::OnInitialUpdate() {
+    CFormView::OnInitialUpdate();
+    // The columns are set up once; a reopened document's second update leaves them.
+    if (m_bColumnsSet || !m_listRegistry.m_hWnd) return;
+    RECT rc;
+    m_listRegistry.GetClientRect(&rc);
+    const int w = (rc.right - rc.left) / 5;
+    m_listRegistry.InsertColumn(0, L"Key Name", LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(1, L"Value Name", LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(2, L"Type", LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(3, L"Contents", LVCFMT_LEFT, 2 * w);
+    m_bColumnsSet = true;
 }
 
 void CInfoView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     if (lHint == CCarvelDoc::kHintReleaseRecords) {
-        // The document is about to delete its records: keep no pointer to them.
+        // The document is about to delete its records: keep no pointer to them and
+        // show nothing that came from them.
         m_pCurrentDevice = nullptr;
         m_pCurrentClass = nullptr;
+        ClearDeviceFields();
+        m_strClassGuid.clear();
+        m_strClassName.clear();
+        m_strClassLowerFilters.clear();
+        m_strClassUpperFilters.clear();
+        if (m_listRegistry.m_hWnd) m_listRegistry.DeleteAllItems();
+        SetButtonCaptions(false);
+        if (m_hWnd) UpdateData(FALSE);
         return;
     }
     CFormView::OnUpdate(pSender, lHint, pHint);
+}
+
+void CInfoView::ClearDeviceFields() {
+    for (CString& text : m_strDevice) text.clear();
+    for (CListBox* box : {&m_listCompatibleIds, &m_listLowerFilters, &m_listUpperFilters})
+        if (box->m_hWnd) box->ResetContent();
+}
+
+void CInfoView::SetButtonCaptions(bool bDevice) {
+    if (!m_btnModifyUpper.m_hWnd || !m_btnModifyLower.m_hWnd) return;
+    m_btnModifyUpper.SetWindowText(bDevice ? L"Modify Device &Upper Filters" : L"Modify Class &Upper Filters");
+    m_btnModifyLower.SetWindowText(bDevice ? L"Modify Device &Lower Filters" : L"Modify Class &Lower Filters");
+}
+
+void CInfoView::ShowRecord(CObject* pRecord) {
+    if (!pRecord) return;  // a tree item without a record (the tree is being emptied)
+    ClearDeviceFields();
+    if (pRecord->GetRuntimeClass() == RUNTIME_CLASS(CDevice)) {
+        auto* pDevice = static_cast<CDevice*>(pRecord);
+        m_pCurrentDevice = pDevice;
+        ShowClass(pDevice->GetClass());
+        ShowDevice(pDevice);
+        SetButtonCaptions(true);
+    } else if (pRecord->IsKindOf(RUNTIME_CLASS(CDriverClass))) {
+        m_pCurrentClass = static_cast<CDriverClass*>(pRecord);
+        m_pCurrentDevice = nullptr;
+        ShowClass(m_pCurrentClass);
+        if (m_listRegistry.m_hWnd) m_listRegistry.DeleteAllItems();
+        SetButtonCaptions(false);
+    }
+    if (m_hWnd) UpdateData(FALSE);
+}
+
+void CInfoView::ShowClass(const CDriverClass* pClass) {
+    if (!pClass) return;
+    m_strClassGuid = pClass->GetGuidString();
+    m_strClassName = pClass->GetDescription();
+    m_strClassLowerFilters = qx::JoinList(pClass->GetLowerFilters());
+    m_strClassUpperFilters = qx::JoinList(pClass->GetUpperFilters());
+}
+
+void CInfoView::ShowDevice(const CDevice* pDevice) {
+    for (int i = 0; i < kInstanceText; ++i) m_strDevice[i] = (pDevice->*kDeviceFields[i].get)();
+    m_strDevice[kInstanceText] = qx::DeviceNumberText(pDevice->GetIndex());
+    FillListBox(m_listCompatibleIds, pDevice->GetCompatibleIds());
+    FillListBox(m_listLowerFilters, pDevice->GetLowerFilters());
+    FillListBox(m_listUpperFilters, pDevice->GetUpperFilters());
+    if (m_bRegistryParameters) FillRegistryList(pDevice);
+}
+
+void CInfoView::FillListBox(CListBox& box, const StringList& list) {
+    if (!box.m_hWnd) return;
+    for (const auto& entry : list) box.AddString(entry);
+}
+
+void CInfoView::FillRegistryList(const CDevice* pDevice) {
+    if (!m_listRegistry.m_hWnd) return;
+    m_listRegistry.DeleteAllItems();
+    const CRegistrySnapshot* pSnapshot = pDevice ? pDevice->GetRegistryParameters() : nullptr;
+    if (!pSnapshot) return;
+    const auto& rows = pSnapshot->GetRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CRegistryValue& row = *rows[i];
+        const int nItem = m_listRegistry.InsertItem(static_cast<int>(i), row.GetKeyPath());
+        if (nItem < 0) break;
+        m_listRegistry.SetItemText(nItem, 1, row.GetValueName());
+        m_listRegistry.SetItemData(nItem, static_cast<LPARAM>(i));
+        FormattedValue value = FormatRegistryValue(row.GetType(), row.GetData(), row.GetDataLength());
+        m_listRegistry.SetItemText(nItem, 2, value.typeName);
+        if (value.hasContents) m_listRegistry.SetItemText(nItem, 3, value.contents);
+    }
+}
+
+void CInfoView::OnModifyUpperFilters() { ModifyFilters(true); }
+void CInfoView::OnModifyLowerFilters() { ModifyFilters(false); }
+
+void CInfoView::ModifyFilters(bool bUpper) {
+    if (!m_pCurrentDevice && !m_pCurrentClass) return;  // nothing shown yet
+    UpdateData(TRUE);
+    CString initial;
+    if (m_pCurrentDevice)
+        initial = qx::JoinList(bUpper ? m_pCurrentDevice->GetUpperFilters() : m_pCurrentDevice->GetLowerFilters());
+    else
+        initial = bUpper ? m_strClassUpperFilters : m_strClassLowerFilters;
+
+    auto pDlg = std::make_unique<CModifyFiltersDlg>(initial, bUpper, this);
+    if (pDlg->DoModal() != IDOK) return;
+    const StringList names = pDlg->GetFilterNames();
+    // The form shows whatever list the record holds afterwards: the new one after a
+    // write, the old one after a failed write (the store has told the user).
+    if (CDevice* pDevice = m_pCurrentDevice) {
+        if (bUpper)
+            pDevice->SetUpperFilters(names);
+        else
+            pDevice->SetLowerFilters(names);
+        ShowRecord(pDevice);
+    } else if (CDriverClass* pClass = m_pCurrentClass) {
+        if (bUpper)
+            pClass->SetUpperFilters(names);
+        else
+            pClass->SetLowerFilters(names);
+        ShowRecord(pClass);
+    }
 }
 
 void CInfoView::OnSafeMode() {
@@ -47,10 +232,25 @@ void CInfoView::OnUpdateSafeMode(CCmdUI* pCmdUI) {
 
 void CInfoView::OnRegistryParameters() {
     m_bRegistryParameters = !m_bRegistryParameters;
-    if (m_listRegistry.m_hWnd) m_listRegistry.ShowWindow(m_bRegistryParameters ? SW_SHOW : SW_HIDE);
+    if (!m_listRegistry.m_hWnd) return;
+    ShowControlsUnderList(!m_bRegistryParameters);
+    m_listRegistry.ShowWindow(m_bRegistryParameters ? SW_SHOW : SW_HIDE);
+    if (m_bRegistryParameters && m_pCurrentDevice) FillRegistryList(m_pCurrentDevice);
 }
 
 void CInfoView::OnUpdateRegistryParameters(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bRegistryParameters ? 1 : 0);
     pCmdUI->Enable(TRUE);
+}
+
+void CInfoView::ShowControlsUnderList(bool bShow) {
+    RECT list;
+    m_listRegistry.GetWindowRect(&list);
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        const int nId = ::GetDlgCtrlID(hChild);
+        if (hChild == m_listRegistry.m_hWnd || nId == IDC_DEVICE_GROUP) continue;  // the frame around it all
+        RECT child, overlap;
+        ::GetWindowRect(hChild, &child);
+        if (::IntersectRect(&overlap, &child, &list)) ::ShowWindow(hChild, bShow ? SW_SHOW : SW_HIDE);
+    }
 }

@@ -1,9 +1,12 @@
-// The information form (template 101), the right pane: it will show the selected
-// class or device; here it holds the two Options commands and the form's controls.
+// The information form (template 101), the right pane: every field of the class or
+// device selected in the class tree, the two buttons that edit its filter lists, and
+// the Safe Mode and Registry Parameters options.
 #pragma once
+#include "model/Types.h"
+#include "ui/RegistryListCtrl.h"
 #include "ui/framework/Button.h"
 #include "ui/framework/FormView.h"
-#include "ui/framework/ListCtrl.h"
+#include "ui/framework/ListBox.h"
 
 class CDevice;
 class CDriverClass;
@@ -14,24 +17,55 @@ public:
     CInfoView();
 
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+
+    // Shows a class record or a device record (told apart by their exact class).
+    void ShowRecord(CObject* pRecord);
+    void ShowClass(const CDriverClass* pClass);
+    void ShowDevice(const CDevice* pDevice);
+    static void FillListBox(CListBox& box, const StringList& list);
+    // The device's registry snapshot, one row per value; empty without a snapshot.
+    void FillRegistryList(const CDevice* pDevice);
 
     BOOL IsSafeMode() const { return m_bSafeMode ? TRUE : FALSE; }
     BOOL IsRegistryParameters() const { return m_bRegistryParameters ? TRUE : FALSE; }
+    CDevice* GetCurrentDevice() const { return m_pCurrentDevice; }
+    CDriverClass* GetCurrentClass() const { return m_pCurrentClass; }
 
-protected:
+    // Public for the message map.
+    void OnModifyUpperFilters();
+    void OnModifyLowerFilters();
     void OnSafeMode();
     void OnUpdateSafeMode(CCmdUI* pCmdUI);
     void OnRegistryParameters();
     void OnUpdateRegistryParameters(CCmdUI* pCmdUI);
 
-    CListCtrl m_listRegistry;  // control 1065, hidden until Registry Parameters is on
-    CButton m_btnModifyUpper;  // control 1009
-    CButton m_btnModifyLower;  // control 1010
+    static constexpr int kDeviceTexts = 28;
+
+protected:
+    void ModifyFilters(bool bUpper);
+    void ClearDeviceFields();
+    void SetButtonCaptions(bool bDevice);
+    // While the registry list is shown, the controls it lies over are hidden.
+    void ShowControlsUnderList(bool bShow);
+
+    CRegistryListCtrl m_listRegistry;  // control 1065, hidden until Registry Parameters is on
+    CListBox m_listUpperFilters;       // control 1064
+    CListBox m_listLowerFilters;       // control 1063
+    CListBox m_listCompatibleIds;      // control 1062
+    CButton m_btnModifyUpper;          // control 1009
+    CButton m_btnModifyLower;          // control 1010
+    CString m_strClassGuid;
+    CString m_strClassName;
+    CString m_strClassLowerFilters;
+    CString m_strClassUpperFilters;
+    CString m_strDevice[kDeviceTexts];  // in the order of the form's device field table
     CDevice* m_pCurrentDevice = nullptr;      // not owned
     CDriverClass* m_pCurrentClass = nullptr;  // not owned
     bool m_bRegistryParameters = false;
     bool m_bSafeMode = true;
+    bool m_bColumnsSet = false;
 
     DECLARE_MESSAGE_MAP()
 };

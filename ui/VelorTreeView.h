@@ -1,6 +1,8 @@
-// The class tree, the left pane. Its initial update builds the document's class
-// list; it reports selections to the information form.
+// The class tree, the left pane: one root item per setup class, and beneath it one
+// item per device that has a physical device object, labelled with its number.
+// Its initial update builds the document's class list; selections go to the form.
 #pragma once
+#include "model/ClassList.h"
 #include "ui/framework/TreeView.h"
 
 class CInfoView;
@@ -17,6 +19,11 @@ public:
     CInfoView* GetInfoView() const { return m_pInfoView; }
     CCarvelDoc* GetDocument() const;
 
+    void FillTree(const DriverClassList& classes);
+    void OnSelchanging(NMHDR* pNMHDR, LRESULT* pResult);  // public for the message map
+
 protected:
     CInfoView* m_pInfoView = nullptr;  // not owned
+
+    DECLARE_MESSAGE_MAP()
 };

@@ -1,5 +1,7 @@
 #include "tests/support/MemoryMachine.h"
 
+#include <unordered_set>
+
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
@@ -144,6 +146,7 @@ struct MemoryMachine::Device {
 struct MemoryMachine::DeviceSet {
     Guid classGuid;
     std::vector<uint32_t> devInsts;  // the devices present when the set was taken
+    std::unordered_set<uint32_t> members;  // the same, for look-ups
     bool destroyed = false;
 };
 
@@ -264,9 +267,9 @@ uint32_t MemoryMachine::AddDevice(const Guid& classGuid) {
 }
 
 MemoryMachine::Device* MemoryMachine::FindDevice(uint32_t devInst) const {
-    for (const auto& device : m_devices)
-        if (device->devInst == devInst) return device.get();
-    return nullptr;
+    // Instance numbers are handed out in order from 1, so the number is the place.
+    if (devInst == 0 || devInst > m_devices.size()) return nullptr;
+    return m_devices[devInst - 1].get();
 }
 
 void MemoryMachine::PutProperty(uint32_t devInst, uint32_t property, uint32_t type,
@@ -526,7 +529,10 @@ DevInfoHandle MemoryMachine::GetClassDevs(const Guid& classGuid) {
     auto set = std::make_unique<DeviceSet>();
     set->classGuid = classGuid;
     for (const auto& device : m_devices)
-        if (device->classGuid == classGuid && !device->vanished) set->devInsts.push_back(device->devInst);
+        if (device->classGuid == classGuid && !device->vanished) {
+            set->devInsts.push_back(device->devInst);
+            set->members.insert(device->devInst);
+        }
     uintptr_t id = m_nextSet;
     m_nextSet += 4;
     m_sets[id] = std::move(set);
@@ -550,8 +556,7 @@ bool MemoryMachine::EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElem
 MemoryMachine::Device* MemoryMachine::DeviceOf(DevInfoHandle set, const DeviceElement& element) const {
     auto it = m_sets.find(reinterpret_cast<uintptr_t>(set));
     if (it == m_sets.end() || it->second->destroyed) return nullptr;
-    const auto& devInsts = it->second->devInsts;
-    if (std::find(devInsts.begin(), devInsts.end(), element.devInst) == devInsts.end()) return nullptr;
+    if (!it->second->members.count(element.devInst)) return nullptr;
     Device* device = FindDevice(element.devInst);
     return device && !device->vanished ? device : nullptr;
 }

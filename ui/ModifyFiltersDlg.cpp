@@ -1,0 +1,40 @@
+#include "ui/ModifyFiltersDlg.h"
+
+#include "model/FilterText.h"
+#include "res/resource.h"
+#include "ui/framework/DataExchange.h"
+
+CModifyFiltersDlg::CModifyFiltersDlg(const CString& strInitial, bool bUpper, CWnd* pParent)
+    : CDialog(IDD_MODIFY_FILTERS, pParent), m_strFilters(strInitial), m_strInitial(strInitial), m_bUpper(bUpper) {}
+
+void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_FILTERS_LABEL, m_wndLabel);
+    DDX_Text(pDX, IDC_FILTERS_EDIT, m_strFilters);
+}
+
+BOOL CModifyFiltersDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetWindowText(m_bUpper ? L"Modify Upper Filters" : L"Modify Lower Filters");
+    m_wndLabel.SetWindowText(m_bUpper ? L"Upper Filters:" : L"Lower Filters:");
+    return TRUE;
+}
+
+void CModifyFiltersDlg::OnOK() {
+    UpdateData(TRUE);
+    if (m_strFilters == m_strInitial) {
+        EndDialog(IDCANCEL);  // nothing to write
+        return;
+    }
+    if (ValidateFilters()) CDialog::OnOK();
+}
+
+bool CModifyFiltersDlg::ValidateFilters() {
+    m_filterNames = qx::SplitFilterText(m_strFilters);
+    if (const std::wstring* missing = qx::FindMissingService(m_filterNames)) {
+        AfxMessageBox(L"Service " + *missing + L" could not be located in Registry.",
+                      MB_OKCANCEL | MB_ICONHAND);
+        return false;
+    }
+    return true;
+}

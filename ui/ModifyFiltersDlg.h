@@ -1,0 +1,30 @@
+// Modify Filters (template 131): the user edits one filter list as a line of names.
+// OK checks every name against the installed services and hands back the list; it
+// writes nothing itself.
+#pragma once
+#include "model/Types.h"
+#include "ui/framework/Dialog.h"
+#include "ui/framework/Static.h"
+
+class CModifyFiltersDlg : public CDialog {
+public:
+    // The current list joined by single spaces; bUpper for the upper filters.
+    CModifyFiltersDlg(const CString& strInitial, bool bUpper, CWnd* pParent);
+
+    // The names taken from the text by the last accepted OK.
+    const StringList& GetFilterNames() const { return m_filterNames; }
+    // Splits the text into names and checks each; false (after telling the user) at
+    // the first name that is not an installed service.
+    bool ValidateFilters();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    CStatic m_wndLabel;
+    CString m_strFilters;
+    StringList m_filterNames;
+    CString m_strInitial;
+    bool m_bUpper;
+};
