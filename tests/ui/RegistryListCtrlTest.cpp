@@ -49,28 +49,20 @@ protected:
     HGDIOBJ hOldFont = nullptr;
 };
 
-TEST_F(FitTextTest, TextThatFitsExactlyWithItsMarginIsWholeAndOnePixelLessShortensIt) {
-    const std::wstring text = L"DriverDesc";
-    for (int margin : {4, 10}) {
-        SCOPED_TRACE(margin);
-        const int exact = Width(text) + margin;
-        EXPECT_EQ(text, CRegistryListCtrl::FitText(hDC, text, exact, margin));
-        EXPECT_EQ(text, CRegistryListCtrl::FitText(hDC, text, exact + 40, margin));
-        CString shortened = CRegistryListCtrl::FitText(hDC, text, exact - 1, margin);
-        EXPECT_TRUE(IsLongestFittingHead(text, shortened, exact - 1, margin)) << std::string(shortened.begin(), shortened.end());
-    }
-}
-
-TEST_F(FitTextTest, ShortenedTextIsTheLongestHeadThatFitsWithTheDots) {
-    // Texts of mixed widths, and one far longer than a list cell's 259 characters.
-    const std::wstring texts[] = {L"System\\CurrentControlSet\\Control\\Class\\0000", L"iiiiWWWWiiiiWWWW",
+TEST_F(FitTextTest, TextThatFitsExactlyWithItsMarginIsWholeAndAnyLessIsItsLongestFittingHead) {
+    // Mixed widths, and a text far longer than a list cell's 259 characters.
+    const std::wstring texts[] = {L"DriverDesc", L"iiiiWWWWiiiiWWWW",
                                   std::wstring(300, L'a') + std::wstring(200, L'M')};
     for (const std::wstring& text : texts) {
-        for (int fraction : {2, 3, 5}) {
-            const int width = Width(text) / fraction;
-            SCOPED_TRACE(width);
-            CString fitted = CRegistryListCtrl::FitText(hDC, text, width, 10);
-            EXPECT_TRUE(IsLongestFittingHead(text, fitted, width, 10));
+        for (int margin : {4, 10}) {
+            const int exact = Width(text) + margin;
+            EXPECT_EQ(text, CRegistryListCtrl::FitText(hDC, text, exact, margin));
+            EXPECT_EQ(text, CRegistryListCtrl::FitText(hDC, text, exact + 40, margin));
+            for (int width : {exact - 1, exact / 2, exact / 5}) {
+                SCOPED_TRACE(width);
+                CString fitted = CRegistryListCtrl::FitText(hDC, text, width, margin);
+                EXPECT_TRUE(IsLongestFittingHead(text, fitted, width, margin));
+            }
         }
     }
 }

@@ -236,15 +236,6 @@ TEST_F(SplashTest, CloseRightAfterTheStartStillEndsTheThread) {
     ExpectCloseEndsTheThread(nullptr);
 }
 
-TEST_F(SplashTest, OnlyTheLastOfManyQuickTextsNeedsShowing) {
-    Start();
-    HWND hDlg = WaitForDialog();
-    ASSERT_NE(nullptr, hDlg);
-    for (int i = 0; i < 5000; ++i) frame.SetProgressText(L"Processing Class " + std::to_wstring(i));
-    EXPECT_TRUE(StatusShows(hDlg, L"Processing Class 4999"));
-    ExpectCloseEndsTheThread(hDlg);
-}
-
 TEST_F(SplashTest, EscEnterOrTheCloseBoxHideTheSplashAndTheCloseStillEndsTheThread) {
     struct Way {
         const char* name;
