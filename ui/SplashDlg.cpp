@@ -19,11 +19,13 @@ BOOL CSplashDlg::OnInitDialog() {
     m_strStatus = L"Initializing";
     UpdateData(FALSE);
 
-    HINSTANCE hInst = AfxGetResourceHandle();
-    auto hBig = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    auto hSmall = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    // The program's icon, at the sizes the system wants for each.
+    auto loadIcon = [](int cx, int cy) {
+        return static_cast<HICON>(LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                             cx, cy, LR_SHARED));
+    };
+    HICON hBig = loadIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    HICON hSmall = loadIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
     SetIcon(hBig, TRUE);
     SetIcon(hSmall, FALSE);
 
