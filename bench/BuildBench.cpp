@@ -2,7 +2,6 @@
 // makes the same registry and SetupAPI calls and keeps nothing. Run it with
 // scripts/bench, which gives it a scratch Wine prefix: it creates thousands of devices.
 #include <windows.h>
-#include <psapi.h>
 #include <setupapi.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "model/ClassList.h"
 #include "model/DeviceAccess.h"
 #include "model/TextForms.h"
+#include "bench/TreeBench.h"
 
 namespace {
 
@@ -25,12 +25,17 @@ double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// Committed private memory, summed over the address space (Wine leaves the process
+// counters' private usage at zero).
 size_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof(counters));
-    return counters.PrivateUsage;
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof(info)) == sizeof(info);
+         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if (info.RegionSize == 0) break;
+    }
+    return total;
 }
 
 std::vector<BYTE> MultiSz(std::initializer_list<const wchar_t*> names) {
@@ -122,9 +127,10 @@ bool AddDevices(ScratchClass& c, int count, int& serial) {
     for (int i = 0; i < count && ok; ++i, ++serial) {
         SP_DEVINFO_DATA data{};
         data.cbSize = sizeof(data);
-        std::wstring name = L"QXBENCH";
-        ok = SetupDiCreateDeviceInfoW(set, name.c_str(), &c.guid, nullptr, nullptr,
-                                      DICD_GENERATE_ID, &data) &&
+        // A full instance id of our own: generating one makes the service try every
+        // number already taken, which grows with each device made.
+        std::wstring name = L"ROOT\\QXBENCH\\" + std::to_wstring(serial);
+        ok = SetupDiCreateDeviceInfoW(set, name.c_str(), &c.guid, nullptr, nullptr, 0, &data) &&
              SetupDiRegisterDeviceInfo(set, &data, 0, nullptr, nullptr, nullptr);
         if (!ok) break;
         std::wstring desc = L"Bench device " + std::to_wstring(serial);
@@ -236,7 +242,7 @@ size_t SnapshotBytes(const DriverClassList& classes, size_t* devices) {
             ++*devices;
             if (const CRegistrySnapshot* s = d->GetRegistryParameters())
                 for (const auto& row : s->GetRows())
-                    bytes += row->GetDataLength() + (row->GetKeyPath().size() + row->GetValueName().size()) * sizeof(wchar_t);
+                    bytes += row.GetDataLength() + (row.GetKeyPath().size() + row.GetValueName().size()) * sizeof(wchar_t);
         }
     return bytes;
 }
@@ -320,6 +326,13 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%7d %11.3fs %11.3fs %11.3fs %11.3fs %8.3f %14zu\n", n, b.min, b.median, f.min,
                     f.median, ratio, extraBytes);
     }
+    TreeFigures tree;
+    if (RunTreeBench(20000, kRuns, &tree))
+        std::printf("%7s %11.3fs %11.3fs %11.3fs %11.3fs %8.3f   (tree fill of %d items / bare inserts)\n",
+                    "tree", tree.fillMin, tree.fillMedian, tree.bareMin, tree.bareMedian,
+                    tree.fillMedian / tree.bareMedian, tree.items);
+    else
+        std::printf("tree: the program did not start\n");
     if (time2000 > 0) std::printf("time at 8000 / time at 2000: %.2f\n", time8000 / time2000);
     std::printf("worst build/floor ratio: %.3f\n", worstRatio);
     return 0;

@@ -1,5 +1,6 @@
 #include "model/RegistrySnapshot.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "model/DeviceAccess.h"
@@ -8,17 +9,21 @@
 IMPLEMENT_DYNAMIC(CRegistryValue, CObject)
 IMPLEMENT_DYNAMIC(CRegistrySnapshot, CObject)
 
-CRegistryValue::CRegistryValue(std::wstring keyPath, std::wstring valueName, uint32_t type,
-                               const uint8_t* data, uint32_t cbData)
-    : m_strKeyPath(std::move(keyPath)),
+CRegistryValue::CRegistryValue(std::shared_ptr<const std::wstring> keyPath, std::wstring valueName,
+                               uint32_t type, const uint8_t* data, uint32_t cbData)
+    : m_pKeyPath(std::move(keyPath)),
       m_strValueName(std::move(valueName)),
       m_dwType(type),
-      m_data(data, data + cbData) {}
+      m_cbData(cbData),
+      m_data(cbData ? new uint8_t[cbData] : nullptr) {
+    if (cbData) std::copy(data, data + cbData, m_data.get());
+}
 
 CRegistrySnapshot::CRegistrySnapshot(std::wstring rootPath) : m_strRootPath(std::move(rootPath)) {}
 
 long CRegistrySnapshot::Take(qx::KeyHandle rootKey) {
     AddKey(rootKey, std::wstring());
+    m_rows.shrink_to_fit();
     return 0;
 }
 
@@ -40,13 +45,14 @@ void CRegistrySnapshot::AddValues(qx::KeyHandle key, const std::wstring& relativ
     qx::IDeviceAccess& access = qx::Access();
     wchar_t name[260];
     uint8_t data[4096];
+    std::shared_ptr<const std::wstring> keyPath;  // made with the key's first value
     for (uint32_t index = 0;; ++index) {
         uint32_t cchName = 260, cbData = sizeof(data), type = 0;
         if (access.EnumValue(key, index, name, &cchName, &type, data, &cbData) != qx::kErrSuccess)
             break;  // a value too large to read whole ends the key's values
         if (cchName >= 260 || cbData > sizeof(data)) break;
-        m_rows.push_back(std::make_unique<CRegistryValue>(relativePath, std::wstring(name, cchName),
-                                                          type, data, cbData));
+        if (!keyPath) keyPath = std::make_shared<const std::wstring>(relativePath);
+        m_rows.emplace_back(keyPath, std::wstring(name, cchName), type, data, cbData);
     }
 }
 

@@ -9,20 +9,22 @@
 class CRegistryValue : public CObject {
     DECLARE_DYNAMIC(CRegistryValue)
 public:
-    CRegistryValue(std::wstring keyPath, std::wstring valueName, uint32_t type,
+    // keyPath is shared by the rows of one key: a snapshot holds thousands of rows.
+    CRegistryValue(std::shared_ptr<const std::wstring> keyPath, std::wstring valueName, uint32_t type,
                    const uint8_t* data, uint32_t cbData);
 
-    const std::wstring& GetKeyPath() const { return m_strKeyPath; }
+    const std::wstring& GetKeyPath() const { return *m_pKeyPath; }
     const std::wstring& GetValueName() const { return m_strValueName; }
     uint32_t GetType() const { return m_dwType; }
-    const uint8_t* GetData() const { return m_data.data(); }
-    uint32_t GetDataLength() const { return static_cast<uint32_t>(m_data.size()); }
+    const uint8_t* GetData() const { return m_data.get(); }
+    uint32_t GetDataLength() const { return m_cbData; }
 
 private:
-    std::wstring m_strKeyPath;    // relative to the snapshot's root; empty for the root
-    std::wstring m_strValueName;  // empty for a key's default value
+    std::shared_ptr<const std::wstring> m_pKeyPath;  // relative to the snapshot's root; empty for the root
+    std::wstring m_strValueName;                     // empty for a key's default value
     uint32_t m_dwType;
-    std::vector<uint8_t> m_data;  // exact copy
+    uint32_t m_cbData;
+    std::unique_ptr<uint8_t[]> m_data;  // exact copy
 };
 
 class CRegistrySnapshot : public CObject {
@@ -39,11 +41,12 @@ public:
     void AddValues(qx::KeyHandle key, const std::wstring& relativePath);
 
     const std::wstring& GetRootPath() const { return m_strRootPath; }
-    const std::vector<std::unique_ptr<CRegistryValue>>& GetRows() const { return m_rows; }
+    // The rows in walk order, held in place (no allocation of their own).
+    const std::vector<CRegistryValue>& GetRows() const { return m_rows; }
 
 private:
     std::wstring m_strRootPath;
-    std::vector<std::unique_ptr<CRegistryValue>> m_rows;
+    std::vector<CRegistryValue> m_rows;
 };
 
 struct FormattedValue {

@@ -175,7 +175,7 @@ void CInfoView::FillRegistryList(const CDevice* pDevice) {
     if (!pSnapshot) return;
     const auto& rows = pSnapshot->GetRows();
     for (size_t i = 0; i < rows.size(); ++i) {
-        const CRegistryValue& row = *rows[i];
+        const CRegistryValue& row = rows[i];
         const int nItem = m_listRegistry.InsertItem(static_cast<int>(i), row.GetKeyPath());
         if (nItem < 0) break;
         m_listRegistry.SetItemText(nItem, 1, row.GetValueName());

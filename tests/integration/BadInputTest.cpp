@@ -108,15 +108,15 @@ TEST_F(BadInput, OddDevicePropertiesAndDriverKeyValues) {
     };
     for (size_t i = 0; i < std::size(shown); ++i) {
         SCOPED_TRACE(Narrow(shown[i].name));
-        EXPECT_EQ(shown[i].name, rows[i]->GetValueName());
-        EXPECT_EQ(shown[i].length, rows[i]->GetDataLength());
-        FormattedValue text = FormatRegistryValue(rows[i]->GetType(), rows[i]->GetData(), rows[i]->GetDataLength());
+        EXPECT_EQ(shown[i].name, rows[i].GetValueName());
+        EXPECT_EQ(shown[i].length, rows[i].GetDataLength());
+        FormattedValue text = FormatRegistryValue(rows[i].GetType(), rows[i].GetData(), rows[i].GetDataLength());
         EXPECT_EQ(shown[i].typeName, text.typeName);
         EXPECT_EQ(shown[i].contents, text.contents);
     }
     std::wstring path = L"k";
     for (int depth = 1; depth <= 100; ++depth) {
-        EXPECT_EQ(path, rows[7 + depth]->GetKeyPath()) << "depth " << depth;
+        EXPECT_EQ(path, rows[7 + depth].GetKeyPath()) << "depth " << depth;
         path += L"\\k";
     }
 }

@@ -14,7 +14,7 @@ namespace {
 // "path|name" for each row, in snapshot order.
 StringList RowNames(const CRegistrySnapshot& snapshot) {
     StringList names;
-    for (const auto& row : snapshot.GetRows()) names.push_back(row->GetKeyPath() + L"|" + row->GetValueName());
+    for (const auto& row : snapshot.GetRows()) names.push_back(row.GetKeyPath() + L"|" + row.GetValueName());
     return names;
 }
 
@@ -138,7 +138,7 @@ TEST_F(ScratchClassBuild, DriverKeySnapshotCopiesEveryValueDepthFirst) {
     ASSERT_GE(rows.size(), 12u);
     for (uint32_t type = 0; type < 12; ++type) {
         SCOPED_TRACE(testing::Message() << "type " << type);
-        const CRegistryValue& row = *rows[type];
+        const CRegistryValue& row = rows[type];
         EXPECT_EQ(type, row.GetType());
         EXPECT_TRUE(BytesAre({row.GetData(), row.GetData() + row.GetDataLength()}, data[type]));
         FormattedValue shown = FormatRegistryValue(row.GetType(), row.GetData(), row.GetDataLength());
@@ -147,7 +147,7 @@ TEST_F(ScratchClassBuild, DriverKeySnapshotCopiesEveryValueDepthFirst) {
             EXPECT_EQ(contents[type], shown.contents);
         }
     }
-    EXPECT_EQ(0u, rows.back()->GetDataLength());
+    EXPECT_EQ(0u, rows.back().GetDataLength());
 }
 
 TEST_F(ScratchClassBuild, OverlongValuesAndNamesEndTheirKey) {
@@ -176,7 +176,7 @@ TEST_F(ScratchClassBuild, OverlongValuesAndNamesEndTheirKey) {
     ASSERT_NE(nullptr, snapshot);
     EXPECT_TRUE(ListIs(RowNames(*snapshot), {L"|a_fits", L"Names|" + name259, L"Names\\Child|child"}));
     ASSERT_EQ(3u, snapshot->GetRows().size());
-    EXPECT_EQ(4096u, snapshot->GetRows()[0]->GetDataLength());
+    EXPECT_EQ(4096u, snapshot->GetRows()[0].GetDataLength());
 }
 
 TEST_F(ScratchClassBuild, UnreadableSubkeyIsMissingWithItsLaterSiblings) {

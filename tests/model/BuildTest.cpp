@@ -110,11 +110,11 @@ TEST_F(ClassListBuild, DevicesAreNumberedInSetOrderAndUseTheirOwnDriverKeys) {
     EXPECT_EQ(L"System\\CurrentControlSet\\Control\\Class\\{C1A55001-1234-5678-9ABC-DEF012345678}\\0003",
               own->GetRootPath());
     ASSERT_EQ(1u, own->GetRows().size());
-    EXPECT_EQ(L"first", TextFromBytes(own->GetRows()[0]->GetData(), own->GetRows()[0]->GetDataLength()));
+    EXPECT_EQ(L"first", TextFromBytes(own->GetRows()[0].GetData(), own->GetRows()[0].GetDataLength()));
 
     ASSERT_NE(nullptr, devices[1]->GetRegistryParameters());
-    EXPECT_EQ(L"second", TextFromBytes(devices[1]->GetRegistryParameters()->GetRows()[0]->GetData(),
-                                       devices[1]->GetRegistryParameters()->GetRows()[0]->GetDataLength()));
+    EXPECT_EQ(L"second", TextFromBytes(devices[1]->GetRegistryParameters()->GetRows()[0].GetData(),
+                                       devices[1]->GetRegistryParameters()->GetRows()[0].GetDataLength()));
     EXPECT_EQ(nullptr, devices[2]->GetRegistryParameters());
     EXPECT_EQ(nullptr, devices[3]->GetRegistryParameters());
     EXPECT_EQ(L"Fourth", devices[3]->GetDeviceDesc());

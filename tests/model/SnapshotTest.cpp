@@ -15,7 +15,7 @@ std::wstring Sub(const std::wstring& relative) { return std::wstring(kRoot) + L"
 // "path|name" for each row, in snapshot order.
 StringList RowNames(const CRegistrySnapshot& snapshot) {
     StringList names;
-    for (const auto& row : snapshot.GetRows()) names.push_back(row->GetKeyPath() + L"|" + row->GetValueName());
+    for (const auto& row : snapshot.GetRows()) names.push_back(row.GetKeyPath() + L"|" + row.GetValueName());
     return names;
 }
 
@@ -53,12 +53,12 @@ TEST_F(Snapshot, DepthFirstWithRelativePathsAndExactCopies) {
                                              L"Alpha|A"}));
     const auto& rows = snapshot->GetRows();
     ASSERT_EQ(8u, rows.size());
-    EXPECT_EQ(kRegBinary, rows[1]->GetType());
-    EXPECT_TRUE(BytesAre({rows[1]->GetData(), rows[1]->GetData() + rows[1]->GetDataLength()}, {1, 2, 3}));
-    EXPECT_EQ(kRegDword, rows[3]->GetType());
-    EXPECT_TRUE(BytesAre({rows[3]->GetData(), rows[3]->GetData() + rows[3]->GetDataLength()}, DwordBytes(7)));
-    EXPECT_EQ(kRegMultiSz, rows[4]->GetType());
-    EXPECT_TRUE(BytesAre({rows[4]->GetData(), rows[4]->GetData() + rows[4]->GetDataLength()},
+    EXPECT_EQ(kRegBinary, rows[1].GetType());
+    EXPECT_TRUE(BytesAre({rows[1].GetData(), rows[1].GetData() + rows[1].GetDataLength()}, {1, 2, 3}));
+    EXPECT_EQ(kRegDword, rows[3].GetType());
+    EXPECT_TRUE(BytesAre({rows[3].GetData(), rows[3].GetData() + rows[3].GetDataLength()}, DwordBytes(7)));
+    EXPECT_EQ(kRegMultiSz, rows[4].GetType());
+    EXPECT_TRUE(BytesAre({rows[4].GetData(), rows[4].GetData() + rows[4].GetDataLength()},
                          MultiSzBytes({L"x", L"y"})));
     // Every subkey the walk opened was closed again.
     EXPECT_EQ(0, machine.OpenKeyCount());

@@ -42,7 +42,7 @@ std::vector<WalkedValue> WalkKey(const std::wstring& rootPath) {
         return ::testing::AssertionFailure() << "snapshot has " << rows.size() << " rows, the registry "
                                              << expected.size();
     for (size_t i = 0; i < rows.size(); ++i) {
-        const CRegistryValue& row = *rows[i];
+        const CRegistryValue& row = rows[i];
         const WalkedValue& value = expected[i];
         std::vector<uint8_t> data(row.GetData(), row.GetData() + row.GetDataLength());
         if (row.GetKeyPath() != value.keyPath || row.GetValueName() != value.name || row.GetType() != value.type ||
