@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "model/DeviceAccess.h"
 #include "model/TextForms.h"
@@ -83,61 +84,48 @@ std::wstring MultiStringText(const uint8_t* data, uint32_t cb) {
     return text;
 }
 
+std::wstring UnicodeText(const uint8_t* data, uint32_t cb) { return qx::TextFromBytes(data, cb); }
+std::wstring EightBitText(const uint8_t* data, uint32_t cb) { return qx::AnsiText(data, cb); }
+std::wstring Elided(const uint8_t*, uint32_t) { return L"..."; }
+
+// Short data has no number to show; its bytes are shown as they are.
+std::wstring LittleEndianNumber(const uint8_t* data, uint32_t cb) {
+    return cb >= 4 ? SignedDecimal(data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24)
+                   : HexBytes(data, cb);
+}
+
+std::wstring BigEndianNumber(const uint8_t* data, uint32_t cb) {
+    return cb >= 4 ? SignedDecimal(uint32_t{data[0]} << 24 | data[1] << 16 | data[2] << 8 | data[3])
+                   : HexBytes(data, cb);
+}
+
+struct ValueForm {
+    const wchar_t* typeName;
+    std::wstring (*contents)(const uint8_t*, uint32_t);
+};
+
+// Indexed by the registry type code.
+const ValueForm kValueForms[] = {
+    {L"UNKNOWN", nullptr},  // REG_NONE
+    {L"REG_SZ", &UnicodeText},
+    {L"REG_EXPAND_SZ", &UnicodeText},  // references are not expanded
+    {L"REG_BINARY", &HexBytes},
+    {L"REG_DWORD", &LittleEndianNumber},
+    {L"REG_DWORD_BIG_ENDIAN", &BigEndianNumber},
+    {L"REG_LINK", &EightBitText},
+    {L"REG_MULTI_SZ", &MultiStringText},
+    {L"REG_RESOURCE_LIST", &EightBitText},
+    {L"REG_FULL_RESOURCE_DESCRIPTOR", &EightBitText},
+    {L"REG_RESOURCE_REQUIREMENTS_LIST", &Elided},
+};
+
 }  // namespace
 
 FormattedValue FormatRegistryValue(uint32_t type, const uint8_t* data, uint32_t cb) {
+    const ValueForm& form = type < std::size(kValueForms) ? kValueForms[type] : kValueForms[0];
     FormattedValue out;
-    out.hasContents = true;
-    switch (type) {
-    case qx::kRegSz:
-        out.typeName = L"REG_SZ";
-        out.contents = qx::TextFromBytes(data, cb);
-        break;
-    case qx::kRegExpandSz:
-        out.typeName = L"REG_EXPAND_SZ";
-        out.contents = qx::TextFromBytes(data, cb);
-        break;
-    case qx::kRegBinary:
-        out.typeName = L"REG_BINARY";
-        out.contents = HexBytes(data, cb);
-        break;
-    case qx::kRegDword:
-        out.typeName = L"REG_DWORD";
-        // Short data has no number to show; its bytes are shown as they are.
-        out.contents = cb >= 4 ? SignedDecimal(data[0] | data[1] << 8 | data[2] << 16 |
-                                               uint32_t{data[3]} << 24)
-                               : HexBytes(data, cb);
-        break;
-    case qx::kRegDwordBigEndian:
-        out.typeName = L"REG_DWORD_BIG_ENDIAN";
-        out.contents = cb >= 4 ? SignedDecimal(uint32_t{data[0]} << 24 | data[1] << 16 |
-                                               data[2] << 8 | data[3])
-                               : HexBytes(data, cb);
-        break;
-    case qx::kRegLink:
-        out.typeName = L"REG_LINK";
-        out.contents = qx::AnsiText(data, cb);
-        break;
-    case qx::kRegMultiSz:
-        out.typeName = L"REG_MULTI_SZ";
-        out.contents = MultiStringText(data, cb);
-        break;
-    case qx::kRegResourceList:
-        out.typeName = L"REG_RESOURCE_LIST";
-        out.contents = qx::AnsiText(data, cb);
-        break;
-    case qx::kRegFullResourceDescriptor:
-        out.typeName = L"REG_FULL_RESOURCE_DESCRIPTOR";
-        out.contents = qx::AnsiText(data, cb);
-        break;
-    case qx::kRegResourceRequirementsList:
-        out.typeName = L"REG_RESOURCE_REQUIREMENTS_LIST";
-        out.contents = L"...";
-        break;
-    default:
-        out.typeName = L"UNKNOWN";
-        out.hasContents = false;
-        break;
-    }
+    out.typeName = form.typeName;
+    out.hasContents = form.contents != nullptr;  // an unknown type leaves the contents unset
+    if (out.hasContents) out.contents = form.contents(data, cb);
     return out;
 }
