@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "model/DeviceAccess.h"
@@ -10,14 +11,21 @@
 IMPLEMENT_DYNAMIC(CRegistryValue, CObject)
 IMPLEMENT_DYNAMIC(CRegistrySnapshot, CObject)
 
-CRegistryValue::CRegistryValue(std::shared_ptr<const std::wstring> keyPath, std::wstring valueName,
+CRegistryValue::CRegistryValue(const std::wstring* keyPath, const wchar_t* valueName, uint32_t cchName,
                                uint32_t type, const uint8_t* data, uint32_t cbData)
-    : m_pKeyPath(std::move(keyPath)),
-      m_strValueName(std::move(valueName)),
+    : m_pKeyPath(keyPath),
+      m_block(cbData + cchName ? new uint8_t[cbData + size_t{cchName} * sizeof(wchar_t)] : nullptr),
       m_dwType(type),
       m_cbData(cbData),
-      m_data(cbData ? new uint8_t[cbData] : nullptr) {
-    if (cbData) std::copy(data, data + cbData, m_data.get());
+      m_cchName(cchName) {
+    if (cbData) std::copy(data, data + cbData, m_block.get());
+    if (cchName) std::memcpy(m_block.get() + cbData, valueName, size_t{cchName} * sizeof(wchar_t));
+}
+
+std::wstring CRegistryValue::GetValueName() const {
+    std::wstring name(m_cchName, L'\0');
+    if (m_cchName) std::memcpy(&name[0], m_block.get() + m_cbData, size_t{m_cchName} * sizeof(wchar_t));
+    return name;
 }
 
 CRegistrySnapshot::CRegistrySnapshot(std::wstring rootPath) : m_strRootPath(std::move(rootPath)) {}
@@ -46,14 +54,22 @@ void CRegistrySnapshot::AddValues(qx::KeyHandle key, const std::wstring& relativ
     qx::IDeviceAccess& access = qx::Access();
     wchar_t name[260];
     uint8_t data[4096];
-    std::shared_ptr<const std::wstring> keyPath;  // made with the key's first value
+    const std::wstring* keyPath = nullptr;  // kept with the key's first value
     for (uint32_t index = 0;; ++index) {
         uint32_t cchName = 260, cbData = sizeof(data), type = 0;
         if (access.EnumValue(key, index, name, &cchName, &type, data, &cbData) != qx::kErrSuccess)
             break;  // a value too large to read whole ends the key's values
         if (cchName >= 260 || cbData > sizeof(data)) break;
-        if (!keyPath) keyPath = std::make_shared<const std::wstring>(relativePath);
-        m_rows.emplace_back(keyPath, std::wstring(name, cchName), type, data, cbData);
+        if (!keyPath) {
+            static const std::wstring root;  // the root's rows need no path of their own
+            if (relativePath.empty()) {
+                keyPath = &root;
+            } else {
+                m_keyPaths.push_front(relativePath);
+                keyPath = &m_keyPaths.front();
+            }
+        }
+        m_rows.emplace_back(keyPath, name, cchName, type, data, cbData);
     }
 }
 

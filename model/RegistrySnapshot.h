@@ -1,6 +1,7 @@
 // A device's copy of every value below its driver key, taken once at start-up,
 // and the formatting of registry values for display.
 #pragma once
+#include <forward_list>
 #include <memory>
 
 #include "model/Object.h"
@@ -9,22 +10,25 @@
 class CRegistryValue : public CObject {
     DECLARE_DYNAMIC(CRegistryValue)
 public:
-    // keyPath is shared by the rows of one key: a snapshot holds thousands of rows.
-    CRegistryValue(std::shared_ptr<const std::wstring> keyPath, std::wstring valueName, uint32_t type,
+    // A snapshot holds thousands of rows, so a row is small: the key path belongs to the
+    // snapshot (keyPath must outlive the row), and the name and the data share one block.
+    CRegistryValue(const std::wstring* keyPath, const wchar_t* valueName, uint32_t cchName, uint32_t type,
                    const uint8_t* data, uint32_t cbData);
+    CRegistryValue(CRegistryValue&&) noexcept = default;
+    CRegistryValue& operator=(CRegistryValue&&) noexcept = default;
 
     const std::wstring& GetKeyPath() const { return *m_pKeyPath; }
-    const std::wstring& GetValueName() const { return m_strValueName; }
+    std::wstring GetValueName() const;  // empty for a key's default value
     uint32_t GetType() const { return m_dwType; }
-    const uint8_t* GetData() const { return m_data.get(); }
+    const uint8_t* GetData() const { return m_cbData ? m_block.get() : nullptr; }
     uint32_t GetDataLength() const { return m_cbData; }
 
 private:
-    std::shared_ptr<const std::wstring> m_pKeyPath;  // relative to the snapshot's root; empty for the root
-    std::wstring m_strValueName;                     // empty for a key's default value
+    const std::wstring* m_pKeyPath;  // relative to the snapshot's root; empty for the root
+    std::unique_ptr<uint8_t[]> m_block;  // the data (an exact copy), then the name's characters
     uint32_t m_dwType;
     uint32_t m_cbData;
-    std::unique_ptr<uint8_t[]> m_data;  // exact copy
+    uint32_t m_cchName;
 };
 
 class CRegistrySnapshot : public CObject {
@@ -46,6 +50,7 @@ public:
 
 private:
     std::wstring m_strRootPath;
+    std::forward_list<std::wstring> m_keyPaths;  // a node never moves: rows point at them
     std::vector<CRegistryValue> m_rows;
 };
 
