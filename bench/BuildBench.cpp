@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace {
 
 const wchar_t kClassRoot[] = L"System\\CurrentControlSet\\Control\\Class";
 constexpr int kClasses = 4;
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -240,9 +241,14 @@ size_t SnapshotBytes(const DriverClassList& classes, size_t* devices) {
     for (const auto& c : classes)
         for (const auto& d : c->GetDeviceList()) {
             ++*devices;
-            if (const CRegistrySnapshot* s = d->GetRegistryParameters())
-                for (const auto& row : s->GetRows())
-                    bytes += row.GetDataLength() + (row.GetKeyPath().size() + row.GetValueName().size()) * sizeof(wchar_t);
+            const CRegistrySnapshot* s = d->GetRegistryParameters();
+            if (!s) continue;
+            const std::wstring* lastPath = nullptr;  // a key's rows share one path
+            for (const auto& row : s->GetRows()) {
+                bytes += row.GetDataLength() + row.GetValueName().size() * sizeof(wchar_t);
+                if (&row.GetKeyPath() != lastPath) bytes += row.GetKeyPath().size() * sizeof(wchar_t);
+                lastPath = &row.GetKeyPath();
+            }
         }
     return bytes;
 }
@@ -278,62 +284,92 @@ DWORD MeasureMemoryInChild() {
     return code;
 }
 
-}  // namespace
+void PrintHeader() {
+    std::printf("%7s %12s %12s %12s %12s %8s %14s\n", "devices", "build min", "build med", "floor min",
+                "floor med", "ratio", "bytes/device");
+}
 
-int wmain(int argc, wchar_t** argv) {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc > 1 && std::wstring(argv[1]) == L"--memory") return static_cast<int>(MeasureMemoryOnce());
+// Devices number from..to-1, shared out among the scratch classes.
+bool Grow(int from, int to) {
     std::vector<ScratchClass> classes(kClasses);
     for (int i = 0; i < kClasses; ++i)
         if (!CreateClass(classes[i], i)) {
             std::printf("could not create the scratch classes\n");
-            return 1;
+            return false;
         }
-    const int sizes[] = {500, 2000, 8000};
-    int serial = 0, total = 0;
-    double worstRatio = 0, time2000 = 0, time8000 = 0;
-    std::printf("%7s %12s %12s %12s %12s %8s %14s\n", "devices", "build min", "build med", "floor min",
-                "floor med", "ratio", "bytes/device");
-    for (int n : sizes) {
-        for (int i = 0; total < n; i = (i + 1) % kClasses) {
-            int add = std::min(n - total, (n - total + kClasses - 1) / kClasses);
-            if (!AddDevices(classes[i], add, serial)) {
-                std::printf("could not create devices (%d made)\n", total);
-                return 1;
-            }
-            total += add;
+    int serial = from;
+    for (int i = 0; serial < to; i = (i + 1) % kClasses) {
+        int add = std::min(to - serial, (to - from + kClasses - 1) / kClasses);
+        if (!AddDevices(classes[i], add, serial)) {
+            std::printf("could not create devices (%d made)\n", serial);
+            return false;
         }
-        std::vector<double> build, floor;
-        size_t extraBytes = MeasureMemoryInChild();
-        for (int run = 0; run < kRuns; ++run) {
-            auto t0 = std::chrono::steady_clock::now();
-            Floor();
-            floor.push_back(Seconds(std::chrono::steady_clock::now() - t0));
-
-            DriverClassList list;
-            t0 = std::chrono::steady_clock::now();
-            qx::BuildDriverClasses(list, nullptr);
-            double elapsed = Seconds(std::chrono::steady_clock::now() - t0);
-            t0 = std::chrono::steady_clock::now();
-            qx::ReleaseDriverClasses(list);
-            build.push_back(elapsed + Seconds(std::chrono::steady_clock::now() - t0));
-        }
-        Figures b = Summarise(build), f = Summarise(floor);
-        double ratio = b.median / f.median;
-        worstRatio = std::max(worstRatio, ratio);
-        if (n == 2000) time2000 = b.median;
-        if (n == 8000) time8000 = b.median;
-        std::printf("%7d %11.3fs %11.3fs %11.3fs %11.3fs %8.3f %14zu\n", n, b.min, b.median, f.min,
-                    f.median, ratio, extraBytes);
     }
+    return true;
+}
+
+// One row of the table for the devices present: build and floor interleaved, taking
+// turns to go first, so that neither gains from the other's warming of Wine's caches.
+void Measure(int devices) {
+    std::vector<double> build, floor;
+    size_t extraBytes = MeasureMemoryInChild();
+    auto timeFloor = [&] {
+        auto t0 = std::chrono::steady_clock::now();
+        Floor();
+        floor.push_back(Seconds(std::chrono::steady_clock::now() - t0));
+    };
+    auto timeBuild = [&] {
+        DriverClassList list;
+        auto t0 = std::chrono::steady_clock::now();
+        qx::BuildDriverClasses(list, nullptr);
+        qx::ReleaseDriverClasses(list);
+        build.push_back(Seconds(std::chrono::steady_clock::now() - t0));
+    };
+    for (int run = 0; run < kRuns; ++run) {
+        if (run % 2) {
+            timeBuild();
+            timeFloor();
+        } else {
+            timeFloor();
+            timeBuild();
+        }
+    }
+    Figures b = Summarise(build), f = Summarise(floor);
+    std::printf("%7d %11.3fs %11.3fs %11.3fs %11.3fs %8.3f %14zu\n", devices, b.min, b.median, f.min, f.median,
+                b.median / f.median, extraBytes);
+}
+
+void MeasureTree() {
     TreeFigures tree;
     if (RunTreeBench(20000, kRuns, &tree))
-        std::printf("%7s %11.3fs %11.3fs %11.3fs %11.3fs %8.3f   (tree fill of %d items / bare inserts)\n",
-                    "tree", tree.fillMin, tree.fillMedian, tree.bareMin, tree.bareMedian,
-                    tree.fillMedian / tree.bareMedian, tree.items);
+        std::printf("%7s %11.3fs %11.3fs %11.3fs %11.3fs %8.3f   (tree fill of %d items / bare inserts)\n", "tree",
+                    tree.fillMin, tree.fillMedian, tree.bareMin, tree.bareMedian, tree.fillMedian / tree.bareMedian,
+                    tree.items);
     else
         std::printf("tree: the program did not start\n");
-    if (time2000 > 0) std::printf("time at 8000 / time at 2000: %.2f\n", time8000 / time2000);
-    std::printf("worst build/floor ratio: %.3f\n", worstRatio);
+}
+
+}  // namespace
+
+// scripts/bench runs each step in a fresh process and lets Wine's services go quiet
+// between making devices and timing them (they keep working on new devices for a while):
+//   --header | --grow FROM TO | --measure DEVICES | --tree | --memory (a child of --measure)
+int wmain(int argc, wchar_t** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    auto number = [&](int i) { return argc > i ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : 0; };
+    if (mode == L"--memory") return static_cast<int>(MeasureMemoryOnce());
+    if (mode == L"--header") {
+        PrintHeader();
+    } else if (mode == L"--grow" && number(3) > number(2)) {
+        return Grow(number(2), number(3)) ? 0 : 1;
+    } else if (mode == L"--measure" && number(2) > 0) {
+        Measure(number(2));
+    } else if (mode == L"--tree") {
+        MeasureTree();
+    } else {
+        std::printf("usage: quillex_bench --header | --grow FROM TO | --measure DEVICES | --tree\n");
+        return 2;
+    }
     return 0;
 }
