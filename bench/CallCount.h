@@ -1,0 +1,91 @@
+// Counts the build's calls to the machine and the time spent inside them, so that the
+// time the model spends on its own work can be told from the platform's.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "model/DeviceAccess.h"
+
+class CountingAccess : public qx::IDeviceAccess {
+public:
+    explicit CountingAccess(qx::IDeviceAccess& inner) : m_inner(inner) {}
+
+    uint64_t Calls() const { return m_calls; }
+    double SecondsInside() const { return std::chrono::duration<double>(m_inside).count(); }
+
+private:
+    // Defined before its users: they deduce their result from it.
+    template <class Call>
+    auto Count(Call call) {
+        auto t0 = std::chrono::steady_clock::now();
+        auto result = call();
+        m_inside += std::chrono::steady_clock::now() - t0;
+        ++m_calls;
+        return result;
+    }
+
+public:
+
+    long OpenKey(const std::wstring& path, uint32_t sam, qx::KeyHandle* key) override {
+        return Count([&] { return m_inner.OpenKey(path, sam, key); });
+    }
+    long EnumKey(qx::KeyHandle key, uint32_t index, wchar_t* name, uint32_t cch) override {
+        return Count([&] { return m_inner.EnumKey(key, index, name, cch); });
+    }
+    long EnumValue(qx::KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName, uint32_t* type,
+                   uint8_t* data, uint32_t* cbData) override {
+        return Count([&] { return m_inner.EnumValue(key, index, name, cchName, type, data, cbData); });
+    }
+    long QueryValue(qx::KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data,
+                    uint32_t* cbData) override {
+        return Count([&] { return m_inner.QueryValue(key, name, type, data, cbData); });
+    }
+    long SetValue(qx::KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
+                  uint32_t cbData) override {
+        return Count([&] { return m_inner.SetValue(key, name, type, data, cbData); });
+    }
+    long DeleteValue(qx::KeyHandle key, const wchar_t* name) override {
+        return Count([&] { return m_inner.DeleteValue(key, name); });
+    }
+    long CloseKey(qx::KeyHandle key) override {
+        return Count([&] { return m_inner.CloseKey(key); });
+    }
+    bool GetClassDescription(const qx::Guid& guid, wchar_t* buffer, uint32_t cch) override {
+        return Count([&] { return m_inner.GetClassDescription(guid, buffer, cch); });
+    }
+    qx::KeyHandle OpenClassKey(const qx::Guid& guid, uint32_t sam) override {
+        return Count([&] { return m_inner.OpenClassKey(guid, sam); });
+    }
+    qx::DevInfoHandle GetClassDevs(const qx::Guid& guid) override {
+        return Count([&] { return m_inner.GetClassDevs(guid); });
+    }
+    bool EnumDeviceInfo(qx::DevInfoHandle set, uint32_t index, qx::DeviceElement* element) override {
+        return Count([&] { return m_inner.EnumDeviceInfo(set, index, element); });
+    }
+    long GetDeviceRegistryProperty(qx::DevInfoHandle set, const qx::DeviceElement& element, uint32_t property,
+                                   uint32_t* type, uint8_t* buffer, uint32_t cbBuffer,
+                                   uint32_t* cbRequired) override {
+        return Count([&] {
+            return m_inner.GetDeviceRegistryProperty(set, element, property, type, buffer, cbBuffer, cbRequired);
+        });
+    }
+    bool SetDeviceRegistryProperty(qx::DevInfoHandle set, const qx::DeviceElement& element, uint32_t property,
+                                   const uint8_t* buffer, uint32_t cbBuffer) override {
+        return Count([&] { return m_inner.SetDeviceRegistryProperty(set, element, property, buffer, cbBuffer); });
+    }
+    void DestroyDeviceInfoList(qx::DevInfoHandle set) override {
+        Count([&] {
+            m_inner.DestroyDeviceInfoList(set);
+            return 0;
+        });
+    }
+    std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override {
+        return Count([&] { return m_inner.SecurityDescriptorToText(descriptor, cb); });
+    }
+
+private:
+    qx::IDeviceAccess& m_inner;
+    uint64_t m_calls = 0;
+    std::chrono::steady_clock::duration m_inside{};
+};
