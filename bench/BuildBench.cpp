@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -21,7 +22,12 @@ namespace {
 
 const wchar_t kClassRoot[] = L"System\\CurrentControlSet\\Control\\Class";
 constexpr int kClasses = 4;
-constexpr int kRuns = 7;
+// Seven unless QX_BENCH_RUNS says otherwise (fewer for a quick look).
+int Runs() {
+    const char* runs = std::getenv("QX_BENCH_RUNS");
+    int n = runs ? std::atoi(runs) : 0;
+    return n > 0 ? n : 7;
+}
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -326,7 +332,7 @@ void Measure(int devices) {
         qx::ReleaseDriverClasses(list);
         build.push_back(Seconds(std::chrono::steady_clock::now() - t0));
     };
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < Runs(); ++run) {
         if (run % 2) {
             timeBuild();
             timeFloor();
@@ -351,11 +357,18 @@ void Measure(int devices) {
     std::printf("%7s (one counted build: %llu platform calls, %.3fs in them, %.3fs outside, %.1f%%)\n", "",
                 static_cast<unsigned long long>(counting.Calls()), counting.SecondsInside(),
                 total - counting.SecondsInside(), 100.0 * (total - counting.SecondsInside()) / total);
+    for (int i = 0; i < static_cast<int>(CountingAccess::Op::Count); ++i) {
+        auto op = static_cast<CountingAccess::Op>(i);
+        if (counting.SecondsInside(op) >= 0.05 * counting.SecondsInside())  // the calls that matter
+            std::printf("%7s   %s: %llu calls, %.3fs, %.1f us each\n", "", CountingAccess::Name(op),
+                        static_cast<unsigned long long>(counting.Calls(op)), counting.SecondsInside(op),
+                        1e6 * counting.SecondsInside(op) / counting.Calls(op));
+    }
 }
 
 void MeasureTree() {
     TreeFigures tree;
-    if (RunTreeBench(20000, kRuns, &tree))
+    if (RunTreeBench(20000, Runs(), &tree))
         std::printf("%7s %11.3fs %11.3fs %11.3fs %11.3fs %8.3f   (tree fill of %d items / bare inserts)\n", "tree",
                     tree.fillMin, tree.fillMedian, tree.bareMin, tree.bareMedian, tree.fillMedian / tree.bareMedian,
                     tree.items);
