@@ -3,30 +3,10 @@
 #include <cstdio>
 
 #include "model/DeviceAccess.h"
+#include "model/StoredList.h"
 #include "model/TextForms.h"
 
 namespace qx {
-namespace {
-
-// Reads a class filter value whole, whatever its size: a list cut short would show
-// names missing and, saved again, lose them.
-bool ReadFilterValue(KeyHandle key, const wchar_t* name, std::vector<uint8_t>& data) {
-    IDeviceAccess& access = Access();
-    data.resize(1024);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        uint32_t cb = static_cast<uint32_t>(data.size());
-        long error = access.QueryValue(key, name, nullptr, data.data(), &cb);
-        if (error == kErrSuccess) {
-            data.resize(cb < data.size() ? cb : data.size());
-            return true;
-        }
-        if (error != kErrMoreData || cb <= data.size()) return false;
-        data.resize(cb);  // the value grew or was larger than the first buffer
-    }
-    return false;
-}
-
-}  // namespace
 
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
     IDeviceAccess& access = Access();
@@ -35,7 +15,7 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
 
     wchar_t name[512];
     std::vector<wchar_t> description(4096);
-    std::vector<uint8_t> filterData;
+    StoredList stored;
     for (uint32_t index = 0; access.EnumKey(root.Get(), index, name, 512) == kErrSuccess; ++index) {
         Guid guid;
         if (!ParseGuid(name, &guid)) continue;
@@ -49,10 +29,10 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
 
         KeyHandle classKey = access.OpenClassKey(guid, kKeyAllAccess);
         if (classKey == InvalidHandle() || classKey == nullptr) continue;
-        if (ReadFilterValue(classKey, L"UpperFilters", filterData))
-            record->AddUpperFilters(filterData.data(), filterData.size());
-        if (ReadFilterValue(classKey, L"LowerFilters", filterData))
-            record->AddLowerFilters(filterData.data(), filterData.size());
+        if (ReadClassFilters(classKey, true, &stored))
+            record->AddUpperFilters(stored.data.data(), stored.data.size());
+        if (ReadClassFilters(classKey, false, &stored))
+            record->AddLowerFilters(stored.data.data(), stored.data.size());
         record->SetClassKey(classKey);
 
         DevInfoHandle set = access.GetClassDevs(guid);

@@ -1,0 +1,61 @@
+#include "model/StoredList.h"
+
+#include "model/DeviceAccess.h"
+#include "model/DriverClass.h"
+#include "model/TextForms.h"
+
+namespace qx {
+
+StringList StoredList::Names() const {
+    StringList names;
+    if (present) AppendMultiSz(names, data.data(), data.size());
+    return names;
+}
+
+bool operator==(const StoredList& a, const StoredList& b) {
+    if (a.present != b.present) return false;
+    return !a.present || (a.type == b.type && a.data == b.data);
+}
+
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list) {
+    IDeviceAccess& access = Access();
+    const wchar_t* name = upper ? L"UpperFilters" : L"LowerFilters";
+    *list = StoredList{};
+    list->data.resize(1024);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        uint32_t cb = static_cast<uint32_t>(list->data.size());
+        uint32_t type = kRegNone;
+        long error = access.QueryValue(classKey, name, &type, list->data.data(), &cb);
+        if (error == kErrSuccess) {
+            list->data.resize(cb < list->data.size() ? cb : list->data.size());
+            list->present = true;
+            list->type = type;
+            return true;
+        }
+        if (error == kErrFileNotFound) {
+            list->data.clear();
+            return true;
+        }
+        // The value grew, or was larger than the first buffer.
+        if (error != kErrMoreData || cb <= list->data.size()) break;
+        list->data.resize(cb);
+    }
+    list->data.clear();
+    return false;
+}
+
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list) {
+    *list = StoredList{};
+    const CDriverClass* pClass = device.GetClass();
+    if (!pClass) return false;
+    bool present = false;
+    uint32_t type = kRegNone;
+    list->data = CDriverClass::GetDeviceProperty(pClass->GetDevInfo(), device.GetElement(),
+                                                 upper ? spdrp::UpperFilters : spdrp::LowerFilters,
+                                                 &type, &present);
+    list->present = present;
+    list->type = present ? type : kRegNone;
+    return true;
+}
+
+}  // namespace qx

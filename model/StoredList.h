@@ -1,0 +1,29 @@
+// A filter list as the registry holds it, read from the registry itself rather than
+// from a record: the value's type and exact bytes, or nothing stored. What a write
+// compares against, what a change records, and what an undo puts back.
+#pragma once
+#include "model/Types.h"
+
+class CDevice;
+
+namespace qx {
+
+struct StoredList {
+    bool present = false;
+    uint32_t type = kRegNone;
+    std::vector<uint8_t> data;
+
+    // The names as the platform reads them: up to the first empty string.
+    StringList Names() const;
+};
+bool operator==(const StoredList& a, const StoredList& b);
+inline bool operator!=(const StoredList& a, const StoredList& b) { return !(a == b); }
+
+// The value "UpperFilters" or "LowerFilters" of an open class key, read whole whatever
+// its size. False when it exists but cannot be read; an absent value reads as absent.
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list);
+// The device's UpperFilters or LowerFilters property. False when it cannot be read;
+// a property the device does not have reads as absent.
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list);
+
+}  // namespace qx
