@@ -49,17 +49,16 @@ bool IsHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
 
-// Reads at most maxDigits hexadecimal digits at pos, as scanf's %NX would.
-bool ReadHex(const std::wstring& s, size_t& pos, int maxDigits, uint32_t* value) {
-    int digits = 0;
+// Reads exactly `digits` hexadecimal digits at pos.
+bool ReadHex(const std::wstring& s, size_t& pos, int digits, uint32_t* value) {
     uint32_t v = 0;
-    while (digits < maxDigits && pos < s.size() && IsHexDigit(s[pos])) {
-        wchar_t c = s[pos++];
+    for (int i = 0; i < digits; ++i, ++pos) {
+        if (pos >= s.size() || !IsHexDigit(s[pos])) return false;
+        wchar_t c = s[pos];
         v = v * 16 + static_cast<uint32_t>(c <= L'9' ? c - L'0' : (c | 0x20) - L'a' + 10);
-        ++digits;
     }
     *value = v;
-    return digits > 0;
+    return true;
 }
 
 bool Expect(const std::wstring& s, size_t& pos, wchar_t c) {
@@ -73,6 +72,8 @@ bool Expect(const std::wstring& s, size_t& pos, wchar_t c) {
 }  // namespace
 
 bool ParseGuid(const std::wstring& s, Guid* guid) {
+    // A class key is taken only when its whole name is a braced GUID: a sibling such
+    // as "{...}.bak" that an administrator saved is not the class a second time.
     size_t pos = 0;
     uint32_t v[11];
     static const int widths[11] = {8, 4, 4, 2, 2, 2, 2, 2, 2, 2, 2};
@@ -81,6 +82,7 @@ bool ParseGuid(const std::wstring& s, Guid* guid) {
         if (before[i] && !Expect(s, pos, before[i])) return false;
         if (!ReadHex(s, pos, widths[i], &v[i])) return false;
     }
+    if (!Expect(s, pos, L'}') || pos != s.size()) return false;
     guid->Data1 = v[0];
     guid->Data2 = static_cast<uint16_t>(v[1]);
     guid->Data3 = static_cast<uint16_t>(v[2]);

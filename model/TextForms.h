@@ -9,8 +9,8 @@ std::wstring GuidText(const Guid& guid);               // {XXXXXXXX-XXXX-XXXX-XX
 std::wstring DeviceNumberText(int32_t number);         // "%04.4X": 26 -> 001A
 std::wstring JoinList(const StringList& list);         // entries joined by single spaces
 
-// A registry key name as a class GUID, under "{%8X-%4X-%4X-%2X%2X-%2X%2X%2X%2X%2X%2X}"
-// scanf rules; false unless all eleven fields are read.
+// A registry key name as a class GUID: exactly "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+// in hexadecimal digits of either case, and nothing else.
 bool ParseGuid(const std::wstring& text, Guid* guid);
 
 // Appends the strings of multi-string data to list, stopping at the first empty string

@@ -34,18 +34,19 @@ TEST(TextForms, GuidTextIsUpperCaseWhateverTheKeyName) {
 
 TEST(TextForms, ParseGuidTakesOnlyBracedGuids) {
     Guid guid;
-    // scanf rules: fields take up to their width, fewer digits are enough, and nothing
-    // after the eleventh field is looked at.
-    ASSERT_TRUE(ParseGuid(L"{1-2-3-0405-060708090a0b}", &guid));
+    ASSERT_TRUE(ParseGuid(L"{00000001-0002-0003-0405-060708090a0b}", &guid));
     EXPECT_EQ(L"{00000001-0002-0003-0405-060708090A0B}", GuidText(guid));
-    EXPECT_TRUE(ParseGuid(L"{4D36E965-E325-11CE-BFC1-08002BE10318}trailing", &guid));
 
     Guid untouched;
     untouched.Data1 = 0x1234;
     for (const wchar_t* name : {L"", L"Properties", L"4D36E965-E325-11CE-BFC1-08002BE10318",
                                 L"{4D36E965-E325-11CE-BFC1-08002BE103}",  // ten fields
                                 L"{4D36E965E-325-11CE-BFC1-08002BE10318}",  // Data1 too long
-                                L"{4D36E965-E325-11CE-BFC1}", L"{G000000-0000-0000-0000-000000000000}"}) {
+                                L"{4D36E965-E325-11CE-BFC1}", L"{G000000-0000-0000-0000-000000000000}",
+                                L"{1-2-3-0405-060708090a0b}",  // fields short of their width
+                                L"{4D36E965-E325-11CE-BFC1-08002BE10318}.bak",  // a saved copy
+                                L"{4D36E965-E325-11CE-BFC1-08002BE10318}trailing",
+                                L"{4D36E965-E325-11CE-BFC1-08002BE10318"}) {
         Guid out = untouched;
         EXPECT_FALSE(ParseGuid(name, &out)) << "accepted " << testing::PrintToString(std::wstring(name));
     }
