@@ -2,9 +2,10 @@
 
 #include <new>
 
+#include "model/Allocation.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
-#include "model/Filters.h"
+#include "model/FilterStore.h"
 #include "model/TextForms.h"
 
 IMPLEMENT_DYNAMIC(CDevice, CObject)
@@ -25,35 +26,20 @@ void CDevice::ReadRegistryParameters() {
     if (key.Open(path, qx::kKeyRead) != qx::kErrSuccess) return;
     std::unique_ptr<CRegistrySnapshot> snapshot(new (std::nothrow) CRegistrySnapshot(path));
     if (!snapshot) {
-        qx::Messages().ShowMessage(L"No Memory for new entry", qx::kMbOk | qx::kMbIconHand);
+        qx::ReportNoMemory();
         return;
     }
     snapshot->Take(key.Get());
     m_pRegParams = std::move(snapshot);
 }
 
-bool CDevice::SetUpperFilters(const StringList& filters) {
-    return StoreFilters(qx::spdrp::UpperFilters, m_upperFilters, filters,
-                        L"Unable to Modify Upper Filters");
-}
+bool CDevice::SetUpperFilters(const StringList& filters) { return StoreFilters(true, filters); }
+bool CDevice::SetLowerFilters(const StringList& filters) { return StoreFilters(false, filters); }
 
-bool CDevice::SetLowerFilters(const StringList& filters) {
-    return StoreFilters(qx::spdrp::LowerFilters, m_lowerFilters, filters,
-                        L"Unable to Modify Lower Filters");
-}
-
-bool CDevice::StoreFilters(uint32_t property, StringList& list, const StringList& filters,
-                           const wchar_t* failureText) {
-    bool stored = false;
-    if (m_pClass && qx::IsStorableFilterList(filters)) {
-        std::vector<uint8_t> image = qx::BuildMultiSz(filters);
-        stored = m_pClass->SetDeviceProperty(*this, property, image.empty() ? nullptr : image.data(),
-                                             static_cast<uint32_t>(image.size()));
-    }
-    if (!stored) {
-        qx::Messages().ShowMessage(failureText, qx::kMbOkCancel | qx::kMbIconHand);
+bool CDevice::StoreFilters(bool upper, const StringList& filters) {
+    if (!m_pClass) {
+        qx::Messages().ShowMessage(qx::FilterStoreFailureText(upper), qx::kMbOkCancel | qx::kMbIconHand);
         return false;
     }
-    list = filters;
-    return true;
+    return qx::StoreFilterList(*m_pClass, this, upper, filters);
 }

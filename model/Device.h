@@ -52,6 +52,9 @@ public:
     void AddCompatibleIds(const uint8_t* data, size_t cb);
     const StringList& GetUpperFilters() const { return m_upperFilters; }
     const StringList& GetLowerFilters() const { return m_lowerFilters; }
+    const StringList& GetFilters(bool upper) const { return upper ? m_upperFilters : m_lowerFilters; }
+    // The list as the registry now holds it (the filter store's part only).
+    void ReplaceFilters(bool upper, const StringList& list) { (upper ? m_upperFilters : m_lowerFilters) = list; }
     void AddUpperFilters(const uint8_t* data, size_t cb);
     void AddLowerFilters(const uint8_t* data, size_t cb);
 
@@ -67,13 +70,13 @@ public:
     void ReadRegistryParameters();
     const CRegistrySnapshot* GetRegistryParameters() const { return m_pRegParams.get(); }
 
-    // Store a new list through the owning class; on success the record's list becomes it.
+    // Store a new list through the filter store; on success the record's list becomes it.
     bool SetUpperFilters(const StringList& filters);
     bool SetLowerFilters(const StringList& filters);
 
 private:
-    bool StoreFilters(uint32_t property, StringList& list, const StringList& filters,
-                      const wchar_t* failureText);
+    bool StoreFilters(bool upper, const StringList& filters);
+
 
     std::wstring m_strDeviceName;
     std::wstring m_strAddress;

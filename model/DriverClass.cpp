@@ -1,7 +1,10 @@
 #include "model/DriverClass.h"
 
+#include <new>
+
+#include "model/Allocation.h"
 #include "model/DeviceAccess.h"
-#include "model/Filters.h"
+#include "model/FilterStore.h"
 #include "model/TextForms.h"
 
 IMPLEMENT_DYNAMIC(CDriverClass, CObject)
@@ -124,15 +127,18 @@ void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
 std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
                                                      const qx::DeviceElement& element,
                                                      uint32_t property, uint32_t* type,
-                                                     bool* present) {
-    // Properties larger than this are not device properties but damage.
-    constexpr uint32_t kMaxProperty = 16u * 1024 * 1024;
+                                                     bool* present, bool* tooLarge) {
     qx::IDeviceAccess& access = qx::Access();
     *present = false;
+    if (tooLarge) *tooLarge = false;
     uint32_t required = 0;
     long error = access.GetDeviceRegistryProperty(set, element, property, type, nullptr, 0, &required);
-    if (error != qx::kErrInsufficientBuffer || required == 0 || required > kMaxProperty) return {};
-    std::vector<uint8_t> buffer(required);
+    if (error != qx::kErrInsufficientBuffer || required == 0) return {};
+    std::vector<uint8_t> buffer;
+    if (!qx::ResizeRegistryData(buffer, required)) {
+        if (tooLarge) *tooLarge = true;
+        return {};
+    }
     uint32_t returned = 0;
     if (access.GetDeviceRegistryProperty(set, element, property, type, buffer.data(), required,
                                          &returned) != qx::kErrSuccess)
@@ -143,11 +149,22 @@ std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
 }
 
 CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element) {
-    auto device = std::make_unique<CDevice>();
+    std::unique_ptr<CDevice> device(new (std::nothrow) CDevice);
+    if (!device) {
+        qx::ReportNoMemory();
+        return nullptr;
+    }
     for (const PropertyField& field : kFields) {
         uint32_t type = 0;
-        bool present = false;
-        std::vector<uint8_t> data = GetDeviceProperty(set, element, field.property, &type, &present);
+        bool present = false, tooLarge = false;
+        std::vector<uint8_t> data = GetDeviceProperty(set, element, field.property, &type, &present, &tooLarge);
+        if (tooLarge) {
+            qx::ReportNoMemory();
+            // A filter list the record cannot hold would show as empty, and a save from
+            // there would destroy it: such a device is not shown at all.
+            if (field.property == qx::spdrp::UpperFilters || field.property == qx::spdrp::LowerFilters)
+                return nullptr;
+        }
         if (present) StoreProperty(*device, field, type, data);
     }
     device->SetIndex(index);
@@ -159,32 +176,11 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
 }
 
 bool CDriverClass::SetUpperFilters(const StringList& filters) {
-    return StoreFilters(L"UpperFilters", m_upperFilters, filters, L"Unable to Modify Upper Filters");
+    return qx::StoreFilterList(*this, nullptr, true, filters);
 }
 
 bool CDriverClass::SetLowerFilters(const StringList& filters) {
-    return StoreFilters(L"LowerFilters", m_lowerFilters, filters, L"Unable to Modify Lower Filters");
-}
-
-bool CDriverClass::StoreFilters(const wchar_t* valueName, StringList& list, const StringList& filters,
-                                const wchar_t* failureText) {
-    long error = qx::kErrInvalidParameter;
-    if (qx::IsStorableFilterList(filters)) {
-        qx::IDeviceAccess& access = qx::Access();
-        if (filters.empty()) {
-            error = access.DeleteValue(m_hClassKey, valueName);
-        } else {
-            std::vector<uint8_t> image = qx::BuildMultiSz(filters);
-            error = access.SetValue(m_hClassKey, valueName, qx::kRegMultiSz, image.data(),
-                                    static_cast<uint32_t>(image.size()));
-        }
-    }
-    if (error != qx::kErrSuccess) {
-        qx::Messages().ShowMessage(failureText, qx::kMbOkCancel | qx::kMbIconHand);
-        return false;
-    }
-    list = filters;
-    return true;
+    return qx::StoreFilterList(*this, nullptr, false, filters);
 }
 
 bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,

@@ -31,18 +31,23 @@ public:
     void AddLowerFilters(const uint8_t* data, size_t cb);
     const StringList& GetUpperFilters() const { return m_upperFilters; }
     const StringList& GetLowerFilters() const { return m_lowerFilters; }
+    const StringList& GetFilters(bool upper) const { return upper ? m_upperFilters : m_lowerFilters; }
+    // The list as the registry now holds it (the filter store's part only).
+    void ReplaceFilters(bool upper, const StringList& list) { (upper ? m_upperFilters : m_lowerFilters) = list; }
     const DeviceList& GetDeviceList() const { return m_deviceList; }
 
     // Creates the record of device number `index` of `set`, fills it and appends it.
+    // Null, with the device left out, when its filter lists are too large to hold.
     CDevice* AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element);
-    // The property's data, or empty with *present false when it cannot be read.
+    // The property's data, or empty with *present false when it cannot be read;
+    // *tooLarge (when given) says it was left out for its size.
     static std::vector<uint8_t> GetDeviceProperty(qx::DevInfoHandle set,
                                                   const qx::DeviceElement& element,
                                                   uint32_t property, uint32_t* type,
-                                                  bool* present);
+                                                  bool* present, bool* tooLarge = nullptr);
 
-    // Store a new list in the class key ("UpperFilters"/"LowerFilters"); an empty list
-    // deletes the value. A failure is reported to the user; the list then stays.
+    // Store a new list in the class key ("UpperFilters"/"LowerFilters") through the
+    // filter store; an empty list deletes the value. A failure is reported to the user.
     bool SetUpperFilters(const StringList& filters);
     bool SetLowerFilters(const StringList& filters);
     // Writes one registry property of one of this class's devices.
@@ -50,9 +55,6 @@ public:
                            uint32_t cbBuffer);
 
 private:
-    bool StoreFilters(const wchar_t* valueName, StringList& list, const StringList& filters,
-                      const wchar_t* failureText);
-
     std::wstring m_strDescription;
     std::wstring m_strGuid;
     qx::KeyHandle m_hClassKey;

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <new>
 
+#include "model/Allocation.h"
 #include "model/DeviceAccess.h"
 #include "model/TextForms.h"
 
@@ -60,16 +62,23 @@ void CRegistrySnapshot::AddValues(qx::KeyHandle key, const std::wstring& relativ
         if (access.EnumValue(key, index, name, &cchName, &type, data, &cbData) != qx::kErrSuccess)
             break;  // a value too large to read whole ends the key's values
         if (cchName >= 260 || cbData > sizeof(data)) break;
-        if (!keyPath) {
-            static const std::wstring root;  // the root's rows need no path of their own
-            if (relativePath.empty()) {
-                keyPath = &root;
-            } else {
-                m_keyPaths.push_front(relativePath);
-                keyPath = &m_keyPaths.front();
+        // Rows are at most the buffers' size; memory that runs out all the same ends
+        // the walk of this key with what was read.
+        try {
+            if (!keyPath) {
+                static const std::wstring root;  // the root's rows need no path of their own
+                if (relativePath.empty()) {
+                    keyPath = &root;
+                } else {
+                    m_keyPaths.push_front(relativePath);
+                    keyPath = &m_keyPaths.front();
+                }
             }
+            m_rows.emplace_back(keyPath, name, cchName, type, data, cbData);
+        } catch (const std::bad_alloc&) {
+            qx::ReportNoMemory();
+            return;
         }
-        m_rows.emplace_back(keyPath, name, cchName, type, data, cbData);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "model/StoredList.h"
 
+#include "model/Allocation.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
 #include "model/TextForms.h"
@@ -17,10 +18,11 @@ bool operator==(const StoredList& a, const StoredList& b) {
     return !a.present || (a.type == b.type && a.data == b.data);
 }
 
-bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list) {
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory) {
     IDeviceAccess& access = Access();
     const wchar_t* name = upper ? L"UpperFilters" : L"LowerFilters";
     *list = StoredList{};
+    if (noMemory) *noMemory = false;
     list->data.resize(1024);
     for (int attempt = 0; attempt < 8; ++attempt) {
         uint32_t cb = static_cast<uint32_t>(list->data.size());
@@ -38,24 +40,30 @@ bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list) {
         }
         // The value grew, or was larger than the first buffer.
         if (error != kErrMoreData || cb <= list->data.size()) break;
-        list->data.resize(cb);
+        if (!ResizeRegistryData(list->data, cb)) {
+            if (noMemory) *noMemory = true;
+            break;
+        }
     }
     list->data.clear();
     return false;
 }
 
-bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list) {
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory) {
     *list = StoredList{};
+    bool tooLarge = false;
+    if (noMemory) *noMemory = false;
     const CDriverClass* pClass = device.GetClass();
     if (!pClass) return false;
     bool present = false;
     uint32_t type = kRegNone;
     list->data = CDriverClass::GetDeviceProperty(pClass->GetDevInfo(), device.GetElement(),
                                                  upper ? spdrp::UpperFilters : spdrp::LowerFilters,
-                                                 &type, &present);
+                                                 &type, &present, &tooLarge);
     list->present = present;
     list->type = present ? type : kRegNone;
-    return true;
+    if (noMemory) *noMemory = tooLarge;
+    return !tooLarge;
 }
 
 }  // namespace qx

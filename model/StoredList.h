@@ -19,11 +19,12 @@ struct StoredList {
 bool operator==(const StoredList& a, const StoredList& b);
 inline bool operator!=(const StoredList& a, const StoredList& b) { return !(a == b); }
 
-// The value "UpperFilters" or "LowerFilters" of an open class key, read whole whatever
-// its size. False when it exists but cannot be read; an absent value reads as absent.
-bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list);
-// The device's UpperFilters or LowerFilters property. False when it cannot be read;
-// a property the device does not have reads as absent.
-bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list);
+// The value "UpperFilters" or "LowerFilters" of an open class key, read whole. False
+// when it exists but cannot be read; an absent value reads as absent. *noMemory (when
+// given) tells a value too large to hold apart from one that could not be read.
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory = nullptr);
+// The device's UpperFilters or LowerFilters property; one the device does not have
+// reads as absent. False when it is too large to hold (*noMemory, when given, says so).
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory = nullptr);
 
 }  // namespace qx
