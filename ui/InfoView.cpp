@@ -100,6 +100,7 @@ void CInfoView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     if (lHint == CCarvelDoc::kHintReleaseRecords) {
         // The document is about to delete its records: keep no pointer to them and
         // show nothing that came from them.
+        ++m_nReleases;
         m_pCurrentDevice = nullptr;
         m_pCurrentClass = nullptr;
         ClearDeviceFields();
@@ -192,24 +193,36 @@ void CInfoView::OnModifyLowerFilters() { ModifyFilters(false); }
 void CInfoView::ModifyFilters(bool bUpper) {
     if (!m_pCurrentDevice && !m_pCurrentClass) return;  // nothing shown yet
     UpdateData(TRUE);
+    // The record the dialog is opened for: the new list goes there, or nowhere.
+    CDevice* pDevice = m_pCurrentDevice;
+    CDriverClass* pClass = pDevice ? pDevice->GetClass() : m_pCurrentClass;
+    const unsigned nReleases = m_nReleases;
     CString initial;
-    if (m_pCurrentDevice)
-        initial = qx::JoinList(bUpper ? m_pCurrentDevice->GetUpperFilters() : m_pCurrentDevice->GetLowerFilters());
+    if (pDevice)
+        initial = qx::JoinList(pDevice->GetFilters(bUpper));
     else
         initial = bUpper ? m_strClassUpperFilters : m_strClassLowerFilters;
 
     auto pDlg = std::make_unique<CModifyFiltersDlg>(initial, bUpper, this);
     if (pDlg->DoModal() != IDOK) return;
+    if (m_nReleases != nReleases || !pClass) {
+        // The class list was released while the dialog was up: its record is gone, and
+        // no other record may take the list in its place.
+        AfxMessageBox(L"The class list was reloaded while the dialog was open, so the change was not made. "
+                      L"Select the class or device again and repeat the change.",
+                      MB_OK | MB_ICONHAND);
+        return;
+    }
     const StringList names = pDlg->GetFilterNames();
     // The form shows whatever list the record holds afterwards: the new one after a
-    // write, the old one after a failed write (the store has told the user).
-    if (CDevice* pDevice = m_pCurrentDevice) {
+    // write, the stored one after a refused write (the store has told the user).
+    if (pDevice) {
         if (bUpper)
             pDevice->SetUpperFilters(names);
         else
             pDevice->SetLowerFilters(names);
         ShowRecord(pDevice);
-    } else if (CDriverClass* pClass = m_pCurrentClass) {
+    } else {
         if (bUpper)
             pClass->SetUpperFilters(names);
         else

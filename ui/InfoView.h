@@ -66,6 +66,7 @@ protected:
     bool m_bRegistryParameters = false;
     bool m_bSafeMode = true;
     bool m_bColumnsSet = false;
+    unsigned m_nReleases = 0;  // how often the records shown were let go (a list released)
 
     DECLARE_MESSAGE_MAP()
 };

@@ -52,8 +52,12 @@ int AfxMessageBox(const CString& text, UINT nType, UINT nIDHelp) {
         std::lock_guard<std::mutex> lock(g_hookLock);
         hook = g_hook;
     }
-    if (hook) return hook(request);
-    return MessageBoxW(request.hWndOwner, request.text.c_str(), request.caption.c_str(), request.nType);
+    // Counted as a modal loop (a hooked box too, so tests see what users get).
+    if (pApp) pApp->BeginModalState();
+    int nResult = hook ? hook(request)
+                       : MessageBoxW(request.hWndOwner, request.text.c_str(), request.caption.c_str(), request.nType);
+    if (pApp) pApp->EndModalState();
+    return nResult;
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {

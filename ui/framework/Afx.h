@@ -57,6 +57,7 @@ void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);
 #define WM_IDLEUPDATECMDUI (WM_QX_BASE + 2)  // wParam TRUE: disable items without handler
 #define WM_SETMESSAGESTRING (WM_QX_BASE + 3) // wParam: prompt id, or lParam: text
 #define WM_POPMESSAGESTRING (WM_QX_BASE + 4)
+#define WM_OPENDEFERRED (WM_QX_BASE + 5)     // open the documents asked for during a modal loop
 
 // Reflected messages reach the child control's map under this offset.
 #define WM_REFLECT_BASE 0xBC00

@@ -1,5 +1,7 @@
 #include "ui/framework/Dialog.h"
 
+#include "ui/framework/WinApp.h"
+
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -20,8 +22,11 @@ HWND OwnerFor(CWnd* pParentWnd) {
 INT_PTR CDialog::DoModal() {
     if (m_hWnd) return -1;
     m_bModal = TRUE;
+    CWinApp* pApp = AfxGetApp();
+    if (pApp) pApp->BeginModalState();
     INT_PTR result = DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
                                      OwnerFor(m_pParentWnd), AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    if (pApp) pApp->EndModalState();
     m_bModal = FALSE;
     return result;
 }

@@ -80,6 +80,7 @@ protected:
     LRESULT OnDDEInitiate(WPARAM, LPARAM);
     LRESULT OnDDEExecute(WPARAM, LPARAM);
     LRESULT OnDDETerminate(WPARAM, LPARAM);
+    LRESULT OnOpenDeferred(WPARAM, LPARAM);
 
     CString m_strTitle;
     HMENU m_hMenuDefault = nullptr;

@@ -71,6 +71,11 @@ LRESULT CFrameWnd::OnDDEExecute(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CFrameWnd::OnOpenDeferred(WPARAM, LPARAM) {
+    if (CWinApp* pApp = AfxGetApp()) pApp->OpenDeferredDocuments();
+    return 0;
+}
+
 LRESULT CFrameWnd::OnDDETerminate(WPARAM wParam, LPARAM) {
     ::PostMessageW(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return 0;

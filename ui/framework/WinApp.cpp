@@ -208,7 +208,26 @@ CDocument* CWinApp::OpenDocumentFile(LPCWSTR lpszFileName) {
     wchar_t full[MAX_PATH * 4];
     DWORD cch = GetFullPathNameW(lpszFileName, static_cast<DWORD>(std::size(full)), full, nullptr);
     CString path = (cch > 0 && cch < std::size(full)) ? CString(full, cch) : CString(lpszFileName);
+    if (m_nModalDepth > 0) {
+        m_deferredOpens.push_back(path);
+        return m_pDocTemplate->GetOnlyDocument();
+    }
     return m_pDocTemplate->OpenDocumentFile(path.c_str(), TRUE);
+}
+
+void CWinApp::EndModalState() {
+    if (m_nModalDepth > 0) --m_nModalDepth;
+    // Posted, not opened here: the caller of the modal loop still uses what it edited.
+    if (m_nModalDepth == 0 && !m_deferredOpens.empty() && m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->PostMessage(WM_OPENDEFERRED);
+}
+
+void CWinApp::OpenDeferredDocuments() {
+    while (m_nModalDepth == 0 && !m_deferredOpens.empty()) {
+        CString path = m_deferredOpens.front();
+        m_deferredOpens.erase(m_deferredOpens.begin());
+        OpenDocumentFile(path.c_str());
+    }
 }
 
 void CWinApp::OnFileNew() {
@@ -241,7 +260,10 @@ void CWinApp::OnFileOpen() {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) OpenDocumentFile(file.data());
+    BeginModalState();
+    BOOL bChosen = GetOpenFileNameW(&ofn);
+    EndModalState();
+    if (bChosen) OpenDocumentFile(file.data());
 }
 
 void CWinApp::OnFilePrintSetup() {
@@ -251,7 +273,10 @@ void CWinApp::OnFilePrintSetup() {
     pd.hDevMode = m_hDevMode;
     pd.hDevNames = m_hDevNames;
     pd.Flags = PD_PRINTSETUP;
-    if (PrintDlgW(&pd)) {
+    BeginModalState();
+    BOOL bChosen = PrintDlgW(&pd);
+    EndModalState();
+    if (bChosen) {
         m_hDevMode = pd.hDevMode;
         m_hDevNames = pd.hDevNames;
     }

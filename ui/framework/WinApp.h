@@ -2,6 +2,7 @@
 // document template, shell registration and command line) and its standard commands.
 #pragma once
 #include <memory>
+#include <vector>
 
 #include "ui/framework/CommandLineInfo.h"
 #include "ui/framework/WinThread.h"
@@ -40,7 +41,19 @@ public:
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
 
+    // While a modal loop of ours runs, the file is only noted (the current document is
+    // returned): it opens once the last modal loop has ended.
     virtual CDocument* OpenDocumentFile(LPCWSTR lpszFileName);
+
+    // Our modal loops (dialogs, message boxes, the open dialog). A document open that
+    // arrives meanwhile (the shell's DDE request, a drop) would rebuild the class list
+    // under a dialog that is editing one of its records, so it waits for the end of the
+    // outermost loop; nothing asked for is lost.
+    void BeginModalState() { ++m_nModalDepth; }
+    void EndModalState();
+    BOOL InModalState() const { return m_nModalDepth > 0 ? TRUE : FALSE; }
+    // Opens, in order, what arrived during modal loops (the main frame's WM_OPENDEFERRED).
+    void OpenDeferredDocuments();
     virtual void AddToRecentFileList(LPCWSTR lpszPathName);
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
     // A shell request received by DDE: "[open("file")]"; FALSE when not understood.
@@ -68,6 +81,8 @@ protected:
     HKEY GetSectionKey(LPCWSTR lpszSection);
 
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+    int m_nModalDepth = 0;
+    std::vector<CString> m_deferredOpens;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     HGLOBAL m_hDevMode = nullptr;   // printer set-up chosen by the user
     HGLOBAL m_hDevNames = nullptr;
