@@ -31,6 +31,7 @@
 // Options menu commands
 #define ID_OPTIONS_SAFE_MODE 32771
 #define ID_OPTIONS_REGISTRY_PARAMETERS 32772
+#define ID_VIEW_REFRESH 32780
 
 // Modify Filters dialog (131)
 #define IDC_FILTERS_LABEL 1011

@@ -13,6 +13,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_COMMAND(ID_HELP, &CFrameWnd::OnHelp)
     ON_COMMAND(ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp)
     ON_COMMAND(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder)
+    ON_COMMAND(ID_VIEW_REFRESH, &CMainFrame::OnViewRefresh)
 END_MESSAGE_MAP()
 
 namespace {
@@ -60,8 +61,18 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
     return TRUE;
 }
 
+void CMainFrame::OnViewRefresh() {
+    if (auto* pTree = dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0))) pTree->Refresh();
+}
+
 void CMainFrame::StartSplash() {
     m_pSplashThread = new CSplashScreenThread;
+    if (!m_pSplashThread->CanStart()) {
+        // Reports could not wait for the splash, so there is none: start-up goes on.
+        delete m_pSplashThread;
+        m_pSplashThread = nullptr;
+        return;
+    }
     m_pSplashThread->SetParentWnd(this);
     m_pSplashThread->CreateThread();
 }

@@ -26,6 +26,8 @@ public:
     void StepProgress() override;
     void CloseSplash();
 
+    void OnViewRefresh();  // View > Refresh (F5); public for the message map
+
     CSplitterWnd& GetSplitter() { return m_wndSplitter; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }

@@ -31,7 +31,9 @@ void CVelorTreeView::OnInitialUpdate() {
 void CVelorTreeView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     if (lHint == CCarvelDoc::kHintReleaseRecords) {
         // Every item's data points at a record that is about to go.
+        m_bEmptying = true;
         DeleteAllItems();
+        m_bEmptying = false;
         return;
     }
     CTreeView::OnUpdate(pSender, lHint, pHint);
@@ -72,6 +74,51 @@ void CVelorTreeView::FillTree(const DriverClassList& classes) {
 
 void CVelorTreeView::OnSelchanging(NMHDR* pNMHDR, LRESULT* pResult) {
     const auto* pTreeView = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
-    if (m_pInfoView) m_pInfoView->ShowRecord(reinterpret_cast<CObject*>(pTreeView->itemNew.lParam));
     *pResult = 0;
+    if (m_bEmptying) return;
+    if (m_pInfoView) m_pInfoView->ShowRecord(reinterpret_cast<CObject*>(pTreeView->itemNew.lParam));
+}
+
+void CVelorTreeView::Refresh() {
+    CCarvelDoc* pDoc = GetDocument();
+    if (!pDoc) return;
+    // What is selected, by what outlives the records: the class GUID, and the device's
+    // instance in the device tree.
+    bool bClass = false, bDevice = false;
+    qx::Guid classGuid;
+    uint32_t devInst = 0;
+    if (HTREEITEM hSelected = GetSelectedItem()) {
+        auto* pRecord = reinterpret_cast<CObject*>(GetItemData(hSelected));
+        if (pRecord && pRecord->GetRuntimeClass() == RUNTIME_CLASS(CDevice)) {
+            const auto* pDevice = static_cast<const CDevice*>(pRecord);
+            if (pDevice->GetClass()) {
+                bClass = bDevice = true;
+                classGuid = pDevice->GetClass()->GetGuid();
+                devInst = pDevice->GetElement().devInst;
+            }
+        } else if (pRecord && pRecord->IsKindOf(RUNTIME_CLASS(CDriverClass))) {
+            bClass = true;
+            classGuid = static_cast<const CDriverClass*>(pRecord)->GetGuid();
+        }
+    }
+    pDoc->BuildDriverClasses();  // lets go of the old list first: the views drop its records
+    FillTree(pDoc->GetDriverClasses());
+    if (!bClass) return;
+    for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT)) {
+        const auto* pClass = reinterpret_cast<const CDriverClass*>(GetItemData(hClass));
+        if (!pClass || pClass->GetGuid() != classGuid) continue;
+        HTREEITEM hSelect = hClass;
+        if (bDevice) {
+            for (HTREEITEM h = GetNextItem(hClass, TVGN_CHILD); h; h = GetNextItem(h, TVGN_NEXT)) {
+                const auto* pDevice = reinterpret_cast<const CDevice*>(GetItemData(h));
+                if (pDevice && pDevice->GetElement().devInst == devInst) {
+                    hSelect = h;
+                    break;
+                }
+            }
+        }
+        SelectItem(hSelect);
+        SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(hSelect));
+        break;
+    }
 }

@@ -20,10 +20,16 @@ public:
     CCarvelDoc* GetDocument() const;
 
     void FillTree(const DriverClassList& classes);
+    // Builds the class list again, as a reopen does, and selects again the class or
+    // device that was selected, when it still exists.
+    void Refresh();
     void OnSelchanging(NMHDR* pNMHDR, LRESULT* pResult);  // public for the message map
 
 protected:
     CInfoView* m_pInfoView = nullptr;  // not owned
+    // While the tree empties itself, a selection change (Windows selects a neighbour
+    // of a deleted item) would hand the form a record that is being released.
+    bool m_bEmptying = false;
 
     DECLARE_MESSAGE_MAP()
 };

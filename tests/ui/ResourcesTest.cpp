@@ -631,7 +631,8 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
         {L"&File", {{L"E&xit", ID_APP_EXIT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
                        {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS}}},
-        {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT}}},
+        {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
+                    {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}}},
         {L"&Help", {{L"&About Quillex...", ID_APP_ABOUT}}},
     };
     auto info = [](HMENU m, int pos, std::wstring* text) {
@@ -657,7 +658,8 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
             EXPECT_EQ(text, want[p].items[i].text);
             EXPECT_EQ(item.wID, want[p].items[i].id) << text;
             EXPECT_EQ(item.hSubMenu, nullptr) << text;
-            EXPECT_FALSE(item.fState & MFS_DISABLED) << text;
+            EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, item.wID == 0) << text;
+            if (item.wID) EXPECT_FALSE(item.fState & MFS_DISABLED) << text;
             // Safe Mode is on at start; nothing else is checked.
             EXPECT_EQ((item.fState & MFS_CHECKED) != 0, item.wID == ID_OPTIONS_SAFE_MODE) << text;
         }
@@ -665,19 +667,20 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     DestroyMenu(menu);
 }
 
-TEST(ResourcesTest, AcceleratorsAreF1AndF6WithAndWithoutShift) {
+TEST(ResourcesTest, AcceleratorsAreF1F5AndF6) {
     HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(table, nullptr);
     ACCEL accel[16];
     int count = CopyAcceleratorTableW(table, accel, 16);
-    ASSERT_EQ(count, 4);
+    ASSERT_EQ(count, 5);
     struct Want {
         WORD key;
         BYTE modifiers;
         WORD cmd;
     };
     const Want want[] = {{VK_F1, 0, ID_HELP}, {VK_F1, FSHIFT, ID_CONTEXT_HELP},
-                         {VK_F6, 0, ID_NEXT_PANE}, {VK_F6, FSHIFT, ID_PREV_PANE}};
+                         {VK_F6, 0, ID_NEXT_PANE}, {VK_F6, FSHIFT, ID_PREV_PANE},
+                         {VK_F5, 0, ID_VIEW_REFRESH}};
     for (const Want& w : want) {
         SCOPED_TRACE(w.cmd);
         auto it = std::find_if(accel, accel + count, [&](const ACCEL& a) { return a.cmd == w.cmd; });
