@@ -4,6 +4,11 @@
 #include "ui/SplashScreenThread.h"
 #include "ui/framework/DataExchange.h"
 
+BEGIN_MESSAGE_MAP(CSplashDlg, CDialog)
+    ON_MESSAGE(WM_SPLASH_UPDATE, &CSplashDlg::OnSplashUpdate)
+    ON_MESSAGE(WM_SPLASH_CLOSE, &CSplashDlg::OnSplashClose)
+END_MESSAGE_MAP()
+
 CSplashDlg::CSplashDlg(CWnd* pParent) : CDialog(IDD_SPLASH, nullptr), m_pParentObject(pParent) {}
 
 void CSplashDlg::DoDataExchange(CDataExchange* pDX) {
@@ -14,8 +19,8 @@ void CSplashDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CSplashDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    m_progress.SendMessage(PBM_SETSTEP, 1);
+    m_progress.SetRange(0, 100);
+    m_progress.SetStep(1);
     m_strStatus = L"Initializing";
     UpdateData(FALSE);
 
@@ -33,27 +38,29 @@ BOOL CSplashDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CSplashDlg::SetStatusText(const CString& text) {
-    std::lock_guard<std::mutex> lock(m_statusLock);
-    m_strPending = text;
-    m_bPending = true;
-}
-
 void CSplashDlg::SetRange(int nLower, int nUpper) {
-    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(nLower), static_cast<WORD>(nUpper)));
-    m_progress.SendMessage(PBM_SETSTEP, 1);
-    m_progress.SendMessage(PBM_SETPOS, 0);
+    m_progress.SetRange(static_cast<short>(nLower), static_cast<short>(nUpper));
+    m_progress.SetStep(1);
+    m_progress.SetPos(0);
 }
 
-void CSplashDlg::StepIt() { m_progress.SendMessage(PBM_STEPIT); }
+void CSplashDlg::StepIt(int nSteps) {
+    // One at a time: the bar wraps past its upper bound as each step would make it.
+    for (int i = 0; i < nSteps; ++i) m_progress.StepIt();
+}
 
-void CSplashDlg::ShowStatus() {
-    {
-        std::lock_guard<std::mutex> lock(m_statusLock);
-        if (m_bPending) {
-            m_strStatus.swap(m_strPending);
-            m_bPending = false;
-        }
-    }
+void CSplashDlg::ShowStatus(const CString& text) {
+    m_strStatus = text;
     UpdateData(FALSE);
+}
+
+LRESULT CSplashDlg::OnSplashUpdate(WPARAM, LPARAM) {
+    if (m_pThread) m_pThread->OnSplashUpdate();
+    return 0;
+}
+
+LRESULT CSplashDlg::OnSplashClose(WPARAM, LPARAM) {
+    // Destroys this dialog and ends the thread: nothing here runs after it.
+    if (m_pThread) m_pThread->OnSplashClose();
+    return 0;
 }

@@ -2,8 +2,6 @@
 // maker's address, a status line and a progress bar. It lives on the splash thread;
 // the main thread reaches it through CSplashScreenThread only.
 #pragma once
-#include <mutex>
-
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ProgressCtrl.h"
 
@@ -18,15 +16,10 @@ public:
 
     void SetThread(CSplashScreenThread* pThread) { m_pThread = pThread; }
 
-    // Main thread. The text waits under a lock until the splash thread shows it; a
-    // later text replaces one not yet shown.
-    void SetStatusText(const CString& text);
-    // Main thread: sent straight to the progress bar (bounds cut to 16 bits each).
-    void SetRange(int nLower, int nUpper);
-    void StepIt();
-
-    // Splash thread: takes the last text handed over, if any, into the status line.
-    void ShowStatus();
+    // Splash thread: what the thread object hands over from the main thread's reports.
+    void SetRange(int nLower, int nUpper);  // bounds cut to 16 bits each; the bar empties
+    void StepIt(int nSteps);
+    void ShowStatus(const CString& text);
 
     CProgressCtrl m_progress;  // item 1049
     CString m_strStatus;       // item 1050; touched on the splash thread only
@@ -35,10 +28,11 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 
+    LRESULT OnSplashUpdate(WPARAM, LPARAM);
+    LRESULT OnSplashClose(WPARAM, LPARAM);
+
     CSplashScreenThread* m_pThread = nullptr;  // not owned
     CWnd* m_pParentObject;                      // not owned
 
-    std::mutex m_statusLock;  // guards the two below
-    CString m_strPending;
-    bool m_bPending = false;
+    DECLARE_MESSAGE_MAP()
 };

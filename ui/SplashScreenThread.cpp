@@ -5,11 +5,6 @@
 
 IMPLEMENT_DYNCREATE(CSplashScreenThread, CWinThread)
 
-BEGIN_MESSAGE_MAP(CSplashScreenThread, CWinThread)
-    ON_THREAD_MESSAGE(WM_SPLASH_UPDATE, &CSplashScreenThread::OnSplashUpdate)
-    ON_THREAD_MESSAGE(WM_SPLASH_CLOSE, &CSplashScreenThread::OnSplashClose)
-END_MESSAGE_MAP()
-
 namespace {
 std::atomic<UINT> s_nTemplate{IDD_SPLASH};
 // How long the main thread waits, once, for the splash to come up before it reports
@@ -62,19 +57,33 @@ void CSplashScreenThread::OnDialogReady() {
     }
     // A close asked for while the dialog was still being made was not posted by the
     // main thread; it is queued here, so the thread still ends.
-    if (bCloseNow) ::PostThreadMessageW(GetCurrentThreadId(), WM_SPLASH_CLOSE, 0, 0);
+    if (bCloseNow && m_pSplashDlg) m_pSplashDlg->PostMessage(WM_SPLASH_CLOSE);
     SetEvent(m_readyEvent);
 }
 
-void CSplashScreenThread::OnSplashUpdate(WPARAM, LPARAM) {
+void CSplashScreenThread::OnSplashUpdate() {
+    bool bText = false, bRange = false;
+    CString text;
+    int nLower = 0, nUpper = 0, nSteps = 0;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_bRefreshPosted = false;
+        bText = m_bTextPending;
+        text.swap(m_strPendingText);
+        bRange = m_bRangePending;
+        nLower = m_nPendingLower;
+        nUpper = m_nPendingUpper;
+        nSteps = m_nPendingSteps;
+        m_bTextPending = m_bRangePending = false;
+        m_nPendingSteps = 0;
     }
-    if (m_pSplashDlg) m_pSplashDlg->ShowStatus();
+    if (!m_pSplashDlg) return;
+    if (bRange) m_pSplashDlg->SetRange(nLower, nUpper);
+    m_pSplashDlg->StepIt(nSteps);
+    if (bText) m_pSplashDlg->ShowStatus(text);
 }
 
-void CSplashScreenThread::OnSplashClose(WPARAM, LPARAM) {
+void CSplashScreenThread::OnSplashClose() {
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_state = State::Ended;
@@ -108,18 +117,17 @@ CSplashDlg* CSplashScreenThread::ReadyDialog() {
     WaitUntilReady();
     std::lock_guard<std::mutex> lock(m_lock);
     // The dialog stays until the close, which only the main thread asks for; so it
-    // may be used after the lock is let go (never under it: the sends below wait for
-    // the splash thread, which takes this lock too).
+    // may be used after the lock is let go.
     return m_state == State::Showing ? m_pSplashDlg : nullptr;
 }
 
-void CSplashScreenThread::RequestRefresh() {
+void CSplashScreenThread::RequestRefresh(HWND hDlg) {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        if (m_bRefreshPosted) return;  // the one on its way shows the latest text
+        if (m_bRefreshPosted) return;  // the one on its way shows everything noted
         m_bRefreshPosted = true;
     }
-    if (!PostThreadMessage(WM_SPLASH_UPDATE, 0, 0)) {
+    if (!::PostMessageW(hDlg, WM_SPLASH_UPDATE, 0, 0)) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_bRefreshPosted = false;
     }
@@ -127,22 +135,35 @@ void CSplashScreenThread::RequestRefresh() {
 
 void CSplashScreenThread::SetStatusText(const CString& text) {
     if (CSplashDlg* pDlg = ReadyDialog()) {
-        pDlg->SetStatusText(text);
-        RequestRefresh();
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_strPendingText = text;
+            m_bTextPending = true;
+        }
+        RequestRefresh(pDlg->m_hWnd);
     }
 }
 
 void CSplashScreenThread::SetRange(int nLower, int nUpper) {
     if (CSplashDlg* pDlg = ReadyDialog()) {
-        pDlg->SetRange(nLower, nUpper);
-        RequestRefresh();
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_bRangePending = true;
+            m_nPendingLower = nLower;
+            m_nPendingUpper = nUpper;
+            m_nPendingSteps = 0;
+        }
+        RequestRefresh(pDlg->m_hWnd);
     }
 }
 
 void CSplashScreenThread::StepIt() {
     if (CSplashDlg* pDlg = ReadyDialog()) {
-        pDlg->StepIt();
-        RequestRefresh();
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            ++m_nPendingSteps;
+        }
+        RequestRefresh(pDlg->m_hWnd);
     }
 }
 
@@ -156,7 +177,8 @@ void CSplashScreenThread::PostClose() {
         m_bCloseRequested = true;
         bPost = m_state == State::Showing;
     }
-    if (bPost) PostThreadMessage(WM_SPLASH_CLOSE, 0, 0);
+    // The dialog's window lasts until the close, which only this thread asks for.
+    if (bPost && m_pSplashDlg) ::PostMessageW(m_pSplashDlg->m_hWnd, WM_SPLASH_CLOSE, 0, 0);
     if (!m_hThread) Release();  // a thread that never ran has no share to give up
     Release();
 }

@@ -10,8 +10,10 @@
 class CSplashDlg;
 class CWnd;
 
-#define WM_SPLASH_UPDATE (WM_USER + 1)
-#define WM_SPLASH_CLOSE (WM_USER + 2)
+// Sent to the splash dialog's window, never to its thread: a modal loop on that thread
+// (the user dragging the splash or opening its system menu) drops thread messages.
+#define WM_SPLASH_UPDATE (WM_APP + 1)
+#define WM_SPLASH_CLOSE (WM_APP + 2)
 
 class CSplashScreenThread : public CWinThread {
     DECLARE_DYNCREATE(CSplashScreenThread)
@@ -21,9 +23,14 @@ public:
 
     // Main thread, before CreateThread.
     void SetParentWnd(CWnd* pParentWnd) { m_pParentWnd = pParentWnd; }
+    // False when the thread cannot be told apart from a splash that never comes up;
+    // the frame then starts without one.
+    bool CanStart() const { return m_readyEvent != nullptr; }
 
-    // Main thread. Each waits, the first time only and for a few seconds at most,
-    // until the dialog is up or the thread has ended; without a dialog it does nothing.
+    // Main thread. Each is noted under the lock and shown by the splash thread, so the
+    // main thread never waits for it; the first waits, once and for a few seconds at
+    // most, until the dialog is up or the thread has ended; without a dialog they do
+    // nothing.
     void SetStatusText(const CString& text);
     void SetRange(int nLower, int nUpper);
     void StepIt();
@@ -36,6 +43,9 @@ public:
 
     // Splash thread: the dialog's initialisation is done and its window is up.
     void OnDialogReady();
+    // Splash thread, from the dialog's messages.
+    void OnSplashUpdate();
+    void OnSplashClose();
 
     // The dialog template the thread creates; tests make creation fail with an id
     // that names no template. Returns the previous one.
@@ -44,13 +54,11 @@ public:
     HANDLE m_readyEvent;  // auto-reset; set when the dialog is ready
 
 protected:
-    void OnSplashUpdate(WPARAM, LPARAM);
-    void OnSplashClose(WPARAM, LPARAM);
-
     // The dialog, once the main thread may use it; null before and after.
     CSplashDlg* ReadyDialog();
     void WaitUntilReady();
-    void RequestRefresh();
+    // Main thread, under no lock: one WM_SPLASH_UPDATE on its way at a time.
+    void RequestRefresh(HWND hDlg);
     void Release();
 
     CWnd* m_pParentWnd = nullptr;       // the main frame; not owned
@@ -62,6 +70,14 @@ protected:
     State m_state = State::Starting;
     bool m_bCloseRequested = false;
     bool m_bRefreshPosted = false;  // a WM_SPLASH_UPDATE is on its way
+    // Reports not shown yet. Only the last text counts; a range empties the bar, so
+    // steps before it do not count either.
+    bool m_bTextPending = false;
+    CString m_strPendingText;
+    bool m_bRangePending = false;
+    int m_nPendingLower = 0;
+    int m_nPendingUpper = 0;
+    int m_nPendingSteps = 0;
 
     // Two owners: the running thread and the main frame. The object goes when both are
     // done with it, so the frame never reaches a deleted object, even when the thread
@@ -69,6 +85,4 @@ protected:
     std::atomic<int> m_nRefs{2};
     bool m_bWaited = false;  // main thread only
     bool m_bClosed = false;  // main thread only
-
-    DECLARE_MESSAGE_MAP()
 };

@@ -149,13 +149,14 @@ public:
         ++m_nRanges;
         m_nSteps = 0;
         m_lower = lower;
-        EXPECT_EQ(std::make_pair(lower, upper), RangeOf(m_hDlg));
+        // Shown by the splash thread once it has taken the report.
+        EXPECT_TRUE(WaitFor([&] { return RangeOf(m_hDlg) == std::make_pair(lower, upper); }));
         EXPECT_EQ(lower, PosOf(m_hDlg));  // an empty bar
     }
     void StepProgress() override {
         m_frame.StepProgress();
         ++m_nSteps;
-        EXPECT_EQ(m_lower + m_nSteps, PosOf(m_hDlg));  // complete when the call returns
+        EXPECT_TRUE(WaitFor([&] { return PosOf(m_hDlg) == m_lower + m_nSteps; }));
     }
 
     std::vector<std::wstring> m_texts;
@@ -201,19 +202,22 @@ TEST_F(SplashTest, BarWrapsAfterItsUpperBoundAndBoundsAreCutTo16Bits) {
     Start();
     HWND hDlg = WaitForDialog();
     ASSERT_NE(nullptr, hDlg);
+    // Steps reach the bar a moment later, but each counts as if made alone.
     frame.SetProgressRange(0, 100);
     for (int i = 0; i < 100; ++i) frame.StepProgress();
-    EXPECT_EQ(100, PosOf(hDlg));
+    EXPECT_TRUE(WaitFor([&] { return PosOf(hDlg) == 100; }));
     frame.StepProgress();
-    EXPECT_LE(PosOf(hDlg), 1);  // a class of more than 100 devices starts the bar again
+    EXPECT_TRUE(WaitFor([&] { return PosOf(hDlg) <= 1; }));  // more than 100 devices start the bar again
 
     // No classes: a range of 0 to 0 keeps an empty bar.
     frame.SetProgressRange(0, 0);
     frame.StepProgress();
+    frame.SetProgressText(L"Processing Class Empty");  // shown after the range and the step
+    EXPECT_TRUE(StatusShows(hDlg, L"Processing Class Empty"));
     EXPECT_EQ(0, PosOf(hDlg));
 
     frame.SetProgressRange(0, 65536 + 7);
-    EXPECT_EQ(std::make_pair(0, 7), RangeOf(hDlg));
+    EXPECT_TRUE(WaitFor([&] { return RangeOf(hDlg) == std::make_pair(0, 7); }));
     ExpectCloseEndsTheThread(hDlg);
 }
 
@@ -226,8 +230,7 @@ TEST_F(SplashTest, ReportsMadeBeforeTheDialogExistsAreNotLost) {
     HWND hDlg = WaitForDialog();
     ASSERT_NE(nullptr, hDlg);
     EXPECT_TRUE(StatusShows(hDlg, L"Processing Class Early"));
-    EXPECT_EQ(std::make_pair(0, 40), RangeOf(hDlg));
-    EXPECT_EQ(1, PosOf(hDlg));
+    EXPECT_TRUE(WaitFor([&] { return RangeOf(hDlg) == std::make_pair(0, 40) && PosOf(hDlg) == 1; }));
     ExpectCloseEndsTheThread(hDlg);
 }
 
@@ -257,12 +260,36 @@ TEST_F(SplashTest, EscEnterOrTheCloseBoxHideTheSplashAndTheCloseStillEndsTheThre
         frame.SetProgressRange(0, 3);
         frame.StepProgress();
         EXPECT_TRUE(StatusShows(hDlg, L"Processing Class Hidden"));
-        EXPECT_EQ(1, PosOf(hDlg));
+        EXPECT_TRUE(WaitFor([&] { return PosOf(hDlg) == 1; }));
         // ...and the close destroys it and ends the thread.
         ExpectCloseEndsTheThread(hDlg);
         CloseHandle(hThread);
         hThread = nullptr;
     }
+}
+
+TEST_F(SplashTest, ReportsAndTheCloseReachTheSplashWhileItsThreadRunsAModalLoop) {
+    Start();
+    HWND hDlg = WaitForDialog();
+    ASSERT_NE(nullptr, hDlg);
+    const DWORD splashThread = GetThreadId(hThread);
+    auto inModalLoop = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(splashThread, &info) && (info.flags & (GUI_INMOVESIZE | GUI_INMENUMODE));
+    };
+    // What a user's drag of the splash's caption starts: the system's move loop, which
+    // dispatches window messages only.
+    PostMessageW(hDlg, WM_SYSCOMMAND, SC_MOVE, 0);
+    ASSERT_TRUE(WaitFor(inModalLoop)) << "the splash thread never entered the move loop";
+    frame.SetProgressText(L"Processing Class Moved");
+    frame.SetProgressRange(0, 10);
+    frame.StepProgress();
+    frame.StepProgress();
+    EXPECT_TRUE(StatusShows(hDlg, L"Processing Class Moved"));
+    EXPECT_TRUE(WaitFor([&] { return PosOf(hDlg) == 2; }));
+    EXPECT_TRUE(inModalLoop());
+    ExpectCloseEndsTheThread(hDlg);
 }
 
 // ---- The splash in the program's start-up ------------------------------------------
