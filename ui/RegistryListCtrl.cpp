@@ -40,6 +40,10 @@ const wchar_t* FitInto(HDC hDC, const wchar_t* text, int cch, int nWidth, int nM
     int k = std::min(cch - 1, cchBuf - kCchDots - 1);
     while (k > 1 && TextWidth(hDC, text, k) + nMargin + cxDots > nWidth) --k;
     if (k < 1) k = 1;
+    // Cut between whole characters: never between the two halves of a surrogate pair.
+    auto isHigh = [](wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+    auto isLow = [](wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    if (k < cch && isHigh(text[k - 1]) && isLow(text[k])) k += (k == 1) ? 1 : -1;
     std::copy(text, text + k, buf);
     std::copy(kDots, kDots + kCchDots + 1, buf + k);
     *pcchOut = k + kCchDots;
