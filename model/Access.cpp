@@ -32,17 +32,12 @@ IMessageSink* SetMessages(IMessageSink* sink) {
     return previous;
 }
 
+void AccessKeyClose::operator()(KeyHandle key) const { Access().CloseKey(key); }
+
 long RegKey::Open(const std::wstring& path, uint32_t sam) {
-    Close();
     KeyHandle key = nullptr;
     long error = Access().OpenKey(path, sam, &key);
-    if (error == kErrSuccess) m_key = key;
-    return error;
-}
-
-void RegKey::Close() {
-    if (m_key) Access().CloseKey(m_key);
-    m_key = nullptr;
+    return Adopt(error, key);
 }
 
 }  // namespace qx

@@ -2,7 +2,7 @@
 #pragma once
 #include <memory>
 
-#include "model/Object.h"
+#include "common/Object.h"
 #include "model/RegistrySnapshot.h"
 #include "model/Types.h"
 

@@ -2,6 +2,7 @@
 // HKEY_LOCAL_MACHINE) and the device-setup service. Win32DeviceAccess is the real
 // machine; tests also use an in-memory one.
 #pragma once
+#include "common/UniqueKey.h"
 #include "model/Types.h"
 
 namespace qx {
@@ -66,21 +67,16 @@ IDeviceAccess& Win32Access();                      // the real machine
 // 8-bit text in the system ANSI code page, up to the first zero byte or the end of the data.
 std::wstring AnsiText(const uint8_t* data, size_t cb);
 
-// An open registry key, closed when it goes out of scope.
-class RegKey {
-public:
-    RegKey() = default;
-    explicit RegKey(KeyHandle key) : m_key(key) {}
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { Close(); }
-    long Open(const std::wstring& path, uint32_t sam = kKeyRead);
-    void Close();
-    KeyHandle Get() const { return m_key; }
-    bool IsOpen() const { return m_key != nullptr; }
+// Gives a key back through the machine the model uses.
+struct AccessKeyClose {
+    void operator()(KeyHandle key) const;
+};
 
-private:
-    KeyHandle m_key = nullptr;
+// An open registry key of the model, closed through the access layer on every path.
+class RegKey : public UniqueKey<KeyHandle, AccessKeyClose> {
+public:
+    using UniqueKey::UniqueKey;
+    long Open(const std::wstring& path, uint32_t sam = kKeyRead);  // the key held before is closed
 };
 
 }  // namespace qx

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "model/Allocation.h"
+#include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/FilterStore.h"
 #include "model/TextForms.h"
@@ -73,10 +74,6 @@ const PropertyField kFields[] = {
     {qx::spdrp::UpperFilters, Form::MultiString, nullptr, &CDevice::AddUpperFilters},
 };
 
-uint32_t LittleEndian32(const uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24;
-}
-
 void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
                    const std::vector<uint8_t>& data) {
     const uint8_t* p = data.data();
@@ -86,17 +83,10 @@ void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
         (device.*field.setText)(qx::TextFromBytes(p, cb));
         break;
     case Form::Hex:
-        if (cb >= 4) (device.*field.setText)(qx::HexText(LittleEndian32(p)));
+        if (cb >= 4) (device.*field.setText)(qx::HexText(qx::ReadLe32(p)));
         break;
     case Form::GuidBytes:
-        if (cb >= 16) {
-            qx::Guid guid;
-            guid.Data1 = LittleEndian32(p);
-            guid.Data2 = static_cast<uint16_t>(p[4] | p[5] << 8);
-            guid.Data3 = static_cast<uint16_t>(p[6] | p[7] << 8);
-            for (int i = 0; i < 8; ++i) guid.Data4[i] = p[8 + i];
-            (device.*field.setText)(qx::GuidText(guid));
-        }
+        if (cb >= 16) (device.*field.setText)(qx::GuidText(qx::ReadGuid(p)));
         break;
     case Form::MultiString:
         if (field.addList) {

@@ -2,8 +2,8 @@
 #pragma once
 #include <memory>
 
+#include "common/Object.h"
 #include "model/Device.h"
-#include "model/Object.h"
 #include "model/Types.h"
 
 using DeviceList = std::vector<std::unique_ptr<CDevice>>;

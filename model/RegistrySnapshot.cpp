@@ -7,6 +7,7 @@
 #include <new>
 
 #include "model/Allocation.h"
+#include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/TextForms.h"
 
@@ -115,8 +116,7 @@ std::wstring Elided(const uint8_t*, uint32_t) { return L"..."; }
 
 // Short data has no number to show; its bytes are shown as they are.
 std::wstring LittleEndianNumber(const uint8_t* data, uint32_t cb) {
-    return cb >= 4 ? SignedDecimal(data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24)
-                   : HexBytes(data, cb);
+    return cb >= 4 ? SignedDecimal(qx::ReadLe32(data)) : HexBytes(data, cb);
 }
 
 std::wstring BigEndianNumber(const uint8_t* data, uint32_t cb) {

@@ -4,7 +4,7 @@
 #include <forward_list>
 #include <memory>
 
-#include "model/Object.h"
+#include "common/Object.h"
 #include "model/Types.h"
 
 class CRegistryValue : public CObject {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "model/Bytes.h"
+
 namespace qx {
 
 bool operator==(const Guid& a, const Guid& b) {
@@ -12,11 +14,17 @@ bool operator==(const Guid& a, const Guid& b) {
     return true;
 }
 
-std::wstring HexText(uint32_t value) {
+namespace {
+
+std::wstring NumberText(const wchar_t* format, unsigned value) {
     wchar_t text[16];
-    std::swprintf(text, 16, L"%08.8x", static_cast<unsigned>(value));
+    std::swprintf(text, 16, format, value);
     return text;
 }
+
+}  // namespace
+
+std::wstring HexText(uint32_t value) { return NumberText(L"%08.8x", static_cast<unsigned>(value)); }
 
 std::wstring GuidText(const Guid& g) {
     wchar_t text[40];
@@ -28,11 +36,7 @@ std::wstring GuidText(const Guid& g) {
     return text;
 }
 
-std::wstring DeviceNumberText(int32_t number) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"%04.4X", static_cast<unsigned>(number));
-    return text;
-}
+std::wstring DeviceNumberText(int32_t number) { return NumberText(L"%04.4X", static_cast<unsigned>(number)); }
 
 std::wstring JoinList(const StringList& list) {
     std::wstring text;
@@ -102,15 +106,14 @@ void AppendMultiSz(StringList& list, const wchar_t* data, size_t cch) {
 
 void AppendMultiSz(StringList& list, const uint8_t* data, size_t cb) {
     std::wstring all(cb / 2, L'\0');
-    for (size_t i = 0; i < all.size(); ++i)
-        all[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<wchar_t>(ReadLe16(data + 2 * i));
     AppendMultiSz(list, all.data(), all.size());
 }
 
 std::wstring TextFromBytes(const uint8_t* data, size_t cb) {
     std::wstring text;
     for (size_t i = 0; data && i + 1 < cb; i += 2) {
-        wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+        wchar_t c = static_cast<wchar_t>(ReadLe16(data + i));
         if (c == L'\0') break;
         text += c;
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 
 namespace {
@@ -38,6 +39,7 @@ __declspec(dllimport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HANDLE);
 namespace qx {
 namespace {
 
+// The model's GUID as the platform's; the other way is ReadGuid over the GUID's bytes.
 GUID ToGuid(const Guid& g) {
     GUID out;
     out.Data1 = g.Data1;
@@ -56,19 +58,17 @@ DevInfoData ToDevInfo(const DeviceElement& e) {
     return data;
 }
 
-uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24; }
-
 // The conversion follows the offsets inside a self-relative descriptor, so before it
 // runs, every part they name must lie within the data the device handed us.
 bool SelfRelativeFits(const uint8_t* sd, uint32_t cb) {
     const uint32_t kHeader = 20;
-    if (!sd || cb < kHeader || !((sd[2] | sd[3] << 8) & SE_SELF_RELATIVE)) return false;
+    if (!sd || cb < kHeader || !(ReadLe16(sd + 2) & SE_SELF_RELATIVE)) return false;
     for (uint32_t field = 4; field < kHeader; field += 4) {
-        uint32_t offset = ReadU32(sd + field);
+        uint32_t offset = ReadLe32(sd + field);
         if (offset == 0) continue;
         if (offset < kHeader || offset > cb || cb - offset < 8) return false;
         bool isSid = field < 12;  // owner and group are SIDs, then the SACL and DACL
-        uint32_t size = isSid ? 8u + 4u * sd[offset + 1] : uint32_t(sd[offset + 2] | sd[offset + 3] << 8);
+        uint32_t size = isSid ? 8u + 4u * sd[offset + 1] : uint32_t{ReadLe16(sd + offset + 2)};
         if (size > cb - offset) return false;
     }
     return true;
@@ -131,10 +131,7 @@ public:
         DevInfoData data{};
         data.cbSize = sizeof(data);
         if (!SetupDiEnumDeviceInfo(set, index, &data)) return false;
-        element->classGuid.Data1 = data.ClassGuid.Data1;
-        element->classGuid.Data2 = data.ClassGuid.Data2;
-        element->classGuid.Data3 = data.ClassGuid.Data3;
-        for (int i = 0; i < 8; ++i) element->classGuid.Data4[i] = data.ClassGuid.Data4[i];
+        element->classGuid = ReadGuid(reinterpret_cast<const uint8_t*>(&data.ClassGuid));
         element->devInst = data.DevInst;
         element->reserved = data.Reserved;
         return true;

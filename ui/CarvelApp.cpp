@@ -9,6 +9,7 @@
 
 BEGIN_MESSAGE_MAP(CCarvelApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, &CCarvelApp::OnAppAbout)
+    // No menu item reaches Open or Print Setup; they stay because the program's command map names them.
     ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
     ON_COMMAND(ID_FILE_PRINT_SETUP, &CWinApp::OnFilePrintSetup)

@@ -25,8 +25,6 @@ const UINT kIndicators[] = {
 };
 }
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) { return CFrameWnd::PreCreateWindow(cs); }
-
 int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     // 1. The splash comes up on its own thread while this frame is still hidden.
     StartSplash();

@@ -15,7 +15,6 @@ class CMainFrame : public CFrameWnd, public IProgressSink {
 public:
     CMainFrame() = default;
 
-    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     int OnCreate(LPCREATESTRUCT lpcs);
 

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cwchar>
 
-BEGIN_MESSAGE_MAP(CRegistryListCtrl, CListCtrl)
-END_MESSAGE_MAP()
-
 namespace {
 
 const int kCchCell = 260;  // 259 characters and a terminator

@@ -11,7 +11,4 @@ public:
     // The text itself when it fits in nWidth pixels with nMargin to spare, otherwise its
     // longest head that fits followed by "..." (never less than its first character).
     static CString FitText(HDC hDC, const CString& text, int nWidth, int nMargin);
-
-protected:
-    DECLARE_MESSAGE_MAP()
 };

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "model/Object.h"
+#include "common/Object.h"
 #include "ui/framework/FrameworkIds.h"
 
 using CString = std::wstring;

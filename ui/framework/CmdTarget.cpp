@@ -24,13 +24,8 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindEntry(UINT nMessage, UINT nCode, UINT nI
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
-    UINT nMsg = WM_COMMAND;
-    UINT code = static_cast<UINT>(nCode);
-    if (code != CN_UPDATE_COMMAND_UI && HIWORD(code) == WM_NOTIFY) {
-        nMsg = WM_NOTIFY;
-        code = LOWORD(code);
-    }
-    const AFX_MSGMAP_ENTRY* entry = FindEntry(nMsg, code, nID);
+    const UINT code = static_cast<UINT>(nCode);
+    const AFX_MSGMAP_ENTRY* entry = FindEntry(WM_COMMAND, code, nID);
     if (!entry) return FALSE;
     if (pHandlerInfo) {
         pHandlerInfo->pTarget = this;
@@ -39,12 +34,6 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     }
     AfxCall call;
     call.nID = nID;
-    if (nMsg == WM_NOTIFY) {
-        AfxCall* notify = static_cast<AfxCall*>(pExtra);
-        call.pNMHDR = notify->pNMHDR;
-        call.pResult = notify->pResult;
-    } else if (code == CN_UPDATE_COMMAND_UI) {
-        call.pCmdUI = static_cast<CCmdUI*>(pExtra);
-    }
+    if (code == CN_UPDATE_COMMAND_UI) call.pCmdUI = static_cast<CCmdUI*>(pExtra);
     return entry->pfn(this, call) ? TRUE : FALSE;
 }

@@ -15,9 +15,8 @@ public:
     CCmdTarget(const CCmdTarget&) = delete;
     CCmdTarget& operator=(const CCmdTarget&) = delete;
 
-    // nCode is CN_COMMAND, CN_UPDATE_COMMAND_UI (pExtra: the CCmdUI), a control
-    // notification code, or MAKELONG(code, WM_NOTIFY) (pExtra: the AfxCall).
-    // Returns TRUE when a handler took it (or, with pHandlerInfo, when one exists).
+    // nCode is CN_COMMAND, CN_UPDATE_COMMAND_UI (pExtra: the CCmdUI) or a control
+    // notification code sent by WM_COMMAND. Returns TRUE when a handler took it (or, with pHandlerInfo, when one exists).
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
 
     static const AFX_MSGMAP* GetThisMessageMap();

@@ -6,15 +6,9 @@
 class CCommandLineInfo {
 public:
     enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, FileNothing = -1 } m_nShellCommand = FileNew;
-    CString m_strFileName;
-    CString m_strPrinterName;
-    CString m_strDriverName;
-    CString m_strPortName;
+    CString m_strFileName;  // the first argument that is not a switch
 
     virtual ~CCommandLineInfo() = default;
     // One argument: bFlag when it began with '/' or '-' (which is then removed).
     virtual void ParseParam(const CString& param, BOOL bFlag, BOOL bLast);
-
-private:
-    int m_nPrintToArgs = 0;  // printer, driver and port still expected after /pt
 };

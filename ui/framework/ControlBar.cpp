@@ -6,7 +6,7 @@ IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, &CControlBar::OnIdleUpdateCmdUI)
-    ON_MESSAGE(WM_DESTROY, &CControlBar::OnDestroyMessage)
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 DWORD CControlBar::SplitStyle(DWORD dwStyle) {
@@ -26,8 +26,8 @@ LRESULT CControlBar::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-LRESULT CControlBar::OnDestroyMessage(WPARAM, LPARAM) {
+void CControlBar::OnDestroy() {
     if (m_pDockSite) m_pDockSite->RemoveControlBar(this);
     m_pDockSite = nullptr;
-    return Default();
+    Default();  // the control frees what it holds
 }

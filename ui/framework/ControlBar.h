@@ -48,7 +48,7 @@ protected:
     DWORD SplitStyle(DWORD dwStyle);
     void RegisterWithFrame(CWnd* pParentWnd);
     LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
-    LRESULT OnDestroyMessage(WPARAM, LPARAM);
+    void OnDestroy();
 
     DWORD m_dwStyle = 0;
     DWORD m_dwDockStyle = 0;

@@ -9,9 +9,6 @@
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
-BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
-END_MESSAGE_MAP()
-
 CDocument::~CDocument() {
     for (CView* pView : m_viewList) pView->m_pDocument = nullptr;
     if (m_pDocTemplate) m_pDocTemplate->RemoveDocument(this);
@@ -25,7 +22,6 @@ void CDocument::SetTitle(const CString& title) {
 }
 
 void CDocument::SetPathName(const CString& pathName, BOOL bAddToMRU) {
-    m_strPathName = pathName;
     size_t slash = pathName.find_last_of(L"\\/");
     SetTitle(slash == CString::npos ? pathName : pathName.substr(slash + 1));
     if (bAddToMRU && AfxGetApp()) AfxGetApp()->AddToRecentFileList(pathName.c_str());
@@ -33,7 +29,6 @@ void CDocument::SetPathName(const CString& pathName, BOOL bAddToMRU) {
 
 BOOL CDocument::OnNewDocument() {
     DeleteContents();
-    m_strPathName.clear();
     return TRUE;
 }
 
@@ -57,7 +52,7 @@ BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
         return FALSE;
     }
     DeleteContents();
-    CArchive ar(CArchive::load, hFile);
+    CArchive ar;
     Serialize(ar);
     CloseHandle(hFile);
     return TRUE;

@@ -9,19 +9,9 @@ class CView;
 class CFrameWnd;
 class CSingleDocTemplate;
 
-// What Serialize is handed: the direction and the open file.
-class CArchive {
-public:
-    enum Mode { store = 0, load = 1 };
-    CArchive(Mode mode, HANDLE hFile) : m_mode(mode), m_hFile(hFile) {}
-    BOOL IsStoring() const { return m_mode == store; }
-    BOOL IsLoading() const { return m_mode == load; }
-    HANDLE GetFile() const { return m_hFile; }
-
-private:
-    Mode m_mode;
-    HANDLE m_hFile;
-};
+// What Serialize is handed while the document's file is open. This program's
+// document reads and writes nothing, so it carries nothing.
+class CArchive {};
 
 class CDocument : public CCmdTarget {
     DECLARE_DYNAMIC(CDocument)
@@ -31,7 +21,6 @@ public:
 
     const CString& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(const CString& title);  // and the captions of the frames showing it
-    const CString& GetPathName() const { return m_strPathName; }
     // Takes the file's name as the title and adds the path to the recent-file list.
     virtual void SetPathName(const CString& pathName, BOOL bAddToMRU = TRUE);
 
@@ -55,7 +44,5 @@ public:
 
 protected:
     CString m_strTitle;
-    CString m_strPathName;
     std::vector<CView*> m_viewList;
-    DECLARE_MESSAGE_MAP()
 };

@@ -8,7 +8,7 @@ IMPLEMENT_DYNAMIC(CFormView, CView)
 
 BEGIN_MESSAGE_MAP(CFormView, CView)
     ON_MESSAGE(WM_PAINT, &CFormView::OnDefault)
-    ON_MESSAGE(WM_SIZE, &CFormView::OnSizeMessage)
+    ON_WM_SIZE()
     ON_MESSAGE(WM_HSCROLL, &CFormView::OnHScroll)
     ON_MESSAGE(WM_VSCROLL, &CFormView::OnVScroll)
     ON_MESSAGE(WM_MOUSEWHEEL, &CFormView::OnMouseWheel)
@@ -113,10 +113,7 @@ void CFormView::ScrollToPosition(POINT pt) {
     if (dx || dy) ScrollWindowEx(m_hWnd, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
-LRESULT CFormView::OnSizeMessage(WPARAM, LPARAM) {
-    UpdateBars();
-    return 0;
-}
+void CFormView::OnSize(UINT, int, int) { UpdateBars(); }
 
 LRESULT CFormView::OnHScroll(WPARAM wParam, LPARAM lParam) {
     if (lParam) return Default();  // a scroll bar control of the form, not the form's own

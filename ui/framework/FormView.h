@@ -21,7 +21,7 @@ public:
 
 protected:
     void UpdateBars();
-    LRESULT OnSizeMessage(WPARAM, LPARAM);
+    void OnSize(UINT nType, int cx, int cy);
     LRESULT OnHScroll(WPARAM, LPARAM);
     LRESULT OnVScroll(WPARAM, LPARAM);
     void OnScroll(int nBar, UINT nCode);

@@ -11,16 +11,16 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
-    ON_MESSAGE(WM_SIZE, &CFrameWnd::OnSizeMessage)
+    ON_WM_SIZE()
     ON_MESSAGE(WM_CLOSE, &CFrameWnd::OnCloseMessage)
-    ON_MESSAGE(WM_DESTROY, &CFrameWnd::OnDestroyMessage)
+    ON_WM_DESTROY()
     ON_MESSAGE(WM_SETFOCUS, &CFrameWnd::OnSetFocusMessage)
     ON_MESSAGE(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup)
     ON_MESSAGE(WM_MENUSELECT, &CFrameWnd::OnMenuSelect)
     ON_MESSAGE(WM_EXITMENULOOP, &CFrameWnd::OnExitMenuLoop)
     ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
     ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
-    ON_MESSAGE(WM_DROPFILES, &CFrameWnd::OnDropFilesMessage)
+    ON_WM_DROPFILES()
     ON_MESSAGE(WM_DDE_INITIATE, &CFrameWnd::OnDDEInitiate)
     ON_MESSAGE(WM_DDE_EXECUTE, &CFrameWnd::OnDDEExecute)
     ON_MESSAGE(WM_DDE_TERMINATE, &CFrameWnd::OnDDETerminate)
@@ -49,14 +49,14 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     HINSTANCE hInst = AfxGetResourceHandle();
     m_strTitle = AfxExtractSubString(AfxLoadString(nIDResource), 0);
     m_hIcon = LoadIconW(hInst, MAKEINTRESOURCEW(nIDResource));
-    m_hMenuDefault = LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource));
+    HMENU hMenu = LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource));  // goes with the window
     m_bAddToTitle = (dwDefaultStyle & FWS_ADDTOTITLE) != 0;
     DWORD dwStyle = dwDefaultStyle & ~static_cast<DWORD>(FWS_ADDTOTITLE);
     RECT rect = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
     m_pCreateContext = pContext;
     // On failure after its first message the window has gone, and this object with it.
     if (!CreateEx(0, nullptr, m_strTitle.c_str(), dwStyle, rect, pParentWnd,
-                  reinterpret_cast<UINT_PTR>(m_hMenuDefault), pContext))
+                  reinterpret_cast<UINT_PTR>(hMenu), pContext))
         return FALSE;
     m_pCreateContext = nullptr;
     m_hAccelTable = LoadAcceleratorsW(hInst, MAKEINTRESOURCEW(nIDResource));
@@ -187,9 +187,8 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
     return FALSE;
 }
 
-LRESULT CFrameWnd::OnSizeMessage(WPARAM wParam, LPARAM) {
-    if (wParam != SIZE_MINIMIZED) RecalcLayout();
-    return 0;
+void CFrameWnd::OnSize(UINT nType, int, int) {
+    if (nType != SIZE_MINIMIZED) RecalcLayout();
 }
 
 LRESULT CFrameWnd::OnSetFocusMessage(WPARAM, LPARAM) {
@@ -216,12 +215,12 @@ LRESULT CFrameWnd::OnCloseMessage(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CFrameWnd::OnDestroyMessage(WPARAM, LPARAM) {
+void CFrameWnd::OnDestroy() {
     m_pViewActive = nullptr;
     CWinThread* pThread = AfxGetThread();
     if (pThread && pThread->m_pMainWnd == this) {
         pThread->m_pMainWnd = nullptr;
         PostQuitMessage(0);  // the main window's end is the end of its thread's loop
     }
-    return Default();
+    Default();
 }

@@ -36,8 +36,6 @@ public:
     virtual void ActivateFrame(int nCmdShow = -1);
     virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
     const CString& GetTitle() const { return m_strTitle; }
-    HACCEL GetDefaultAccelerator() const { return m_hAccelTable; }
-    HMENU GetDefaultMenu() const { return m_hMenuDefault; }
 
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -67,23 +65,22 @@ public:
 
 protected:
     void PostNcDestroy() override;  // frames are made by their template and go with their window
-    LRESULT OnSizeMessage(WPARAM, LPARAM);
+    void OnSize(UINT nType, int cx, int cy);
     LRESULT OnCloseMessage(WPARAM, LPARAM);
-    LRESULT OnDestroyMessage(WPARAM, LPARAM);
+    void OnDestroy();
     LRESULT OnSetFocusMessage(WPARAM, LPARAM);
     LRESULT OnInitMenuPopup(WPARAM, LPARAM);
     LRESULT OnMenuSelect(WPARAM, LPARAM);
     LRESULT OnExitMenuLoop(WPARAM, LPARAM);
     LRESULT OnSetMessageString(WPARAM, LPARAM);
     LRESULT OnPopMessageString(WPARAM, LPARAM);
-    LRESULT OnDropFilesMessage(WPARAM, LPARAM);
+    void OnDropFiles(HDROP hDrop);
     LRESULT OnDDEInitiate(WPARAM, LPARAM);
     LRESULT OnDDEExecute(WPARAM, LPARAM);
     LRESULT OnDDETerminate(WPARAM, LPARAM);
     LRESULT OnOpenDeferred(WPARAM, LPARAM);
 
     CString m_strTitle;
-    HMENU m_hMenuDefault = nullptr;
     HACCEL m_hAccelTable = nullptr;
     HICON m_hIcon = nullptr;
     BOOL m_bAddToTitle = TRUE;

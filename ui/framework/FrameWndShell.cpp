@@ -7,8 +7,7 @@
 #include "ui/framework/FrameWnd.h"
 #include "ui/framework/WinApp.h"
 
-LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wParam, LPARAM) {
-    HDROP hDrop = reinterpret_cast<HDROP>(wParam);
+void CFrameWnd::OnDropFiles(HDROP hDrop) {
     // One document at a time: the first file dropped is opened.
     CString path;
     if (DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0) > 0) {
@@ -21,7 +20,6 @@ LRESULT CFrameWnd::OnDropFilesMessage(WPARAM wParam, LPARAM) {
         ::SetActiveWindow(m_hWnd);
         if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(path.c_str());
     }
-    return 0;
 }
 
 LRESULT CFrameWnd::OnDDEInitiate(WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,4 @@ public:
         return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
-    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
-    CString GetText(int nIndex) const;
 };

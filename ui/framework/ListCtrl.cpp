@@ -2,9 +2,6 @@
 
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
-BEGIN_MESSAGE_MAP(CListCtrl, CWnd)
-END_MESSAGE_MAP()
-
 int CListCtrl::InsertColumn(int nCol, const CString& heading, int nFormat, int nWidth) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_FMT | (nWidth >= 0 ? LVCF_WIDTH : 0);
@@ -12,11 +9,6 @@ int CListCtrl::InsertColumn(int nCol, const CString& heading, int nFormat, int n
     column.cx = nWidth;
     column.pszText = const_cast<LPWSTR>(heading.c_str());
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
-}
-
-int CListCtrl::GetColumnCount() const {
-    HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    return hHeader ? static_cast<int>(::SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
 int CListCtrl::InsertItem(int nItem, const CString& text) {
@@ -34,36 +26,12 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const CString& text) {
     return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
-CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
-    // Grow the buffer until the text fits.
-    for (size_t cch = 256; cch <= 65536; cch *= 4) {
-        std::wstring text(cch, L'\0');
-        LVITEMW item = {};
-        item.iSubItem = nSubItem;
-        item.pszText = &text[0];
-        item.cchTextMax = static_cast<int>(cch);
-        LRESULT got = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
-        if (static_cast<size_t>(got) < cch - 1) {
-            text.resize(static_cast<size_t>(got));
-            return text;
-        }
-    }
-    return CString();
-}
-
 BOOL CListCtrl::SetItemData(int nItem, LPARAM data) {
     LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = nItem;
     item.lParam = data;
     return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-LPARAM CListCtrl::GetItemData(int nItem) const {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    return GetItem(&item) ? item.lParam : 0;
 }
 
 BOOL CListCtrl::GetItemRect(int nItem, RECT* pRect, UINT nCode) const {

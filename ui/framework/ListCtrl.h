@@ -10,15 +10,12 @@ public:
     BOOL GetColumn(int nCol, LVCOLUMNW* pColumn) const {
         return static_cast<BOOL>(SendMessage(LVM_GETCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(pColumn)));
     }
-    int GetColumnCount() const;
     int InsertItem(const LVITEMW& item) {
         return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     }
     int InsertItem(int nItem, const CString& text);
     BOOL SetItemText(int nItem, int nSubItem, const CString& text);
-    CString GetItemText(int nItem, int nSubItem) const;
     BOOL SetItemData(int nItem, LPARAM data);
-    LPARAM GetItemData(int nItem) const;
     BOOL GetItem(LVITEMW* pItem) const {
         return static_cast<BOOL>(SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(pItem)));
     }
@@ -30,5 +27,4 @@ public:
 
 protected:
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    DECLARE_MESSAGE_MAP()
 };

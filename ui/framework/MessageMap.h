@@ -9,7 +9,6 @@ class CCmdUI;
 
 // What a handler is called with; the thunk picks what its signature needs.
 struct AfxCall {
-    UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     UINT nID = 0;
@@ -39,10 +38,8 @@ struct AFX_MSGMAP {
 namespace afx {
 template <class T, auto F> bool Cmd(CCmdTarget* p, AfxCall&) { (static_cast<T*>(p)->*F)(); return true; }
 template <class T, auto F> bool CmdEx(CCmdTarget* p, AfxCall& c) { return (static_cast<T*>(p)->*F)(c.nID) != FALSE; }
-template <class T, auto F> bool CmdRange(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.nID); return true; }
 template <class T, auto F> bool CmdUI(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.pCmdUI); return true; }
 template <class T, auto F> bool Notify(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.pNMHDR, c.pResult); return true; }
-template <class T, auto F> bool NotifyEx(CCmdTarget* p, AfxCall& c) { return (static_cast<T*>(p)->*F)(c.nID, c.pNMHDR, c.pResult) != FALSE; }
 template <class T, auto F> bool Message(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(c.wParam, c.lParam); return true; }
 template <class T, auto F> bool ThreadMessage(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.wParam, c.lParam); return true; }
 template <class T, auto F> bool OnCreate(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(reinterpret_cast<LPCREATESTRUCT>(c.lParam)); return true; }
@@ -73,18 +70,13 @@ protected:                                             \
 // Commands and their user-interface updates.
 #define ON_COMMAND(id, fn) {WM_COMMAND, CN_COMMAND, (id), (id), &afx::Cmd<ThisClass, fn>},
 #define ON_COMMAND_EX(id, fn) {WM_COMMAND, CN_COMMAND, (id), (id), &afx::CmdEx<ThisClass, fn>},
-#define ON_COMMAND_RANGE(id, idLast, fn) {WM_COMMAND, CN_COMMAND, (id), (idLast), &afx::CmdRange<ThisClass, fn>},
 #define ON_COMMAND_EX_RANGE(id, idLast, fn) {WM_COMMAND, CN_COMMAND, (id), (idLast), &afx::CmdEx<ThisClass, fn>},
 #define ON_UPDATE_COMMAND_UI(id, fn) {WM_COMMAND, CN_UPDATE_COMMAND_UI, (id), (id), &afx::CmdUI<ThisClass, fn>},
 #define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, fn) {WM_COMMAND, CN_UPDATE_COMMAND_UI, (id), (idLast), &afx::CmdUI<ThisClass, fn>},
-// Control notifications by WM_COMMAND.
-#define ON_CONTROL(code, id, fn) {WM_COMMAND, static_cast<UINT>(code), (id), (id), &afx::Cmd<ThisClass, fn>},
-#define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
-// Notifications by WM_NOTIFY, at the parent and reflected to the control itself.
-#define ON_NOTIFY(code, id, fn) {WM_NOTIFY, static_cast<WORD>(code), (id), (id), &afx::Notify<ThisClass, fn>},
-#define ON_NOTIFY_EX_RANGE(code, id, idLast, fn) {WM_NOTIFY, static_cast<WORD>(code), (id), (idLast), &afx::NotifyEx<ThisClass, fn>},
+// A button's click, at its parent.
+#define ON_BN_CLICKED(id, fn) {WM_COMMAND, static_cast<UINT>(BN_CLICKED), (id), (id), &afx::Cmd<ThisClass, fn>},
+// A control's WM_NOTIFY, reflected by the parent to the control's own object.
 #define ON_NOTIFY_REFLECT(code, fn) {WM_NOTIFY + WM_REFLECT_BASE, static_cast<WORD>(code), 0, 0, &afx::Notify<ThisClass, fn>},
-#define ON_CONTROL_REFLECT(code, fn) {WM_COMMAND + WM_REFLECT_BASE, static_cast<UINT>(code), 0, 0, &afx::Cmd<ThisClass, fn>},
 // Window and thread messages.
 #define ON_MESSAGE(msg, fn) {(msg), 0, 0, 0, &afx::Message<ThisClass, fn>},
 #define ON_THREAD_MESSAGE(msg, fn) {(msg), 0, 0, 0, &afx::ThreadMessage<ThisClass, fn>},

@@ -10,6 +10,5 @@ public:
     }
     int SetStep(int nStep) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(nStep))); }
     int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
     int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
 };

@@ -24,10 +24,6 @@ void CRecentFileList::Add(const CString& path) {
     if (m_entries.size() > m_nSize) m_entries.resize(m_nSize);
 }
 
-void CRecentFileList::Remove(size_t index) {
-    if (index < m_entries.size()) m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
 void CRecentFileList::ReadList() {
     m_entries.clear();
     CWinApp* pApp = AfxGetApp();

@@ -9,8 +9,6 @@ public:
     CRecentFileList(const CString& section, const CString& entryFormat, size_t nSize);
 
     void Add(const CString& path);  // to the top; an existing entry (any letter case) moves
-    void Remove(size_t index);
-    size_t GetSize() const { return m_nSize; }
     const std::vector<CString>& Entries() const { return m_entries; }
 
     void ReadList();   // from the profile

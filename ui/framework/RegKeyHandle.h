@@ -1,28 +1,28 @@
 // An open registry key of the framework's own (profile, shell registration), closed
-// on every path.
+// on every path. The keys lie outside the machine the model reaches (the current
+// user's and the shell's classes), so they go through the platform itself.
 #pragma once
+#include "common/UniqueKey.h"
 #include "ui/framework/Afx.h"
 
-class CRegKeyHandle {
+struct CRegKeyClose {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+
+class CRegKeyHandle : public UniqueKey<HKEY, CRegKeyClose> {
 public:
-    CRegKeyHandle() = default;
-    explicit CRegKeyHandle(HKEY h) : m_h(h) {}
-    CRegKeyHandle(const CRegKeyHandle&) = delete;
-    CRegKeyHandle& operator=(const CRegKeyHandle&) = delete;
-    CRegKeyHandle(CRegKeyHandle&& other) noexcept : m_h(other.m_h) { other.m_h = nullptr; }
-    ~CRegKeyHandle() { Close(); }
+    using UniqueKey::UniqueKey;
 
-    void Close() {
-        if (m_h) RegCloseKey(m_h);
-        m_h = nullptr;
+    // The registry's error code; the key held before is closed.
+    LONG Open(HKEY parent, const CString& subKey) {
+        HKEY key = nullptr;
+        LONG error = RegOpenKeyExW(parent, subKey.c_str(), 0, KEY_READ, &key);
+        return Adopt(error, key);
     }
-    LONG Create(HKEY parent, const CString& subKey) {
-        Close();
-        return RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_h, nullptr);
+    LONG Create(HKEY parent, const CString& subKey) {  // read and write access
+        HKEY key = nullptr;
+        LONG error = RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                                     nullptr);
+        return Adopt(error, key);
     }
-    HKEY Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    HKEY m_h = nullptr;
 };

@@ -18,12 +18,11 @@ bool SetDefaultValue(const CString& subKey, const CString& value) {
 }
 
 CString GetDefaultValue(const CString& subKey) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return CString();
-    CRegKeyHandle owner(h);
+    CRegKeyHandle key;
+    if (key.Open(HKEY_CLASSES_ROOT, subKey) != ERROR_SUCCESS) return CString();
     wchar_t value[512] = {};
     DWORD cb = sizeof(value) - sizeof(wchar_t), type = 0;
-    if (RegQueryValueExW(h, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &cb) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &cb) != ERROR_SUCCESS ||
         type != REG_SZ)
         return CString();
     value[cb / sizeof(wchar_t)] = L'\0';

@@ -37,12 +37,10 @@ CDocument* CSingleDocTemplate::CreateNewDocument() {
     return pDoc;
 }
 
-CFrameWnd* CSingleDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther) {
+CFrameWnd* CSingleDocTemplate::CreateNewFrame(CDocument* pDoc) {
     CCreateContext context;
-    context.m_pCurrentFrame = pOther;
     context.m_pCurrentDoc = pDoc;
     context.m_pNewViewClass = m_pViewClass;
-    context.m_pNewDocTemplate = this;
     CObject* pObject = m_pFrameClass ? m_pFrameClass->CreateObject() : nullptr;
     auto* pFrame = dynamic_cast<CFrameWnd*>(pObject);
     if (!pFrame) {
@@ -85,7 +83,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMake
     if (!pFrame) {
         BOOL bAutoDelete = pDocument->m_bAutoDelete;
         pDocument->m_bAutoDelete = FALSE;  // the frame's failure must not take the document with it
-        pFrame = CreateNewFrame(pDocument, nullptr);
+        pFrame = CreateNewFrame(pDocument);
         pDocument->m_bAutoDelete = bAutoDelete;
         if (!pFrame) {
             AfxMessageBox(L"Failed to create empty document.", MB_OK | MB_ICONHAND);

@@ -9,8 +9,6 @@ class CFrameWnd;
 struct CCreateContext {
     const CRuntimeClass* m_pNewViewClass = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
-    class CSingleDocTemplate* m_pNewDocTemplate = nullptr;
-    CFrameWnd* m_pCurrentFrame = nullptr;
 };
 
 class CSingleDocTemplate : public CCmdTarget {
@@ -24,14 +22,13 @@ public:
     ~CSingleDocTemplate() override;
 
     BOOL GetDocString(CString& rString, DocStringIndex index) const;
-    UINT GetResourceId() const { return m_nIDResource; }
     CDocument* GetOnlyDocument() const { return m_pOnlyDoc; }
 
     // Without a path: a new document. With one: the file opened as the document.
     // The one document and its frame are reused once they exist.
     virtual CDocument* OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMakeVisible = TRUE);
     CDocument* CreateNewDocument();
-    CFrameWnd* CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther);
+    CFrameWnd* CreateNewFrame(CDocument* pDoc);
     void InitialUpdateFrame(CFrameWnd* pFrame, CDocument* pDoc, BOOL bMakeVisible = TRUE);
     void SetDefaultTitle(CDocument* pDocument);
     void RemoveDocument(CDocument* pDoc);

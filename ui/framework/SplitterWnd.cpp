@@ -8,7 +8,7 @@
 IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CSplitterWnd, CWnd)
-    ON_MESSAGE(WM_SIZE, &CSplitterWnd::OnSizeMessage)
+    ON_WM_SIZE()
     ON_MESSAGE(WM_PAINT, &CSplitterWnd::OnPaintMessage)
     ON_MESSAGE(WM_SETCURSOR, &CSplitterWnd::OnSetCursorMessage)
     ON_MESSAGE(WM_LBUTTONDOWN, &CSplitterWnd::OnLButtonDown)
@@ -56,19 +56,6 @@ BOOL CSplitterWnd::CreateView(int row, int col, const CRuntimeClass* pViewClass,
 
 CWnd* CSplitterWnd::GetPane(int row, int col) const {
     return FromHandlePermanent(::GetDlgItem(m_hWnd, IdFromRowCol(row, col)));
-}
-
-void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin) {
-    if (col < 0 || col >= m_nCols) return;
-    m_colInfo[static_cast<size_t>(col)].nIdealSize = std::max(0, cxIdeal);
-    m_colInfo[static_cast<size_t>(col)].nMinSize = std::max(0, cxMin);
-}
-
-void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const {
-    cxCur = cxMin = 0;
-    if (col < 0 || col >= m_nCols) return;
-    cxCur = m_colInfo[static_cast<size_t>(col)].nCurSize;
-    cxMin = m_colInfo[static_cast<size_t>(col)].nMinSize;
 }
 
 void CSplitterWnd::RecalcLayout() {
@@ -122,7 +109,7 @@ void CSplitterWnd::MoveBarTo(int xBar) {
     for (int c = 0; c < m_nTrackCol; ++c) left += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
     Info& info = m_colInfo[static_cast<size_t>(m_nTrackCol)];
     int maxSize = std::max(0, static_cast<int>(rc.right) - left - m_cxSplitter);
-    info.nIdealSize = std::min(std::max(xBar - left, info.nMinSize), maxSize);
+    info.nIdealSize = std::min(std::max(xBar - left, 0), maxSize);
     RecalcLayout();
 }
 
@@ -231,9 +218,8 @@ LRESULT CSplitterWnd::OnSetCursorMessage(WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
-LRESULT CSplitterWnd::OnSizeMessage(WPARAM wParam, LPARAM) {
-    if (wParam != SIZE_MINIMIZED) RecalcLayout();
-    return 0;
+void CSplitterWnd::OnSize(UINT nType, int, int) {
+    if (nType != SIZE_MINIMIZED) RecalcLayout();
 }
 
 LRESULT CSplitterWnd::OnPaintMessage(WPARAM, LPARAM) {

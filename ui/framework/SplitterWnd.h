@@ -18,12 +18,8 @@ public:
     virtual BOOL CreateView(int row, int col, const CRuntimeClass* pViewClass, SIZE sizeInit,
                             CCreateContext* pContext);
 
-    int GetRowCount() const { return m_nRows; }
-    int GetColumnCount() const { return m_nCols; }
     CWnd* GetPane(int row, int col) const;
     int IdFromRowCol(int row, int col) const { return AFX_IDW_PANE_FIRST + row * 16 + col; }
-    void SetColumnInfo(int col, int cxIdeal, int cxMin);
-    void GetColumnInfo(int col, int& cxCur, int& cxMin) const;
     int GetSplitterBarWidth() const { return m_cxSplitter; }
     virtual void RecalcLayout();
 
@@ -38,7 +34,6 @@ public:
 protected:
     struct Info {
         int nIdealSize = 0;
-        int nMinSize = 0;
         int nCurSize = 0;
     };
     int HitTestBar(POINT pt) const;  // the column left of the bar under pt, or -1
@@ -47,7 +42,7 @@ protected:
     void MoveBarTo(int x);
     int PaneIndex(HWND hPane, int* pRow, int* pCol) const;
 
-    LRESULT OnSizeMessage(WPARAM, LPARAM);
+    void OnSize(UINT nType, int cx, int cy);
     LRESULT OnPaintMessage(WPARAM, LPARAM);
     LRESULT OnSetCursorMessage(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);

@@ -1,10 +1,5 @@
-// A static text or icon control.
+// A static text control bound to a dialog control.
 #pragma once
 #include "ui/framework/Wnd.h"
 
-class CStatic : public CWnd {
-public:
-    HICON SetIcon(HICON hIcon) {
-        return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
-    }
-};
+class CStatic : public CWnd {};

@@ -6,7 +6,7 @@
 IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CStatusBar, CControlBar)
-    ON_MESSAGE(WM_SIZE, &CStatusBar::OnSizeMessage)
+    ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 namespace {
@@ -97,10 +97,9 @@ void CStatusBar::UpdateParts() {
     SendMessage(SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
 }
 
-LRESULT CStatusBar::OnSizeMessage(WPARAM, LPARAM) {
-    LRESULT result = Default();
+void CStatusBar::OnSize(UINT, int, int) {
+    Default();  // the control places itself first
     UpdateParts();
-    return result;
 }
 
 SIZE CStatusBar::CalcFixedLayout(BOOL, BOOL) {

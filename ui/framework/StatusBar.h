@@ -23,7 +23,7 @@ public:
 
 protected:
     void UpdateParts();
-    LRESULT OnSizeMessage(WPARAM, LPARAM);
+    void OnSize(UINT nType, int cx, int cy);
 
     struct Pane {
         UINT nID;

@@ -11,7 +11,7 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_MESSAGE(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage)
     ON_MESSAGE(WM_MOUSEACTIVATE, &CView::OnMouseActivate)
     ON_MESSAGE(WM_PAINT, &CView::OnPaint)
-    ON_MESSAGE(WM_DESTROY, &CView::OnDestroyMessage)
+    ON_WM_DESTROY()
     ON_COMMAND_EX_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnNextPaneCmd)
     ON_UPDATE_COMMAND_UI_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnUpdateNextPaneMenu)
     ON_COMMAND_EX(ID_WINDOW_SPLIT, &CView::OnSplitCmd)
@@ -54,10 +54,10 @@ LRESULT CView::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CView::OnDestroyMessage(WPARAM, LPARAM) {
+void CView::OnDestroy() {
     CFrameWnd* pFrame = GetParentFrame();
     if (pFrame && pFrame->GetActiveView() == this) pFrame->SetActiveView(nullptr, FALSE);
-    return Default();
+    Default();
 }
 
 LRESULT CView::OnMouseActivate(WPARAM, LPARAM) {

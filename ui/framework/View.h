@@ -43,6 +43,6 @@ protected:
     LRESULT OnInitialUpdateMessage(WPARAM, LPARAM);
     LRESULT OnMouseActivate(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnDestroyMessage(WPARAM, LPARAM);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };

@@ -7,7 +7,6 @@
 #include "ui/framework/Document.h"
 #include "ui/framework/FrameWnd.h"
 #include "ui/framework/RecentFileList.h"
-#include "ui/framework/RegKeyHandle.h"
 #include "ui/framework/SingleDocTemplate.h"
 
 IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
@@ -84,55 +83,22 @@ int CWinApp::ExitInstance() {
     return m_nExitCode;
 }
 
-BOOL CWinApp::OnIdle(LONG lCount) { return CWinThread::OnIdle(lCount); }
-
 void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
     m_pszRegistryKey = lpszRegistryKey ? lpszRegistryKey : L"";
     m_pszProfileName = m_pszAppName;
 }
 
-HKEY CWinApp::GetAppRegistryKey() {
-    if (m_pszRegistryKey.empty() || m_pszProfileName.empty()) return nullptr;
-    HKEY hKey = nullptr;
-    CString path = L"Software\\" + m_pszRegistryKey + L"\\" + m_pszProfileName;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &hKey,
-                        nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return hKey;
-}
-
-HKEY CWinApp::GetSectionKey(LPCWSTR lpszSection) {
-    CRegKeyHandle app(GetAppRegistryKey());
-    if (!app) return nullptr;
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExW(app.Get(), lpszSection, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr) !=
-        ERROR_SUCCESS)
-        return nullptr;
-    return hKey;
-}
-
-UINT CWinApp::GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault) {
-    CRegKeyHandle key(GetSectionKey(lpszSection));
-    if (!key) return static_cast<UINT>(nDefault);
-    DWORD value = 0, type = 0, cb = sizeof(value);
-    if (RegQueryValueExW(key.Get(), lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || cb != sizeof(value))
-        return static_cast<UINT>(nDefault);
-    return value;
-}
-
-BOOL CWinApp::WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue) {
-    CRegKeyHandle key(GetSectionKey(lpszSection));
-    if (!key) return FALSE;
-    DWORD value = static_cast<DWORD>(nValue);
-    return RegSetValueExW(key.Get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof(value)) == ERROR_SUCCESS;
+CRegKeyHandle CWinApp::GetSectionKey(LPCWSTR lpszSection) {
+    CRegKeyHandle app, section;
+    if (m_pszRegistryKey.empty() || m_pszProfileName.empty()) return section;
+    if (app.Create(HKEY_CURRENT_USER, L"Software\\" + m_pszRegistryKey + L"\\" + m_pszProfileName) == ERROR_SUCCESS)
+        section.Create(app.Get(), lpszSection);
+    return section;
 }
 
 CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault) {
     CString fallback = lpszDefault ? lpszDefault : L"";
-    CRegKeyHandle key(GetSectionKey(lpszSection));
+    CRegKeyHandle key = GetSectionKey(lpszSection);
     if (!key) return fallback;
     DWORD type = 0, cbData = 0;
     if (RegQueryValueExW(key.Get(), lpszEntry, nullptr, &type, nullptr, &cbData) != ERROR_SUCCESS ||
@@ -148,7 +114,7 @@ CString CWinApp::GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWST
 }
 
 BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) {
-    CRegKeyHandle key(GetSectionKey(lpszSection));
+    CRegKeyHandle key = GetSectionKey(lpszSection);
     if (!key) return FALSE;
     if (!lpszValue) {
         LONG err = RegDeleteValueW(key.Get(), lpszEntry);

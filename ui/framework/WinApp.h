@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/framework/CommandLineInfo.h"
+#include "ui/framework/RegKeyHandle.h"
 #include "ui/framework/WinThread.h"
 
 class CDocument;
@@ -29,7 +30,6 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;   // writes the recent-file list
-    BOOL OnIdle(LONG lCount) override;
 
     // Start-up services.
     void SetRegistryKey(LPCWSTR lpszRegistryKey);
@@ -55,18 +55,14 @@ public:
     // Opens, in order, what arrived during modal loops (the main frame's WM_OPENDEFERRED).
     void OpenDeferredDocuments();
     virtual void AddToRecentFileList(LPCWSTR lpszPathName);
-    CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
     // A shell request received by DDE: "[open("file")]"; FALSE when not understood.
     virtual BOOL OnDDECommand(LPCWSTR lpszCommand);
     ATOM m_atomApp = 0;
     ATOM m_atomSystemTopic = 0;
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<profile name>\<section>.
-    UINT GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault);
-    BOOL WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue);
     CString GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault);
     BOOL WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue);  // null value: delete
-    HKEY GetAppRegistryKey();  // created when missing; the caller closes it; null without a registry key
 
     // Standard commands (public: derived applications name them in their maps).
     void OnFileNew();
@@ -78,7 +74,8 @@ public:
     void ShowHelpPage();
 
 protected:
-    HKEY GetSectionKey(LPCWSTR lpszSection);
+    // The profile section's key, created when missing; none without a registry key.
+    CRegKeyHandle GetSectionKey(LPCWSTR lpszSection);
 
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     int m_nModalDepth = 0;

@@ -7,9 +7,6 @@
 
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
-BEGIN_MESSAGE_MAP(CWinThread, CCmdTarget)
-END_MESSAGE_MAP()
-
 namespace {
 thread_local CWinThread* t_pThread = nullptr;
 }
@@ -93,7 +90,6 @@ BOOL CWinThread::DispatchThreadMessageEx(MSG* pMsg) {
     const AFX_MSGMAP_ENTRY* e = FindEntry(pMsg->message, 0, 0);
     if (!e) return FALSE;
     AfxCall call;
-    call.message = pMsg->message;
     call.wParam = pMsg->wParam;
     call.lParam = pMsg->lParam;
     e->pfn(this, call);

@@ -40,7 +40,6 @@ protected:
 
     friend unsigned __stdcall AfxThreadEntry(void*);
     friend void AfxSetThread(CWinThread*);
-    DECLARE_MESSAGE_MAP()
 };
 
 void AfxSetThread(CWinThread* pThread);  // the calling thread's object

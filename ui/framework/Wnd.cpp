@@ -10,9 +10,6 @@
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
-BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-END_MESSAGE_MAP()
-
 namespace {
 
 const wchar_t kOwnerProp[] = L"Quillex.Wnd";
@@ -165,15 +162,6 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
     return pParent ? SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID))) : FALSE;
 }
 
-HWND CWnd::UnsubclassWindow() {
-    HWND hWnd = m_hWnd;
-    if (!hWnd) return nullptr;
-    SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    RemovePropW(hWnd, kOwnerProp);
-    m_hWnd = nullptr;
-    return hWnd;
-}
-
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
     if (!pWnd && t_pWndInit) {
@@ -263,7 +251,6 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
             if (e->nMessage == message && e->nCode == 0 && e->nID == 0 &&
                 message != WM_COMMAND && message != WM_NOTIFY) {
                 AfxCall call;
-                call.message = message;
                 call.wParam = wParam;
                 call.lParam = lParam;
                 if (e->pfn(this, call)) {
@@ -302,9 +289,6 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnCmdMsg(nID, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
         if (!state.m_bEnabled) return TRUE;
         nCode = CN_COMMAND;
-    } else {
-        LRESULT lResult = 0;
-        if (ReflectChildNotify(hWndCtrl, WM_COMMAND, wParam, lParam, &lResult)) return TRUE;
     }
     return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
@@ -312,13 +296,9 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
     auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
     if (!pNMHDR) return FALSE;
-    // The control's own object answers first (the tree view and list view do not
-    // reflect their notifications themselves).
-    if (ReflectChildNotify(pNMHDR->hwndFrom, WM_NOTIFY, 0, lParam, pResult)) return TRUE;
-    AfxCall call;
-    call.pNMHDR = pNMHDR;
-    call.pResult = pResult;
-    return OnCmdMsg(static_cast<UINT>(pNMHDR->idFrom), MAKELONG(pNMHDR->code, WM_NOTIFY), &call, nullptr);
+    // The control's own object answers (the tree view and list view do not reflect
+    // their notifications themselves).
+    return ReflectChildNotify(pNMHDR->hwndFrom, WM_NOTIFY, 0, lParam, pResult);
 }
 
 BOOL CWnd::ReflectChildNotify(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
@@ -328,21 +308,13 @@ BOOL CWnd::ReflectChildNotify(HWND hWndChild, UINT message, WPARAM wParam, LPARA
 }
 
 BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    UINT nCode;
+    if (message != WM_NOTIFY) return FALSE;
     AfxCall call;
-    call.message = message;
     call.wParam = wParam;
     call.lParam = lParam;
     call.pResult = pResult;
-    if (message == WM_NOTIFY) {
-        call.pNMHDR = reinterpret_cast<NMHDR*>(lParam);
-        nCode = static_cast<WORD>(call.pNMHDR->code);
-    } else if (message == WM_COMMAND) {
-        nCode = HIWORD(wParam);
-    } else {
-        return FALSE;
-    }
-    const AFX_MSGMAP_ENTRY* e = FindEntry(message + WM_REFLECT_BASE, nCode, 0);
+    call.pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+    const AFX_MSGMAP_ENTRY* e = FindEntry(WM_NOTIFY + WM_REFLECT_BASE, static_cast<WORD>(call.pNMHDR->code), 0);
     if (!e) return FALSE;
     if (pResult) *pResult = 0;
     return e->pfn(this, call) ? TRUE : FALSE;

@@ -28,10 +28,9 @@ public:
                         CWnd* pParentWnd, UINT nID, struct CCreateContext* pContext = nullptr);
     virtual BOOL DestroyWindow();
 
-    // Takes over an existing window (a dialog's control); Unsubclass gives it back.
+    // Takes over an existing window (a dialog's control).
     BOOL SubclassWindow(HWND hWnd);
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-    HWND UnsubclassWindow();
 
     // Dispatch.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -86,7 +85,6 @@ protected:
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
-    DECLARE_MESSAGE_MAP()
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

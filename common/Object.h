@@ -1,12 +1,12 @@
 // Run-time class information for records and windows: lets the information view
 // tell a device record from a class record by its exact class, and lets the
-// splitter create its panes by class.
+// splitter create its panes by class. Shared by the model and the window framework,
+// so it includes nothing.
 #pragma once
 
 class CObject;
 
 struct CRuntimeClass {
-    const char* m_lpszClassName;
     const CRuntimeClass* m_pBaseClass;
     CObject* (*m_pfnCreateObject)();  // null when not dynamically creatable
 
@@ -37,7 +37,7 @@ public:                                           \
     static CObject* CreateObject();
 
 #define IMPLEMENT_RUNTIMECLASS(name, base, create)                                   \
-    const CRuntimeClass name::class##name = {#name, RUNTIME_CLASS(base), create};    \
+    const CRuntimeClass name::class##name = {RUNTIME_CLASS(base), create};           \
     const CRuntimeClass* name::GetRuntimeClass() const { return &name::class##name; }
 
 #define IMPLEMENT_DYNAMIC(name, base) IMPLEMENT_RUNTIMECLASS(name, base, nullptr)

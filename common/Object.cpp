@@ -1,6 +1,6 @@
-#include "model/Object.h"
+#include "common/Object.h"
 
-const CRuntimeClass CObject::classCObject = {"CObject", nullptr, nullptr};
+const CRuntimeClass CObject::classCObject = {nullptr, nullptr};
 
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBase) const {
     for (const CRuntimeClass* p = this; p; p = p->m_pBaseClass)
