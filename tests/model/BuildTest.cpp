@@ -179,3 +179,56 @@ TEST_F(ClassListBuild, OddClassFilterValuesNeverCrash) {
         EXPECT_TRUE(record->GetLowerFilters().empty());
     }
 }
+
+TEST_F(ClassListBuild, OnlyKeysNamedExactlyAsABracedGuidAreClasses) {
+    Guid guid = AddClass(1, L"Real");
+    const std::wstring name = GuidText(guid);
+    // An administrator's saved copy, trailing text, and the GUID without its braces.
+    for (const std::wstring& other : {name + L".bak", name + L"x", name.substr(1, 36)})
+        machine.AddClass(other, L"Not a class");
+    ASSERT_TRUE(Build());
+    ASSERT_EQ(1u, classes.size());
+    EXPECT_EQ(L"Real", classes[0]->GetDescription());
+}
+
+TEST_F(ClassListBuild, DataOfAbsurdSizeIsLeftOutWithAMessageAndTheBuildGoesOn) {
+    const uint32_t kTwoGiB = 0x80000000u;
+    const ShownMessage kNoMemory{L"No Memory for new entry", kMbOk | kMbIconHand};
+    // A class filter value that claims 2 GiB: the class is left out, since its list
+    // would show empty and a save from there would destroy it.
+    Guid huge = AddClass(1, L"Huge filters");
+    machine.PutMultiSz(MemoryMachine::ClassKeyPath(huge), L"LowerFilters", {L"x"});
+    machine.ClaimSize(MemoryMachine::ClassKeyPath(huge), L"LowerFilters", kTwoGiB);
+    Guid fine = AddClass(2, L"Fine");
+    // A property that claims 2 GiB leaves its field empty...
+    uint32_t named = machine.AddDevice(fine);
+    machine.PutStringProperty(named, spdrp::DeviceDesc, L"kept");
+    machine.PutStringProperty(named, spdrp::FriendlyName, L"big");
+    machine.ClaimPropertySize(named, spdrp::FriendlyName, kTwoGiB);
+    // ...a filter list that does leaves the device out...
+    uint32_t filtered = machine.AddDevice(fine);
+    machine.PutMultiSzProperty(filtered, spdrp::UpperFilters, {L"f"});
+    machine.ClaimPropertySize(filtered, spdrp::UpperFilters, kTwoGiB);
+    // ...and a driver key value that does ends that key's values, as any value too
+    // large to read whole does.
+    uint32_t snapshot = machine.AddDevice(fine);
+    std::wstring key = GiveDriverKey(snapshot, fine, L"0002");
+    machine.PutString(key, L"Before", L"b");
+    machine.PutString(key, L"Huge", L"h");
+    machine.ClaimSize(key, L"Huge", kTwoGiB);
+
+    ASSERT_TRUE(Build());
+    EXPECT_EQ(nullptr, FindClass(huge));
+    CDriverClass* record = FindClass(fine);
+    ASSERT_NE(nullptr, record);
+    ASSERT_EQ(2u, record->GetDeviceList().size());
+    const CDevice& first = *record->GetDeviceList()[0];
+    EXPECT_EQ(L"kept", first.GetDeviceDesc());
+    EXPECT_EQ(L"", first.GetFriendlyName());
+    const CDevice& third = *record->GetDeviceList()[1];
+    EXPECT_EQ(2, third.GetIndex());  // numbers stay positions in the enumeration
+    ASSERT_NE(nullptr, third.GetRegistryParameters());
+    ASSERT_EQ(1u, third.GetRegistryParameters()->GetRows().size());
+    EXPECT_EQ(L"Before", third.GetRegistryParameters()->GetRows()[0].GetValueName());
+    EXPECT_TRUE(MessagesAre(messages, {kNoMemory, kNoMemory, kNoMemory}));
+}

@@ -92,6 +92,28 @@ TEST_F(Stores, ListsWithAnEmptyNameAreNeverWritten) {
     EXPECT_TRUE(BytesAre(*machine.FindProperty(2, spdrp::UpperFilters), MultiSzBytes({L"devold"})));
 }
 
+TEST_F(Stores, ListsChangedOutsideAreNeverOverwritten) {
+    // Another tool replaced the class's list after the build.
+    machine.PutMultiSz(key, L"UpperFilters", {L"other", L"old"});
+    EXPECT_FALSE(record->SetUpperFilters({L"mine"}));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"other", L"old"})));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"other", L"old"}));  // what the form shows now
+    ASSERT_EQ(1u, messages.Shown().size());
+    EXPECT_EQ(kMbOk | kMbIconHand, messages.Shown()[0].flags);
+    EXPECT_NE(std::wstring::npos, messages.Shown()[0].text.find(L"changed outside Quillex"));
+    EXPECT_NE(std::wstring::npos, messages.Shown()[0].text.find(L"They now hold: other old."));
+    // Edited again from the stored list, it is written.
+    EXPECT_TRUE(record->SetUpperFilters({L"mine"}));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"mine"})));
+
+    // The same for a device's list: nothing reaches the device.
+    machine.PutMultiSzProperty(2, spdrp::UpperFilters, {L"devnew"});
+    EXPECT_FALSE(second->SetUpperFilters({L"x"}));
+    EXPECT_TRUE(machine.PropertyWrites().empty());
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devnew"}));
+    EXPECT_EQ(2u, messages.Shown().size());
+}
+
 TEST_F(Stores, DeviceListsAreWrittenAndClearedOnTheRightDevice) {
     ASSERT_TRUE(second->SetUpperFilters({L"a", L"bc"}));
     ASSERT_EQ(1u, machine.PropertyWrites().size());

@@ -303,6 +303,20 @@ void MemoryMachine::Vanish(uint32_t devInst) {
 
 // ---- Reading back -------------------------------------------------------------
 
+void MemoryMachine::ClaimSize(const std::wstring& path, const std::wstring& name, uint32_t cb) {
+    Node* node = Find(path);
+    if (!node) return;
+    for (StoredValue& value : node->values)
+        if (_wcsicmp(value.name.c_str(), name.c_str()) == 0) value.claimedSize = cb;
+}
+
+void MemoryMachine::ClaimPropertySize(uint32_t devInst, uint32_t property, uint32_t cb) {
+    if (Device* device = FindDevice(devInst)) {
+        auto it = device->properties.find(property);
+        if (it != device->properties.end()) it->second.claimedSize = cb;
+    }
+}
+
 bool MemoryMachine::KeyExists(const std::wstring& path) const {
     return Find(path) != nullptr;
 }
@@ -407,7 +421,7 @@ long MemoryMachine::EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint
     if (index >= values.size()) return kErrNoMoreItems;
     const StoredValue& value = values[index];
     if (value.name.size() + 1 > *cchName) return kErrMoreData;
-    const uint32_t size = static_cast<uint32_t>(value.data.size());
+    const uint32_t size = value.claimedSize ? value.claimedSize : static_cast<uint32_t>(value.data.size());
     if (data) {
         if (!cbData) return kErrInvalidParameter;
         if (size > *cbData) {
@@ -432,7 +446,7 @@ long MemoryMachine::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* typ
     if (!(handle->sam & kKeyQueryValue)) return kErrAccessDenied;
     const StoredValue* value = handle->node->Value(name ? name : L"");
     if (!value) return kErrFileNotFound;
-    const uint32_t size = static_cast<uint32_t>(value->data.size());
+    const uint32_t size = value->claimedSize ? value->claimedSize : static_cast<uint32_t>(value->data.size());
     if (data) {
         if (!cbData) return kErrInvalidParameter;
         if (size > *cbData) {
@@ -570,7 +584,7 @@ long MemoryMachine::GetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
     auto it = device->properties.find(property);
     if (it == device->properties.end()) return kErrInvalidData;
     const StoredValue& value = it->second;
-    const uint32_t size = static_cast<uint32_t>(value.data.size());
+    const uint32_t size = value.claimedSize ? value.claimedSize : static_cast<uint32_t>(value.data.size());
     if (cbRequired) *cbRequired = size;
     // Like the service: no buffer is always too small, even for empty data.
     if (!buffer || cbBuffer < size) return kErrInsufficientBuffer;

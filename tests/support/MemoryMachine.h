@@ -29,6 +29,7 @@ struct StoredValue {
     std::wstring name;
     uint32_t type = 0;
     std::vector<uint8_t> data;
+    uint32_t claimedSize = 0;  // when not 0, the size reported instead of the data's
 };
 
 // One device property write, as the model asked for it.
@@ -92,6 +93,10 @@ public:
     void PutStringProperty(uint32_t devInst, uint32_t property, const std::wstring& text);
     void PutMultiSzProperty(uint32_t devInst, uint32_t property, const StringList& list);
     void PutDwordProperty(uint32_t devInst, uint32_t property, uint32_t value);
+    // The value (or property) reports a size of cb bytes, however little data it holds:
+    // a damaged or hostile value of absurd size.
+    void ClaimSize(const std::wstring& path, const std::wstring& name, uint32_t cb);
+    void ClaimPropertySize(uint32_t devInst, uint32_t property, uint32_t cb);
     // The probe reports the size, but the read that follows fails.
     void FailPropertyRead(uint32_t devInst, uint32_t property);
     // SetDeviceRegistryProperty fails for the device.

@@ -237,6 +237,71 @@ TEST_F(FormAndTreeTest, DeviceFilterEditIsStoredThroughTheDeviceSet) {
     EXPECT_EQ((StringList{L"newf", L"zeta"}), ListBox(IDC_UPPER_FILTERS_LIST));
 }
 
+TEST_F(FormAndTreeTest, ADeviceListReleasedUnderTheDialogTakesNoWrite) {
+    Select(tree->GetNextItem(Root(0), TVGN_CHILD));
+    ActivateForm();
+    Command(ID_OPTIONS_SAFE_MODE);
+    Modify(IDC_MODIFY_UPPER, L"Modify Upper Filters", [&](HWND hDlg) {
+        app.Document()->BuildDriverClasses();  // as a reopen would: every record is new
+        TypeText(hDlg, IDC_FILTERS_EDIT, L"newf");
+        Click(hDlg, IDOK);
+    });
+    EXPECT_TRUE(machine.PropertyWrites().empty());
+    ASSERT_EQ(1u, boxes.Requests().size());
+    EXPECT_EQ(0u, boxes.Requests()[0].text.find(L"The class list was reloaded while the dialog was open"));
+}
+
+// Windows selects a neighbour of each item it deletes and says so; Wine does not, so
+// the test says it for it, handing over the record of the item being deleted.
+TEST_F(FormAndTreeTest, EmptyingTheTreeNeverHandsTheFormARecordBeingReleased) {
+    Select(tree->GetNextItem(Root(0), TVGN_CHILD));
+    HWND hParent = GetParent(tree->m_hWnd);
+    static WNDPROC s_original;
+    static HWND s_tree;
+    s_tree = tree->m_hWnd;
+    s_original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        hParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+            LRESULT result = CallWindowProcW(s_original, h, msg, w, l);
+            const auto* deleted = reinterpret_cast<const NMTREEVIEWW*>(l);
+            if (msg == WM_NOTIFY && deleted->hdr.hwndFrom == s_tree && deleted->hdr.code == TVN_DELETEITEMW) {
+                NMTREEVIEWW change = {};
+                change.hdr = deleted->hdr;
+                change.hdr.code = TVN_SELCHANGINGW;
+                change.itemNew = deleted->itemOld;
+                CallWindowProcW(s_original, h, WM_NOTIFY, w, reinterpret_cast<LPARAM>(&change));
+            }
+            return result;
+        })));
+    app.Document()->ReleaseDriverClasses();
+    SetWindowLongPtrW(hParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_original));
+    EXPECT_EQ(0u, tree->GetCount());
+    EXPECT_EQ(nullptr, form->GetCurrentClass());
+    EXPECT_EQ(nullptr, form->GetCurrentDevice());
+}
+
+TEST_F(FormAndTreeTest, RefreshReadsTheRegistryAgainAndKeepsTheSelection) {
+    HTREEITEM hDevice = tree->GetNextItem(tree->GetNextItem(Root(0), TVGN_CHILD), TVGN_NEXT);
+    Select(hDevice);
+    ASSERT_EQ(L"000A", Field(IDC_DEVICE_INSTANCE));
+    machine.PutStringProperty(devInst[10], qx::spdrp::DeviceDesc, L"Renamed outside");
+    machine.PutMultiSz(MemoryMachine::ClassKeyPath(kAlpha), L"UpperFilters", {L"classup", L"newf"});
+    Command(ID_VIEW_REFRESH);  // F5, from wherever the focus is
+    HTREEITEM hSelected = tree->GetSelectedItem();
+    ASSERT_NE(nullptr, hSelected);
+    EXPECT_EQ(L"000A", tree->GetItemText(hSelected));
+    EXPECT_EQ(L"000A", Field(IDC_DEVICE_INSTANCE));
+    EXPECT_EQ(L"Renamed outside", Field(IDC_DEVICE_DESC));
+    EXPECT_EQ(L"classup newf", Field(IDC_CLASS_UPPER_FILTERS));
+    EXPECT_EQ(2u, app.Document()->GetDriverClasses().size());
+
+    // A class stays selected too.
+    Select(Root(1));
+    Command(ID_VIEW_REFRESH);
+    EXPECT_EQ(L"Beta Class", tree->GetItemText(tree->GetSelectedItem()));
+    EXPECT_EQ(L"Beta Class", Field(IDC_CLASS_NAME));
+    EXPECT_TRUE(boxes.Requests().empty());
+}
+
 TEST_F(FormAndTreeTest, RegistryParametersListTheSelectedDevicesDriverKey) {
     HWND list = form->GetDlgItemHwnd(IDC_REGISTRY_LIST);
     auto cell = [&](int item, int sub) {

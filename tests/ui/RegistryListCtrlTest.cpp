@@ -74,6 +74,21 @@ TEST_F(FitTextTest, NeverShortenedBelowTheFirstCharacter) {
     EXPECT_EQ(L"", CRegistryListCtrl::FitText(hDC, L"", 0, 10));  // nothing to shorten
 }
 
+TEST_F(FitTextTest, CutsOnlyBetweenWholeCharacters) {
+    // Characters beyond the first 65,536 take two UTF-16 units each.
+    const std::wstring pair = L"\xD83D\xDE00";
+    std::wstring text;
+    for (int i = 0; i < 40; ++i) text += pair;
+    for (int width = 0; width < Width(text) + 10; width += 3) {
+        CString fitted = CRegistryListCtrl::FitText(hDC, text, width, 4);
+        ASSERT_GE(fitted.size(), 2u);
+        const size_t head = fitted.size() >= 3 && fitted.compare(fitted.size() - 3, 3, L"...") == 0 ? fitted.size() - 3
+                                                                                                   : fitted.size();
+        EXPECT_EQ(0u, head % 2) << "cut inside a pair at width " << width;
+        EXPECT_EQ(0, text.compare(0, head, fitted, 0, head));
+    }
+}
+
 // ---- Drawing rows --------------------------------------------------------------------
 
 // The pixels of a window's client area, copied into a memory device context.
