@@ -1,0 +1,345 @@
+#include "model/Journal.h"
+
+#include <cstring>
+#include <deque>
+#include <unordered_set>
+#include <nlohmann/json.hpp>
+
+#include "model/JournalFile.h"
+#include "model/Utf8.h"
+
+namespace qx {
+namespace {
+
+using nlohmann::json;
+
+// A line longer than this is not one of ours: it is skipped unread.
+constexpr size_t kMaxLine = 1 << 20;
+// How much of the file's end an append reads to find the last id.
+constexpr uint32_t kTailBytes = 64 * 1024;
+constexpr size_t kChunk = 64 * 1024;
+
+const char* OriginName(ChangeOrigin origin) {
+    switch (origin) {
+    case ChangeOrigin::CommandLine: return "command line";
+    case ChangeOrigin::Undo: return "undo";
+    default: return "program";
+    }
+}
+
+bool ParseOrigin(const std::string& name, ChangeOrigin* origin) {
+    for (ChangeOrigin o : {ChangeOrigin::Program, ChangeOrigin::CommandLine, ChangeOrigin::Undo}) {
+        if (name == OriginName(o)) {
+            *origin = o;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string HexOf(const std::vector<uint8_t>& data) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(data.size() * 2);
+    for (uint8_t b : data) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 0xF];
+    }
+    return hex;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool BytesOf(const std::string& hex, std::vector<uint8_t>* data) {
+    if (hex.size() % 2) return false;
+    data->clear();
+    data->reserve(hex.size() / 2);
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        int high = HexDigit(hex[i]), low = HexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return false;
+        data->push_back(static_cast<uint8_t>(high << 4 | low));
+    }
+    return true;
+}
+
+json StateJson(const StoredList& state) {
+    if (!state.present) return json{{"present", false}};
+    json names = json::array();
+    for (const auto& name : state.Names()) names.push_back(Utf8FromWide(name));
+    return json{{"present", true}, {"type", state.type}, {"data", HexOf(state.data)}, {"names", names}};
+}
+
+bool ParseState(const json& j, StoredList* state) {
+    if (!j.is_object() || !j.contains("present") || !j["present"].is_boolean()) return false;
+    *state = StoredList{};
+    if (!j["present"].get<bool>()) return true;
+    if (!j.contains("type") || !j["type"].is_number_unsigned() || !j.contains("data") || !j["data"].is_string())
+        return false;
+    uint64_t type = j["type"].get<uint64_t>();
+    if (type > 0xFFFFFFFFu || !BytesOf(j["data"].get<std::string>(), &state->data)) return false;
+    state->present = true;
+    state->type = static_cast<uint32_t>(type);
+    return true;
+}
+
+// Optional text fields read as empty when missing; present ones must be text.
+bool ParseText(const json& j, const char* key, bool required, std::wstring* text) {
+    text->clear();
+    if (!j.contains(key)) return !required;
+    return j[key].is_string() && WideFromUtf8(j[key].get<std::string>(), text);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// Hands each line of text to take, the last one too when it has no line end. A line
+// end's '\r' is left on the line: JSON reads it as white space.
+template <typename Take>
+void EachLine(const std::string& text, Take take) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        take(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+
+// The largest id among the entries at the file's end; 0 when none of them is whole.
+uint64_t LastIdInTail(JournalFile& file, uint64_t cbFile, long* error) {
+    uint32_t cbTail = cbFile < kTailBytes ? static_cast<uint32_t>(cbFile) : kTailBytes;
+    std::string tail(cbTail, '\0');
+    uint32_t cbRead = 0;
+    *error = file.ReadAt(cbFile - cbTail, &tail[0], cbTail, &cbRead);
+    tail.resize(cbRead);
+    if (cbTail < cbFile) {
+        // The first line is cut off by the tail's start.
+        size_t firstEnd = tail.find('\n');
+        tail.erase(0, firstEnd == std::string::npos ? tail.size() : firstEnd + 1);
+    }
+    uint64_t last = 0;
+    EachLine(tail, [&](const std::string& line) {
+        JournalEntry entry;
+        if (ParseEntryLine(line, &entry) && entry.id > last) last = entry.id;
+    });
+    return last;
+}
+
+}  // namespace
+
+std::string EntryLine(const JournalEntry& entry) {
+    json j = {
+        {"id", entry.id},
+        {"time", Utf8FromWide(entry.time)},
+        {"user", Utf8FromWide(entry.user)},
+        {"computer", Utf8FromWide(entry.computer)},
+        {"class", Utf8FromWide(entry.classGuid)},
+    };
+    if (!entry.deviceId.empty()) j["device"] = Utf8FromWide(entry.deviceId);
+    j["list"] = entry.upper ? "upper" : "lower";
+    j["before"] = StateJson(entry.before);
+    j["after"] = StateJson(entry.after);
+    j["origin"] = OriginName(entry.origin);
+    if (entry.origin == ChangeOrigin::Undo) j["undoes"] = entry.undoes;
+    if (!entry.hive.empty()) j["hive"] = Utf8FromWide(entry.hive);
+    // Text is valid UTF-8 by construction; dump() escapes nothing beyond JSON's needs.
+    return j.dump();
+}
+
+bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
+    json j = json::parse(line, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) return false;
+    JournalEntry parsed;
+    if (!j.contains("id") || !j["id"].is_number_unsigned() || (parsed.id = j["id"].get<uint64_t>()) == 0)
+        return false;
+    if (!ParseText(j, "time", true, &parsed.time) || !ParseText(j, "user", false, &parsed.user) ||
+        !ParseText(j, "computer", false, &parsed.computer) || !ParseText(j, "class", true, &parsed.classGuid) ||
+        !ParseText(j, "device", false, &parsed.deviceId) || !ParseText(j, "hive", false, &parsed.hive))
+        return false;
+    if (!j.contains("list") || !j["list"].is_string()) return false;
+    std::string list = j["list"].get<std::string>();
+    if (list != "upper" && list != "lower") return false;
+    parsed.upper = list == "upper";
+    if (!j.contains("before") || !ParseState(j["before"], &parsed.before)) return false;
+    if (!j.contains("after") || !ParseState(j["after"], &parsed.after)) return false;
+    if (!j.contains("origin") || !j["origin"].is_string() || !ParseOrigin(j["origin"].get<std::string>(), &parsed.origin))
+        return false;
+    if (parsed.origin == ChangeOrigin::Undo) {
+        if (!j.contains("undoes") || !j["undoes"].is_number_unsigned()) return false;
+        parsed.undoes = j["undoes"].get<uint64_t>();
+    }
+    *entry = std::move(parsed);
+    return true;
+}
+
+std::wstring Journal::DefaultPath(std::wstring* error) {
+    long code = 0;
+    std::wstring folder = CommonAppDataFolder(&code);
+    if (folder.empty()) {
+        *error = L"The common application data folder is unknown: " + ErrorText(code) + L".";
+        return std::wstring();
+    }
+    error->clear();
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + L"Quillex\\changes.jsonl";
+}
+
+bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
+    const std::wstring cannot = L"The change journal " + m_path + L" cannot be written: ";
+    std::wstring folder = FolderOf(m_path);
+    if (!folder.empty()) {
+        long code = CreateJournalFolder(folder);
+        if (code == kErrNotAFolder) {
+            *error = cannot + L"a file named " + folder + L" stands where its folder should be.";
+            return false;
+        }
+        if (code != kErrSuccess) {
+            *error = cannot + L"its folder cannot be created (" + ErrorText(code) + L").";
+            return false;
+        }
+    }
+    JournalFile file;
+    long code = file.OpenToAppend(m_path);
+    uint64_t cbFile = 0;
+    if (code == kErrSuccess) code = file.Size(&cbFile);
+    uint64_t lastId = 0;
+    bool endsWithLine = true;
+    if (code == kErrSuccess && cbFile > 0) {
+        char lastByte = 0;
+        uint32_t cbRead = 0;
+        code = file.ReadAt(cbFile - 1, &lastByte, 1, &cbRead);
+        endsWithLine = cbRead == 1 && lastByte == '\n';
+        if (code == kErrSuccess) lastId = LastIdInTail(file, cbFile, &code);
+        if (code == kErrSuccess && lastId == 0 && cbFile > kTailBytes) {
+            // No whole entry at the end: ask the whole file.
+            for (const auto& e : Read().entries)
+                if (e.id > lastId) lastId = e.id;
+        }
+    }
+    if (code != kErrSuccess) {
+        *error = cannot + ErrorText(code) + L".";
+        return false;
+    }
+    entry.id = lastId + 1;
+    entry.time = UtcNowText();
+    entry.user = CurrentUserName();
+    entry.computer = CurrentComputerName();
+    // A torn last line gets its line end first, so that it never swallows this entry.
+    std::string bytes = (endsWithLine ? "" : "\n") + EntryLine(entry) + "\n";
+    code = file.AppendWhole(bytes);
+    if (code != kErrSuccess) {
+        *error = cannot + ErrorText(code) + L".";
+        return false;
+    }
+    error->clear();
+    return true;
+}
+
+JournalContents Journal::Read(size_t limit) const {
+    JournalContents contents;
+    JournalFile file;
+    long code = file.OpenToRead(m_path);
+    if (code == kErrFileNotFound || code == 3 /* path not found */) return contents;
+    if (code != kErrSuccess) {
+        contents.error = L"The change journal " + m_path + L" cannot be read: " + ErrorText(code) + L".";
+        return contents;
+    }
+    std::deque<JournalEntry> kept;
+    auto keep = [&](JournalEntry&& entry) {
+        kept.push_back(std::move(entry));
+        if (kept.size() > limit) {
+            kept.pop_front();
+            ++contents.dropped;
+        }
+    };
+    auto take = [&](const std::string& line) {
+        JournalEntry entry;
+        if (ParseEntryLine(line, &entry))
+            keep(std::move(entry));
+        else if (!IsBlank(line))
+            ++contents.skipped;
+    };
+    std::string line;
+    bool overlong = false;  // the line in hand passed kMaxLine: skip to its end
+    std::vector<char> chunk(kChunk);
+    for (;;) {
+        uint32_t cbRead = 0;
+        code = file.Read(chunk.data(), static_cast<uint32_t>(chunk.size()), &cbRead);
+        if (code != kErrSuccess) {
+            contents.error = L"The change journal " + m_path + L" could not be read to its end: " +
+                             ErrorText(code) + L".";
+            break;
+        }
+        if (cbRead == 0) break;
+        const char* p = chunk.data();
+        const char* end = p + cbRead;
+        while (p < end) {
+            const char* newline = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            const char* stop = newline ? newline : end;
+            if (!overlong) {
+                line.append(p, stop);
+                if (line.size() > kMaxLine) {
+                    overlong = true;
+                    line.clear();
+                }
+            }
+            if (newline) {
+                if (overlong)
+                    ++contents.skipped;
+                else
+                    take(line);
+                line.clear();
+                overlong = false;
+            }
+            p = newline ? newline + 1 : end;
+        }
+    }
+    // A last line without its line end was cut short (or is being written as we read):
+    // passed over without counting it, unless it reads as a whole entry.
+    JournalEntry entry;
+    if (!overlong && ParseEntryLine(line, &entry))
+        keep(std::move(entry));
+    else if (overlong || !IsBlank(line))
+        contents.tornEnd = true;
+    contents.entries.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    return contents;
+}
+
+const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive) {
+    std::unordered_set<uint64_t> undone;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->hive != hive) continue;
+        if (it->origin == ChangeOrigin::Undo) {
+            undone.insert(it->undoes);
+            continue;
+        }
+        if (!undone.count(it->id)) return &*it;
+    }
+    return nullptr;
+}
+
+bool StillAsChanged(const JournalEntry& entry, const StoredList& current) { return current == entry.after; }
+
+JournalEntry UndoEntryFor(const JournalEntry& change) {
+    JournalEntry undo;
+    undo.classGuid = change.classGuid;
+    undo.deviceId = change.deviceId;
+    undo.upper = change.upper;
+    undo.before = change.after;
+    undo.after = change.before;
+    undo.origin = ChangeOrigin::Undo;
+    undo.undoes = change.id;
+    undo.hive = change.hive;
+    return undo;
+}
+
+}  // namespace qx
