@@ -169,6 +169,15 @@ ListContents TakeApart(const StoredList& stored) {
     return contents;
 }
 
+std::wstring StoredListText(const StoredList& stored) {
+    if (!stored.present) return L"(none)";
+    ListContents contents = TakeApart(stored);
+    if (!contents.isList) return L"(a " + TypeName(stored.type) + L" value, not a list)";
+    std::wstring text = JoinList(contents.names);
+    if (!contents.hidden.empty()) text += (text.empty() ? L"(hidden: " : L" (hidden: ") + JoinList(contents.hidden) + L")";
+    return text.empty() ? L"(empty)" : text;
+}
+
 std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts) {
     if (facts.present) return L"";
     return L"No service named " + Quoted(name) + L" is installed, so the devices that use this list "

@@ -55,6 +55,10 @@ struct ListContents {
 };
 ListContents TakeApart(const StoredList& stored);
 
+// The stored list as the user should see it: "a b (hidden: c)"; for a value that is no
+// list, its type; "(none)" when nothing is stored.
+std::wstring StoredListText(const StoredList& stored);
+
 // ---- The rules: each returns the sentence for the user, or empty when it holds ------
 std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts);
 std::wstring InvalidNameRule(const std::wstring& name);
