@@ -96,6 +96,16 @@ public:
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override {
         return Count(Op::SecurityDescriptorToText, [&] { return m_inner.SecurityDescriptorToText(descriptor, cb); });
     }
+    // Not used by the build: passed through uncounted.
+    std::wstring GetDeviceInstanceId(const qx::DeviceElement& element) override {
+        return m_inner.GetDeviceInstanceId(element);
+    }
+    bool GetDeviceStatus(const qx::DeviceElement& element, uint32_t* status, uint32_t* problem) override {
+        return m_inner.GetDeviceStatus(element, status, problem);
+    }
+    std::wstring GetWindowsFolder() override { return m_inner.GetWindowsFolder(); }
+    bool FileExists(const std::wstring& path) override { return m_inner.FileExists(path); }
+    std::wstring ExpandEnvironment(const std::wstring& text) override { return m_inner.ExpandEnvironment(text); }
 
 private:
     qx::IDeviceAccess& m_inner;

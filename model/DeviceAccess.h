@@ -47,6 +47,21 @@ public:
 
     // A self-relative security descriptor as SDDL text; empty when it does not convert.
     virtual std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) = 0;
+
+    // Device nodes, by the element's device instance (the configuration manager).
+    // The device instance ID; empty when it cannot be read.
+    virtual std::wstring GetDeviceInstanceId(const DeviceElement& element) = 0;
+    // The node's status flags and problem code; false when the node cannot be asked.
+    virtual bool GetDeviceStatus(const DeviceElement& element, uint32_t* status,
+                                 uint32_t* problem) = 0;
+
+    // Files of the installation the registry belongs to (another one's, for an offline hive).
+    // The Windows folder, without a trailing backslash.
+    virtual std::wstring GetWindowsFolder() = 0;
+    // True when the path names an existing file (not a folder).
+    virtual bool FileExists(const std::wstring& path) = 0;
+    // Text with its %variable% references expanded; unknown ones stay as they are.
+    virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
 };
 
 // Shows a message to the user; returns the button pressed (kIdOk, kIdCancel).

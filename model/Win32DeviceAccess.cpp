@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <cwchar>
+
 #include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 
@@ -34,6 +36,10 @@ __declspec(dllimport) BOOL WINAPI SetupDiGetDeviceRegistryPropertyW(HANDLE, DevI
 __declspec(dllimport) BOOL WINAPI SetupDiSetDeviceRegistryPropertyW(HANDLE, DevInfoData*, DWORD,
                                                                     const BYTE*, DWORD);
 __declspec(dllimport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HANDLE);
+// The configuration manager (cfgmgr32), as in Windows 2000.
+__declspec(dllimport) DWORD WINAPI CM_Get_Device_ID_Size(PULONG, DWORD, ULONG);
+__declspec(dllimport) DWORD WINAPI CM_Get_Device_IDW(DWORD, PWSTR, ULONG, ULONG);
+__declspec(dllimport) DWORD WINAPI CM_Get_DevNode_Status(PULONG, PULONG, DWORD, ULONG);
 }
 
 namespace qx {
@@ -173,6 +179,45 @@ public:
         std::wstring result = text;
         LocalFree(text);
         return result;
+    }
+
+    std::wstring GetDeviceInstanceId(const DeviceElement& element) override {
+        const DWORD kCrSuccess = 0;
+        ULONG cch = 0;
+        if (CM_Get_Device_ID_Size(&cch, element.devInst, 0) != kCrSuccess || cch == 0) return L"";
+        std::wstring id(cch + 1, L'\0');  // the size leaves out the terminating NUL
+        if (CM_Get_Device_IDW(element.devInst, &id[0], cch + 1, 0) != kCrSuccess) return L"";
+        id.resize(wcsnlen(id.c_str(), id.size()));
+        return id;
+    }
+    bool GetDeviceStatus(const DeviceElement& element, uint32_t* status, uint32_t* problem) override {
+        ULONG ulStatus = 0, ulProblem = 0;
+        if (CM_Get_DevNode_Status(&ulStatus, &ulProblem, element.devInst, 0) != 0) return false;
+        *status = ulStatus;
+        *problem = ulProblem;
+        return true;
+    }
+
+    std::wstring GetWindowsFolder() override {
+        wchar_t folder[MAX_PATH + 1] = {};
+        UINT cch = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+        if (cch == 0 || cch > MAX_PATH) return L"";
+        std::wstring text(folder, cch);
+        while (text.size() > 3 && text.back() == L'\\') text.pop_back();
+        return text;
+    }
+    bool FileExists(const std::wstring& path) override {
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    std::wstring ExpandEnvironment(const std::wstring& text) override {
+        DWORD cch = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+        if (cch == 0) return text;
+        std::wstring expanded(cch, L'\0');
+        DWORD written = ExpandEnvironmentStringsW(text.c_str(), &expanded[0], cch);
+        if (written == 0 || written > cch) return text;
+        expanded.resize(written - 1);
+        return expanded;
     }
 };
 

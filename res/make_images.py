@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws Quillex's icon (quillex.ico: a filter funnel over a chip, 16x16 and 32x32,
-32-bit with alpha) and its toolbar bitmap (toolbar.bmp: one 16x15 "about" button,
-4-bit, light grey background) and writes them beside this script.
+32-bit with alpha) and its toolbar bitmap (toolbar.bmp: 16x15 buttons "about" and
+"check filters", 4-bit, light grey background) and writes them beside this script.
 
 The shapes are described in a unit square and sampled 8x8 times per pixel, so both icon
 sizes come from one drawing. Run it again after changing a shape; nothing else reads it.
@@ -138,7 +138,26 @@ def write_ico(path, sizes):
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
        (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
        (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-GREY, NAVY, BLUE, WHITE = 7, 4, 12, 15
+GREY, NAVY, BLUE, WHITE, CYAN, BLACK = 7, 4, 12, 15, 14, 0
+
+# The check button: a magnifying glass over a grey page.
+CHECK = [
+    "................",
+    "...NNNNN........",
+    "..NWWWWWN.......",
+    ".NWCCWWWWN......",
+    ".NWCWWWWWN......",
+    ".NWWWWWWWN......",
+    ".NWWWWWWWN......",
+    ".NWWWWWWWN......",
+    "..NWWWWWN.......",
+    "...NNNNNKK......",
+    "........KKK.....",
+    ".........KKK....",
+    "..........KKK...",
+    "...........KK...",
+    "................",
+]
 
 # The about button: a blue disc with a white "i".
 ABOUT = [
@@ -160,13 +179,18 @@ ABOUT = [
 ]
 
 
+# The buttons' images, left to right as the toolbar resource lists its buttons.
+BUTTONS = [ABOUT, CHECK]
+
+
 def write_toolbar_bmp(path):
-    index = {".": GREY, "N": NAVY, "B": BLUE, "W": WHITE}
-    width, height = 16, 15
+    index = {".": GREY, "N": NAVY, "B": BLUE, "W": WHITE, "C": CYAN, "K": BLACK}
+    width, height = 16 * len(BUTTONS), 15
     stride = ((width * 4 + 31) // 32) * 4
     pixels = b""
-    for line in reversed(ABOUT):
+    for y in reversed(range(height)):
         row = bytearray(stride)
+        line = "".join(image[y] for image in BUTTONS)
         for x, ch in enumerate(line):
             row[x // 2] |= index[ch] << (0 if x % 2 else 4)
         pixels += bytes(row)

@@ -27,15 +27,23 @@
 #define IDD_INFO_FORM 101
 #define IDD_MODIFY_FILTERS 131
 #define IDD_SPLASH 147
+#define IDD_FILTER_CHECK 160
 
 // Options menu commands
 #define ID_OPTIONS_SAFE_MODE 32771
 #define ID_OPTIONS_REGISTRY_PARAMETERS 32772
 #define ID_VIEW_REFRESH 32780
+#define ID_OPTIONS_CHECK_FILTERS 32773
 
 // Modify Filters dialog (131)
 #define IDC_FILTERS_LABEL 1011
 #define IDC_FILTERS_EDIT 1012
+
+// Check Filters report (160)
+#define IDC_CHECK_SUMMARY 1100
+#define IDC_CHECK_LIST 1101
+#define IDC_CHECK_REMOVE 1102
+#define IDC_CHECK_AGAIN 1103
 
 // Splash dialog (147). 1049 and 1050 are also used by the information form (the
 // Exclusive edit and the Hardware ID label); the two templates never meet.

@@ -1,6 +1,7 @@
 #include "ui/MainFrame.h"
 
 #include "res/resource.h"
+#include "ui/FilterReportDlg.h"
 #include "ui/InfoView.h"
 #include "ui/SplashScreenThread.h"
 #include "ui/VelorTreeView.h"
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_COMMAND(ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp)
     ON_COMMAND(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder)
     ON_COMMAND(ID_VIEW_REFRESH, &CMainFrame::OnViewRefresh)
+    ON_COMMAND(ID_OPTIONS_CHECK_FILTERS, &CMainFrame::OnCheckFilters)
 END_MESSAGE_MAP()
 
 namespace {
@@ -24,6 +26,9 @@ const UINT kIndicators[] = {
     ID_INDICATOR_SCRL,
 };
 }
+
+CMainFrame::CMainFrame() = default;
+CMainFrame::~CMainFrame() = default;
 
 int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     // 1. The splash comes up on its own thread while this frame is still hidden.
@@ -93,4 +98,23 @@ void CMainFrame::CloseSplash() {
     m_pSplashThread->PostClose();
     m_pSplashThread = nullptr;
     SetForegroundWindow();
+}
+
+void CMainFrame::OnCheckFilters() {
+    if (CFilterReportDlg* pReport = GetFilterReport()) {
+        pReport->Refresh();
+        pReport->ShowWindow(SW_SHOWNORMAL);
+        pReport->SetForegroundWindow();
+        return;
+    }
+    m_pFilterReport = std::make_unique<CFilterReportDlg>(this);
+    if (!m_pFilterReport->Create()) {
+        m_pFilterReport.reset();
+        return;
+    }
+    m_pFilterReport->ShowWindow(SW_SHOW);
+}
+
+CFilterReportDlg* CMainFrame::GetFilterReport() const {
+    return m_pFilterReport && m_pFilterReport->m_hWnd ? m_pFilterReport.get() : nullptr;
 }

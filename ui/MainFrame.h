@@ -2,18 +2,22 @@
 // (right), the toolbar and the status bar, and the progress operations through which
 // class list building reaches the start-up splash window.
 #pragma once
+#include <memory>
+
 #include "model/ClassList.h"
 #include "ui/framework/FrameWnd.h"
 #include "ui/framework/SplitterWnd.h"
 #include "ui/framework/StatusBar.h"
 #include "ui/framework/ToolBar.h"
 
+class CFilterReportDlg;
 class CSplashScreenThread;
 
 class CMainFrame : public CFrameWnd, public IProgressSink {
     DECLARE_DYNCREATE(CMainFrame)
 public:
-    CMainFrame() = default;
+    CMainFrame();
+    ~CMainFrame() override;
 
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     int OnCreate(LPCREATESTRUCT lpcs);
@@ -32,6 +36,11 @@ public:
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CSplashScreenThread* GetSplashThread() const { return m_pSplashThread; }
 
+    // Options > Check Filters: runs the check and shows the report (again, if it is open).
+    void OnCheckFilters();
+    // The report while its window is open; null otherwise.
+    CFilterReportDlg* GetFilterReport() const;
+
 protected:
     void StartSplash();  // the splash thread, attached to this frame until CloseSplash
 
@@ -39,6 +48,7 @@ protected:
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     CSplashScreenThread* m_pSplashThread = nullptr;  // shared with the splash thread until CloseSplash
+    std::unique_ptr<CFilterReportDlg> m_pFilterReport;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -141,6 +141,10 @@ struct MemoryMachine::Device {
     std::vector<uint32_t> failingReads;
     bool refuseWrites = false;
     bool vanished = false;
+    std::wstring instanceId;
+    uint32_t status = 0;
+    uint32_t problem = 0;
+    bool statusFails = false;
 };
 
 struct MemoryMachine::DeviceSet {
@@ -262,6 +266,7 @@ uint32_t MemoryMachine::AddDevice(const Guid& classGuid) {
     auto device = std::make_unique<Device>();
     device->devInst = static_cast<uint32_t>(m_devices.size() + 1);
     device->classGuid = classGuid;
+    device->instanceId = L"ROOT\\QUILLEX\\" + std::to_wstring(device->devInst);
     m_devices.push_back(std::move(device));
     return m_devices.back()->devInst;
 }
@@ -632,6 +637,64 @@ std::wstring MemoryMachine::SecurityDescriptorToText(const uint8_t* descriptor, 
         text += kDigits[descriptor[i] & 0xF];
     }
     return text;
+}
+
+// ---- Device nodes and files ----------------------------------------------------
+
+void MemoryMachine::SetInstanceId(uint32_t devInst, const std::wstring& instanceId) {
+    if (Device* device = FindDevice(devInst)) device->instanceId = instanceId;
+}
+
+void MemoryMachine::SetDeviceStatus(uint32_t devInst, uint32_t status, uint32_t problem) {
+    if (Device* device = FindDevice(devInst)) {
+        device->status = status;
+        device->problem = problem;
+    }
+}
+
+void MemoryMachine::FailDeviceStatus(uint32_t devInst) {
+    if (Device* device = FindDevice(devInst)) device->statusFails = true;
+}
+
+void MemoryMachine::PutEnvironment(const std::wstring& name, const std::wstring& value) {
+    m_environment.emplace_back(name, value);
+}
+
+std::wstring MemoryMachine::GetDeviceInstanceId(const DeviceElement& element) {
+    const Device* device = FindDevice(element.devInst);
+    return device && !device->vanished ? device->instanceId : std::wstring();
+}
+
+bool MemoryMachine::GetDeviceStatus(const DeviceElement& element, uint32_t* status, uint32_t* problem) {
+    const Device* device = FindDevice(element.devInst);
+    if (!device || device->vanished || device->statusFails) return false;
+    *status = device->status;
+    *problem = device->problem;
+    return true;
+}
+
+bool MemoryMachine::FileExists(const std::wstring& path) {
+    for (const auto& file : m_files)
+        if (SameName(file, path)) return true;
+    return false;
+}
+
+std::wstring MemoryMachine::ExpandEnvironment(const std::wstring& text) {
+    std::wstring out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t open = text.find(L'%', pos);
+        size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+        if (close == std::wstring::npos) break;
+        std::wstring name = text.substr(open + 1, close - open - 1);
+        out += text.substr(pos, open - pos);
+        const std::wstring* value = nullptr;
+        for (const auto& entry : m_environment)
+            if (SameName(entry.first, name)) value = &entry.second;
+        out += value ? *value : text.substr(open, close - open + 1);
+        pos = close + 1;
+    }
+    return out + text.substr(pos < text.size() ? pos : text.size());
 }
 
 }  // namespace qx::test

@@ -103,6 +103,17 @@ public:
     void RefusePropertyWrites(uint32_t devInst);
     // The device leaves every set: EnumDeviceInfo fails for its index from now on.
     void Vanish(uint32_t devInst);
+    // Device nodes: the instance ID (by default "ROOT\QUILLEX\<number>") and the status
+    // and problem code (by default 0 and 0); a failing status read.
+    void SetInstanceId(uint32_t devInst, const std::wstring& instanceId);
+    void SetDeviceStatus(uint32_t devInst, uint32_t status, uint32_t problem);
+    void FailDeviceStatus(uint32_t devInst);
+
+    // Files: the Windows folder (by default C:\Windows), the files that exist (names
+    // compared without case) and the environment that expands %variables%.
+    void SetWindowsFolder(const std::wstring& folder) { m_windowsFolder = folder; }
+    void AddFile(const std::wstring& path) { m_files.push_back(path); }
+    void PutEnvironment(const std::wstring& name, const std::wstring& value);
 
     // ---- Reading it back ------------------------------------------------------
     bool KeyExists(const std::wstring& path) const;
@@ -140,6 +151,11 @@ public:
     void DestroyDeviceInfoList(DevInfoHandle set) override;
     // "SD:" and the descriptor's bytes in hex: deterministic and easy to predict.
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override;
+    std::wstring GetDeviceInstanceId(const DeviceElement& element) override;
+    bool GetDeviceStatus(const DeviceElement& element, uint32_t* status, uint32_t* problem) override;
+    std::wstring GetWindowsFolder() override { return m_windowsFolder; }
+    bool FileExists(const std::wstring& path) override;
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
 
 private:
     struct Node;
@@ -163,6 +179,9 @@ private:
     std::vector<Guid> m_failingClassDevs;
     std::vector<PropertyWrite> m_propertyWrites;
     CallCounts m_calls;
+    std::wstring m_windowsFolder = L"C:\\Windows";
+    std::vector<std::wstring> m_files;
+    std::vector<std::pair<std::wstring, std::wstring>> m_environment;
 };
 
 }  // namespace qx::test

@@ -54,7 +54,8 @@ TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
     };
     const std::vector<std::vector<Item>> items = {
         {{L"E&xit", ID_APP_EXIT}},
-        {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS}},
+        {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
+         {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}},
         {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
          {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}},
         {{L"&About Quillex...", ID_APP_ABOUT}},
@@ -72,10 +73,11 @@ TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
     }
 }
 
-TEST_F(MainFrameTest, ToolbarHasOneAboutButtonWithItsTooltip) {
+TEST_F(MainFrameTest, ToolbarHasAboutAndCheckFiltersWithTheirTooltips) {
     CToolBar& bar = frame->GetToolBar();
-    ASSERT_EQ(1, bar.GetCount());
+    ASSERT_EQ(3, bar.GetCount());
     EXPECT_EQ(static_cast<UINT>(ID_APP_ABOUT), bar.GetItemID(0));
+    EXPECT_EQ(static_cast<UINT>(ID_OPTIONS_CHECK_FILTERS), bar.GetItemID(2));
     EXPECT_EQ(16, bar.GetButtonImageSize().cx);
     EXPECT_EQ(15, bar.GetButtonImageSize().cy);
     EXPECT_TRUE(bar.IsWindowVisible());
@@ -90,6 +92,11 @@ TEST_F(MainFrameTest, ToolbarHasOneAboutButtonWithItsTooltip) {
     frame->SendMessage(WM_NOTIFY, ID_APP_ABOUT, reinterpret_cast<LPARAM>(&info));
     ASSERT_NE(nullptr, info.lpszText);
     EXPECT_STREQ(L"About", info.lpszText);
+    info.lpszText = nullptr;
+    info.hdr.idFrom = ID_OPTIONS_CHECK_FILTERS;
+    frame->SendMessage(WM_NOTIFY, ID_OPTIONS_CHECK_FILTERS, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(nullptr, info.lpszText);
+    EXPECT_STREQ(L"Check Filters", info.lpszText);
 }
 
 TEST_F(MainFrameTest, ToolbarButtonShowsItsPromptWhileTheMouseIsOverIt) {

@@ -630,7 +630,8 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     const std::vector<Popup> want = {
         {L"&File", {{L"E&xit", ID_APP_EXIT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
-                       {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS}}},
+                       {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
+                       {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}}},
         {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
                     {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}}},
         {L"&Help", {{L"&About Quillex...", ID_APP_ABOUT}}},
@@ -667,12 +668,12 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     DestroyMenu(menu);
 }
 
-TEST(ResourcesTest, AcceleratorsAreF1F5AndF6) {
+TEST(ResourcesTest, AcceleratorsAreF1F5F6AndCtrlK) {
     HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(table, nullptr);
     ACCEL accel[16];
     int count = CopyAcceleratorTableW(table, accel, 16);
-    ASSERT_EQ(count, 5);
+    ASSERT_EQ(count, 6);
     struct Want {
         WORD key;
         BYTE modifiers;
@@ -680,7 +681,7 @@ TEST(ResourcesTest, AcceleratorsAreF1F5AndF6) {
     };
     const Want want[] = {{VK_F1, 0, ID_HELP}, {VK_F1, FSHIFT, ID_CONTEXT_HELP},
                          {VK_F6, 0, ID_NEXT_PANE}, {VK_F6, FSHIFT, ID_PREV_PANE},
-                         {VK_F5, 0, ID_VIEW_REFRESH}};
+                         {VK_F5, 0, ID_VIEW_REFRESH}, {'K', FCONTROL, ID_OPTIONS_CHECK_FILTERS}};
     for (const Want& w : want) {
         SCOPED_TRACE(w.cmd);
         auto it = std::find_if(accel, accel + count, [&](const ACCEL& a) { return a.cmd == w.cmd; });
@@ -712,7 +713,7 @@ TEST(ResourcesTest, StringTableHoldsTitlesIndicatorsAndPrompts) {
     EXPECT_EQ(LoadStr(ID_WINDOW_SPLIT), L"Split the active window into panes\nSplit");
 
     // Every command the user can reach by key has a prompt and a tooltip.
-    for (UINT id : {ID_HELP, ID_CONTEXT_HELP, ID_NEXT_PANE, ID_PREV_PANE}) {
+    for (UINT id : {ID_HELP, ID_CONTEXT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_OPTIONS_CHECK_FILTERS}) {
         std::vector<std::wstring> parts = Split(LoadStr(id), L'\n');
         ASSERT_EQ(parts.size(), 2u) << id;
         EXPECT_FALSE(parts[0].empty()) << id;
@@ -729,25 +730,27 @@ TEST(ResourcesTest, ToolbarIconAndManifest) {
         return static_cast<const BYTE*>(LockResource(LoadResource(self, res)));
     };
 
-    // Toolbar: version 1, 16 x 15 buttons, one item, About.
+    // Toolbar: version 1, 16 x 15 buttons, three items: About, a separator, Check Filters.
     DWORD cb = 0;
     const BYTE* bar = bytesOf(MAKEINTRESOURCEW(IDR_MAINFRAME), MAKEINTRESOURCEW(QX_RT_TOOLBAR), &cb);
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(cb, 10u);
-    WORD words[5];
+    ASSERT_EQ(cb, 14u);
+    WORD words[7];
     std::memcpy(words, bar, sizeof(words));
-    EXPECT_EQ(std::vector<WORD>(words, words + 5), (std::vector<WORD>{1, 16, 15, 1, ID_APP_ABOUT}));
+    EXPECT_EQ(std::vector<WORD>(words, words + 7),
+              (std::vector<WORD>{1, 16, 15, 3, ID_APP_ABOUT, 0, ID_OPTIONS_CHECK_FILTERS}));
 
-    // Its bitmap: one 16 x 15 image whose corner is the light grey that maps to the button face.
+    // Its bitmap: one 16 x 15 image per button (none for the separator), whose corner is the light grey that maps to the button face.
     const BYTE* bmp = bytesOf(MAKEINTRESOURCEW(IDR_MAINFRAME), MAKEINTRESOURCEW(2) /* RT_BITMAP */, &cb);
     ASSERT_NE(bmp, nullptr);
     BITMAPINFOHEADER bih;
     std::memcpy(&bih, bmp, sizeof(bih));
-    EXPECT_EQ(bih.biWidth, 16 * words[3]);
+    EXPECT_EQ(bih.biWidth, 16 * 2);
     EXPECT_EQ(bih.biHeight, 15);
     ASSERT_EQ(bih.biBitCount, 4);
     const BYTE* palette = bmp + bih.biSize;
-    const BYTE* topRow = palette + 16 * 4 + (bih.biHeight - 1) * 8;  // rows are bottom-up, 8 bytes each
+    const LONG stride = (bih.biWidth * 4 + 31) / 32 * 4;
+    const BYTE* topRow = palette + 16 * 4 + (bih.biHeight - 1) * stride;  // rows are bottom-up
     const BYTE* corner = palette + 4 * (topRow[0] >> 4);
     EXPECT_EQ(RGB(corner[2], corner[1], corner[0]), RGB(192, 192, 192));
 

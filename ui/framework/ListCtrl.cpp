@@ -49,3 +49,20 @@ BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     }
     return CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
+    // Grow the buffer until the text fits.
+    for (size_t cch = 256; cch <= 65536; cch *= 4) {
+        std::wstring text(cch, L'\0');
+        LVITEMW item = {};
+        item.iSubItem = nSubItem;
+        item.pszText = &text[0];
+        item.cchTextMax = static_cast<int>(cch);
+        LRESULT got = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
+        if (static_cast<size_t>(got) < cch - 1) {
+            text.resize(static_cast<size_t>(got));
+            return text;
+        }
+    }
+    return CString();
+}

@@ -15,6 +15,7 @@ public:
     }
     int InsertItem(int nItem, const CString& text);
     BOOL SetItemText(int nItem, int nSubItem, const CString& text);
+    CString GetItemText(int nItem, int nSubItem) const;
     BOOL SetItemData(int nItem, LPARAM data);
     BOOL GetItem(LVITEMW* pItem) const {
         return static_cast<BOOL>(SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(pItem)));

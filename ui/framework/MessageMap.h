@@ -76,6 +76,8 @@ protected:                                             \
 // A button's click, at its parent.
 #define ON_BN_CLICKED(id, fn) {WM_COMMAND, static_cast<UINT>(BN_CLICKED), (id), (id), &afx::Cmd<ThisClass, fn>},
 // A control's WM_NOTIFY, reflected by the parent to the control's own object.
+// A control's WM_NOTIFY, at its parent when the control's object did not take it.
+#define ON_NOTIFY(code, id, fn) {WM_NOTIFY, static_cast<WORD>(code), (id), (id), &afx::Notify<ThisClass, fn>},
 #define ON_NOTIFY_REFLECT(code, fn) {WM_NOTIFY + WM_REFLECT_BASE, static_cast<WORD>(code), 0, 0, &afx::Notify<ThisClass, fn>},
 // Window and thread messages.
 #define ON_MESSAGE(msg, fn) {(msg), 0, 0, 0, &afx::Message<ThisClass, fn>},

@@ -296,9 +296,17 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
     auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
     if (!pNMHDR) return FALSE;
-    // The control's own object answers (the tree view and list view do not reflect
-    // their notifications themselves).
-    return ReflectChildNotify(pNMHDR->hwndFrom, WM_NOTIFY, 0, lParam, pResult);
+    // The control's own object answers first (the tree view and list view do not
+    // reflect their notifications themselves), then this window's own map.
+    if (ReflectChildNotify(pNMHDR->hwndFrom, WM_NOTIFY, 0, lParam, pResult)) return TRUE;
+    const AFX_MSGMAP_ENTRY* e =
+        FindEntry(WM_NOTIFY, static_cast<WORD>(pNMHDR->code), static_cast<UINT>(pNMHDR->idFrom));
+    if (!e) return FALSE;
+    AfxCall call;
+    call.nID = static_cast<UINT>(pNMHDR->idFrom);
+    call.pNMHDR = pNMHDR;
+    call.pResult = pResult;
+    return e->pfn(this, call) ? TRUE : FALSE;
 }
 
 BOOL CWnd::ReflectChildNotify(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {

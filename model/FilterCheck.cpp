@@ -1,0 +1,341 @@
+#include "model/FilterCheck.h"
+
+#include <cwctype>
+
+#include "model/DeviceAccess.h"
+#include "model/DriverClass.h"
+#include "model/TextForms.h"
+
+namespace qx {
+namespace {
+
+constexpr uint32_t kKernelDriver = 1;
+constexpr uint32_t kFileSystemDriver = 2;
+constexpr uint32_t kStartDisabled = 4;
+
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
+}
+
+bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
+    uint8_t data[4] = {};
+    uint32_t cb = sizeof(data), type = kRegNone;
+    if (Access().QueryValue(key, name, &type, data, &cb) != kErrSuccess || type != kRegDword || cb != 4)
+        return false;
+    *value = data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24;
+    return true;
+}
+
+std::wstring TypeName(uint32_t type) {
+    static const wchar_t* const kNames[] = {
+        L"REG_NONE", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY", L"REG_DWORD", L"REG_DWORD_BIG_ENDIAN",
+        L"REG_LINK", L"REG_MULTI_SZ", L"REG_RESOURCE_LIST", L"REG_FULL_RESOURCE_DESCRIPTOR",
+        L"REG_RESOURCE_REQUIREMENTS_LIST", L"REG_QWORD"};
+    if (type < sizeof(kNames) / sizeof(kNames[0])) return kNames[type];
+    return L"type " + std::to_wstring(type);
+}
+
+// %SystemRoot% and %windir% are the installation's own folder, which for an offline
+// hive is not this machine's; anything else the environment expands.
+std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
+    std::wstring out = text;
+    for (const wchar_t* variable : {L"%SystemRoot%", L"%windir%"}) {
+        const std::wstring key = Upper(variable);
+        for (size_t at = Upper(out).find(key); at != std::wstring::npos; at = Upper(out).find(key, at + windows.size()))
+            out.replace(at, key.size(), windows);
+    }
+    return Access().ExpandEnvironment(out);
+}
+
+std::wstring Quoted(const std::wstring& name) { return L"\"" + name + L"\""; }
+
+Finding Make(const FilterTarget& target, const std::wstring& name, const wchar_t* ruleId,
+             std::wstring sentence) {
+    Finding finding;
+    finding.target = target;
+    finding.name = name;
+    finding.rule = ruleId;
+    finding.severity = RuleSeverity(ruleId);
+    finding.sentence = std::move(sentence);
+    return finding;
+}
+
+// The name rules in order; a name that is no service name, or names no service, meets
+// no later rule, and the driver rules are moot for a service that is no driver.
+void CheckName(const FilterTarget& target, const std::wstring& name, bool bootClass, Findings& out,
+               bool errorsOnly = false) {
+    std::wstring sentence = InvalidNameRule(name);
+    if (!sentence.empty()) return out.push_back(Make(target, name, rule::InvalidName, sentence));
+    ServiceFacts facts = ReadServiceFacts(name);
+    sentence = MissingServiceRule(name, facts);
+    if (!sentence.empty()) return out.push_back(Make(target, name, rule::MissingService, sentence));
+    sentence = ServiceDisabledRule(name, facts);
+    if (!sentence.empty()) out.push_back(Make(target, name, rule::ServiceDisabled, sentence));
+    sentence = NotADriverRule(name, facts);
+    if (!sentence.empty()) return out.push_back(Make(target, name, rule::NotADriver, sentence));
+    sentence = DriverFileMissingRule(name, facts);
+    if (!sentence.empty()) out.push_back(Make(target, name, rule::DriverFileMissing, sentence));
+    if (errorsOnly) return;
+    sentence = BootStartNeededRule(name, facts, bootClass);
+    if (!sentence.empty()) out.push_back(Make(target, name, rule::BootStartNeeded, sentence));
+}
+
+Findings CheckNames(const FilterTarget& target, const StringList& names, const ClassRules& rules) {
+    Findings out;
+    bool bootClass = rules.IsBootClass(target.classGuid);
+    for (const auto& name : names) CheckName(target, name, bootClass, out);
+    for (const auto& duplicate : DuplicateRule(names))
+        out.push_back(Make(target, duplicate.first, rule::Duplicate, duplicate.second));
+    return out;
+}
+
+bool HasError(const FilterTarget& target, const std::wstring& name) {
+    Findings errors;
+    CheckName(target, name, false, errors, true);
+    return !errors.empty();
+}
+
+void Append(Findings& out, Findings more, const std::wstring& targetText) {
+    for (auto& finding : more) {
+        finding.targetText = targetText;
+        out.push_back(std::move(finding));
+    }
+}
+
+}  // namespace
+
+ServiceFacts ReadServiceFacts(const std::wstring& name) {
+    ServiceFacts facts;
+    RegKey key;
+    if (name.empty() || key.Open(std::wstring(kServicesRootPath) + L'\\' + name, kKeyRead) != kErrSuccess)
+        return facts;
+    facts.present = true;
+    facts.hasType = ReadDword(key.Get(), L"Type", &facts.type);
+    facts.hasStart = ReadDword(key.Get(), L"Start", &facts.start);
+    uint32_t cb = 0, type = kRegNone;
+    long error = Access().QueryValue(key.Get(), L"ImagePath", &type, nullptr, &cb);
+    if ((error == kErrSuccess || error == kErrMoreData) && cb > 0 && cb <= 64 * 1024) {
+        std::vector<uint8_t> data(cb);
+        if (Access().QueryValue(key.Get(), L"ImagePath", &type, data.data(), &cb) == kErrSuccess) {
+            facts.imagePath = TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
+            facts.imagePathType = type;
+            facts.hasImagePath = !facts.imagePath.empty();
+        }
+    }
+    return facts;
+}
+
+std::wstring DriverFilePath(const std::wstring& name, const ServiceFacts& facts) {
+    const std::wstring windows = Access().GetWindowsFolder();
+    if (!facts.hasImagePath) return windows + L"\\System32\\drivers\\" + name + L".sys";
+    std::wstring path = facts.imagePathType == kRegExpandSz ? Expand(facts.imagePath, windows) : facts.imagePath;
+    if (StartsWith(path, L"\\SystemRoot\\")) return windows + path.substr(11);
+    if (StartsWith(path, L"\\??\\")) return path.substr(4);
+    bool full = path.size() >= 2 && (path[1] == L':' || path[0] == L'\\');
+    return full ? path : windows + L'\\' + path;
+}
+
+ListContents TakeApart(const StoredList& stored) {
+    ListContents contents;
+    if (!stored.present || (stored.type != kRegMultiSz && stored.type != kRegSz)) return contents;
+    contents.isList = true;
+    contents.names = stored.Names();
+    if (stored.type == kRegSz) {
+        // One name; an empty REG_SZ is one empty name, which the platform cannot load.
+        contents.names = {TextFromBytes(stored.data.data(), stored.data.size())};
+        return contents;
+    }
+    // Everything after the first empty string, its own empty strings left out.
+    std::wstring all;
+    for (size_t i = 0; i + 1 < stored.data.size(); i += 2)
+        all += static_cast<wchar_t>(stored.data[i] | stored.data[i + 1] << 8);
+    size_t end = 0;
+    for (size_t n = 0; n < contents.names.size(); ++n) end += contents.names[n].size() + 1;
+    std::wstring current;
+    for (size_t i = end + 1; i < all.size(); ++i) {
+        if (all[i] != L'\0') {
+            current += all[i];
+        } else if (!current.empty()) {
+            contents.hidden.push_back(current);
+            current.clear();
+        }
+    }
+    if (!current.empty()) contents.hidden.push_back(current);
+    return contents;
+}
+
+std::wstring StoredListText(const StoredList& stored) {
+    if (!stored.present) return L"(none)";
+    ListContents contents = TakeApart(stored);
+    if (!contents.isList) return L"(a " + TypeName(stored.type) + L" value, not a list)";
+    std::wstring text = JoinList(contents.names);
+    if (!contents.hidden.empty()) text += (text.empty() ? L"(hidden: " : L" (hidden: ") + JoinList(contents.hidden) + L")";
+    return text.empty() ? L"(empty)" : text;
+}
+
+std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts) {
+    if (facts.present) return L"";
+    return L"No service named " + Quoted(name) + L" is installed, so the devices that use this list "
+           L"fail to start. Remove the name, or install the filter driver again.";
+}
+
+std::wstring InvalidNameRule(const std::wstring& name) {
+    if (name.empty())
+        return L"The list holds an empty name, which names no service: the devices that use this "
+               L"list fail to start. Store the list again without it.";
+    if (name.find(L'\\') == std::wstring::npos) return L"";
+    return Quoted(name) + L" is not a service name (it holds a backslash), so the devices that use "
+           L"this list fail to start. Remove it from the list.";
+}
+
+std::wstring WrongTypeRule(const StoredList& stored) {
+    if (!stored.present || stored.type == kRegMultiSz || stored.type == kRegSz) return L"";
+    return L"The list is stored as " + TypeName(stored.type) + L", which the platform does not read as a "
+           L"list of filters: no name in it is in force. Store the list again, or remove the value.";
+}
+
+std::wstring HiddenEntriesRule(const ListContents& contents) {
+    if (contents.hidden.empty()) return L"";
+    return L"The names " + JoinList(contents.hidden) + L" are stored after an empty string, so the "
+           L"platform ignores them and a save drops them. Store the list again with the names you want.";
+}
+
+std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts) {
+    if (!facts.present || (facts.hasType && (facts.type == kKernelDriver || facts.type == kFileSystemDriver)))
+        return L"";
+    std::wstring hex = HexText(facts.type);
+    hex.erase(0, hex.find_first_not_of(L'0') < 7 ? hex.find_first_not_of(L'0') : 7);
+    std::wstring type = facts.hasType ? L"its Type is 0x" + hex : L"it has no Type";
+    return L"Service " + Quoted(name) + L" is not a driver (" + type + L"), so it cannot be a filter and "
+           L"the devices that use this list fail to start. Remove the name from the list.";
+}
+
+std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts) {
+    if (!facts.present || !facts.hasStart || facts.start != kStartDisabled) return L"";
+    return L"Service " + Quoted(name) + L" is disabled (Start 4), so the devices that use this list fail "
+           L"to start. Remove the name, or enable the service again.";
+}
+
+std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts) {
+    if (!facts.present) return L"";
+    std::wstring path = DriverFilePath(name, facts);
+    if (Access().FileExists(path)) return L"";
+    return L"The driver file of " + Quoted(name) + L", " + path + L", does not exist, so the devices "
+           L"that use this list fail to start. Install the driver again, or remove the name.";
+}
+
+std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass) {
+    if (!bootClass || !facts.present || (facts.hasStart && facts.start == 0)) return L"";
+    std::wstring start = facts.hasStart ? L"Start " + std::to_wstring(facts.start) : L"no Start";
+    return L"Service " + Quoted(name) + L" is not a boot driver (" + start + L"), but this class's "
+           L"devices are needed while the machine starts. Make sure the filter may start late.";
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringList& names) {
+    std::vector<std::pair<std::wstring, std::wstring>> found;
+    for (size_t i = 0; i < names.size(); ++i) {
+        bool repeated = false, reported = false;
+        for (size_t j = 0; j < i; ++j) repeated = repeated || Upper(names[j]) == Upper(names[i]);
+        for (const auto& entry : found) reported = reported || Upper(entry.first) == Upper(names[i]);
+        if (repeated && !reported)
+            found.emplace_back(names[i], Quoted(names[i]) + L" is named more than once in this list, so "
+                                         L"the filter is stacked more than once. Remove the extra names.");
+    }
+    return found;
+}
+
+Findings CheckProposedList(const FilterTarget& target, const StringList& names, const ClassRules& rules) {
+    return CheckNames(target, names, rules);
+}
+
+Findings CheckStoredList(const FilterTarget& target, const StoredList& stored, const ClassRules& rules) {
+    Findings out;
+    std::wstring sentence = WrongTypeRule(stored);
+    if (!sentence.empty()) {
+        out.push_back(Make(target, L"", rule::WrongType, sentence));
+        return out;
+    }
+    ListContents contents = TakeApart(stored);
+    sentence = HiddenEntriesRule(contents);
+    if (!sentence.empty()) out.push_back(Make(target, JoinList(contents.hidden), rule::HiddenEntries, sentence));
+    Findings names = CheckNames(target, contents.names, rules);
+    out.insert(out.end(), names.begin(), names.end());
+    return out;
+}
+
+Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules) {
+    Findings out;
+    StoredList stored;
+    for (const auto& record : classes) {
+        for (bool upper : {true, false}) {
+            FilterTarget target{record->GetGuid(), L"", upper};
+            if (ReadClassFilters(record->GetClassKey(), upper, &stored))
+                Append(out, CheckStoredList(target, stored, rules), record->GetDescription());
+        }
+        for (const auto& device : record->GetDeviceList()) {
+            std::wstring id = DeviceInstanceId(*device);
+            if (id.empty()) continue;  // gone, or never reachable again by the report
+            std::wstring text = device->GetFriendlyName().empty() ? device->GetDeviceDesc() : device->GetFriendlyName();
+            for (bool upper : {true, false}) {
+                if (ReadDeviceFilters(*device, upper, &stored))
+                    Append(out, CheckStoredList({record->GetGuid(), id, upper}, stored, rules),
+                           (text.empty() ? id : text) + L" (" + record->GetDescription() + L")");
+            }
+        }
+    }
+    return out;
+}
+
+StringList RepairedList(const FilterTarget& target, const StoredList& stored) {
+    ListContents contents = TakeApart(stored);
+    StringList repaired;
+    auto keep = [&](const std::wstring& name) {
+        for (const auto& kept : repaired)
+            if (Upper(kept) == Upper(name)) return;
+        if (!HasError(target, name)) repaired.push_back(name);
+    };
+    for (const auto& name : contents.names) keep(name);
+    for (const auto& name : contents.hidden) keep(name);
+    return repaired;
+}
+
+std::wstring DeviceInstanceId(const CDevice& device) { return Access().GetDeviceInstanceId(device.GetElement()); }
+
+bool ReadDeviceStatus(const CDevice& device, uint32_t* status, uint32_t* problem) {
+    return Access().GetDeviceStatus(device.GetElement(), status, problem);
+}
+
+std::wstring DeviceProblemText(const CDevice& device) {
+    uint32_t status = 0, problem = 0;
+    return ReadDeviceStatus(device, &status, &problem) ? ProblemText(status, problem) : L"";
+}
+
+CDriverClass* FindClassRecord(const DriverClassList& classes, const Guid& classGuid) {
+    for (const auto& record : classes)
+        if (record->GetGuid() == classGuid) return record.get();
+    return nullptr;
+}
+
+CDevice* FindDeviceRecord(const DriverClassList& classes, const FilterTarget& target) {
+    CDriverClass* record = FindClassRecord(classes, target.classGuid);
+    if (!record || !target.IsDevice()) return nullptr;
+    for (const auto& device : record->GetDeviceList())
+        if (Upper(DeviceInstanceId(*device)) == Upper(target.instanceId)) return device.get();
+    return nullptr;
+}
+
+bool ReadTargetList(const DriverClassList& classes, const FilterTarget& target, StoredList* stored) {
+    if (target.IsDevice()) {
+        CDevice* device = FindDeviceRecord(classes, target);
+        return device && ReadDeviceFilters(*device, target.upper, stored);
+    }
+    CDriverClass* record = FindClassRecord(classes, target.classGuid);
+    return record && ReadClassFilters(record->GetClassKey(), target.upper, stored);
+}
+
+}  // namespace qx

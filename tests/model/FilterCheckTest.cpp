@@ -1,0 +1,197 @@
+// The filter check's parts on the in-memory machine: driver file paths as the loader
+// resolves them, stored lists taken apart, device status, the rules table, and a
+// device list found and repaired.
+#include "model/FilterCheck.h"
+#include "tests/support/MemoryFixture.h"
+
+using namespace qx;
+using namespace qx::test;
+
+namespace {
+
+const wchar_t kSvc[] = L"System\\CurrentControlSet\\Services\\";
+
+class FilterCheckTest : public MemoryMachineTest {
+protected:
+    FilterCheckTest() { machine.SetWindowsFolder(L"D:\\WinNT"); }
+
+    // A kernel driver service; its file exists unless told otherwise.
+    void AddService(const std::wstring& name, uint32_t start = 3, bool file = true) {
+        machine.PutDword(kSvc + name, L"Type", 1);
+        machine.PutDword(kSvc + name, L"Start", start);
+        if (file) machine.AddFile(L"D:\\WinNT\\System32\\drivers\\" + name + L".sys");
+    }
+    std::wstring PathFor(uint32_t type, const std::wstring& imagePath) {
+        machine.PutValue(kSvc + std::wstring(L"img"), L"ImagePath", type, Utf16Bytes(imagePath));
+        return DriverFilePath(L"img", ReadServiceFacts(L"img"));
+    }
+    static StoredList Stored(uint32_t type, std::vector<uint8_t> data) { return StoredList{true, type, std::move(data)}; }
+};
+
+}  // namespace
+
+TEST_F(FilterCheckTest, DriverFileResolvedAsTheLoaderDoes) {
+    machine.PutEnvironment(L"ProgramFiles", L"D:\\Apps");
+    machine.CreateKey(kSvc + std::wstring(L"img"));
+    EXPECT_EQ(L"D:\\WinNT\\System32\\drivers\\img.sys", DriverFilePath(L"img", ReadServiceFacts(L"img")));
+    EXPECT_EQ(L"D:\\WinNT\\System32\\drivers\\a.sys", PathFor(kRegSz, L"\\SystemRoot\\System32\\drivers\\a.sys"));
+    EXPECT_EQ(L"D:\\WinNT\\system32\\DRIVERS\\b.sys", PathFor(kRegSz, L"\\systemroot\\system32\\DRIVERS\\b.sys"));
+    EXPECT_EQ(L"D:\\WinNT\\System32\\drivers\\c.sys", PathFor(kRegSz, L"System32\\drivers\\c.sys"));
+    EXPECT_EQ(L"C:\\Vendor\\d.sys", PathFor(kRegSz, L"\\??\\C:\\Vendor\\d.sys"));
+    EXPECT_EQ(L"E:\\Full\\e.sys", PathFor(kRegSz, L"E:\\Full\\e.sys"));
+    EXPECT_EQ(L"D:\\WinNT\\f.sys", PathFor(kRegExpandSz, L"%SystemRoot%\\f.sys"));
+    EXPECT_EQ(L"D:\\WinNT\\g.sys", PathFor(kRegExpandSz, L"%WINDIR%\\g.sys"));
+    EXPECT_EQ(L"D:\\Apps\\h.sys", PathFor(kRegExpandSz, L"%ProgramFiles%\\h.sys"));
+    // Plain text is not expanded.
+    EXPECT_EQ(L"D:\\WinNT\\%SystemRoot%\\i.sys", PathFor(kRegSz, L"%SystemRoot%\\i.sys"));
+
+    machine.AddFile(L"d:\\winnt\\system32\\drivers\\c.sys");
+    ServiceFacts facts = ReadServiceFacts(L"img");
+    facts.imagePath = L"System32\\drivers\\c.sys";
+    EXPECT_EQ(L"", DriverFileMissingRule(L"img", facts));
+    facts.imagePath = L"System32\\drivers\\gone.sys";
+    EXPECT_NE(std::wstring::npos, DriverFileMissingRule(L"img", facts).find(L"D:\\WinNT\\System32\\drivers\\gone.sys"));
+}
+
+TEST_F(FilterCheckTest, StoredListsTakenApart) {
+    EXPECT_EQ(L"", WrongTypeRule(Stored(kRegMultiSz, MultiSzBytes({L"a"}))));
+    EXPECT_EQ(L"", WrongTypeRule(Stored(kRegSz, Utf16Bytes(L"a"))));
+    EXPECT_EQ(L"", WrongTypeRule(StoredList{}));
+    EXPECT_NE(std::wstring::npos, WrongTypeRule(Stored(kRegExpandSz, Utf16Bytes(L"a"))).find(L"REG_EXPAND_SZ"));
+    EXPECT_NE(std::wstring::npos, WrongTypeRule(Stored(kRegBinary, {1, 2})).find(L"REG_BINARY"));
+    EXPECT_FALSE(TakeApart(Stored(kRegDword, DwordBytes(1))).isList);
+
+    ListContents single = TakeApart(Stored(kRegSz, Utf16Bytes(L"one")));
+    EXPECT_TRUE(ListIs(single.names, {L"one"}));
+    EXPECT_FALSE(InvalidNameRule(TakeApart(Stored(kRegSz, Utf16Bytes(L""))).names.at(0)).empty());
+
+    // a, "", b, "", "", c: the platform reads a; b and c are stored but ignored.
+    std::vector<uint8_t> data = Utf16Bytes(L"a");
+    for (const wchar_t* part : {L"", L"b", L"", L"", L"c"}) {
+        auto bytes = Utf16Bytes(part);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    ListContents split = TakeApart(Stored(kRegMultiSz, data));
+    EXPECT_TRUE(ListIs(split.names, {L"a"}));
+    EXPECT_TRUE(ListIs(split.hidden, {L"b", L"c"}));
+    EXPECT_NE(std::wstring::npos, HiddenEntriesRule(split).find(L"b c"));
+    EXPECT_TRUE(TakeApart(Stored(kRegMultiSz, MultiSzBytes({L"a", L"b"}))).hidden.empty());
+
+    EXPECT_EQ(2u, DuplicateRule({L"a", L"B", L"A", L"b", L"a", L"c"}).size());
+    EXPECT_TRUE(DuplicateRule({L"a", L"b"}).empty());
+}
+
+TEST_F(FilterCheckTest, ServiceRules) {
+    AddService(L"boot", 0);
+    machine.PutDword(kSvc + std::wstring(L"win32"), L"Type", 0x110);
+    machine.PutDword(kSvc + std::wstring(L"fs"), L"Type", 2);
+    machine.CreateKey(kSvc + std::wstring(L"bare"));
+    machine.PutValue(kSvc + std::wstring(L"text"), L"Type", kRegSz, Utf16Bytes(L"1"));
+    EXPECT_EQ(L"", NotADriverRule(L"boot", ReadServiceFacts(L"boot")));
+    EXPECT_EQ(L"", NotADriverRule(L"fs", ReadServiceFacts(L"fs")));
+    EXPECT_NE(std::wstring::npos, NotADriverRule(L"win32", ReadServiceFacts(L"win32")).find(L"0x110"));
+    EXPECT_NE(std::wstring::npos, NotADriverRule(L"bare", ReadServiceFacts(L"bare")).find(L"no Type"));
+    EXPECT_FALSE(NotADriverRule(L"text", ReadServiceFacts(L"text")).empty());
+    EXPECT_FALSE(MissingServiceRule(L"nosuch", ReadServiceFacts(L"nosuch")).empty());
+    EXPECT_EQ(L"", MissingServiceRule(L"bare", ReadServiceFacts(L"bare")));
+    EXPECT_FALSE(InvalidNameRule(L"a\\b").empty());
+    EXPECT_EQ(L"", InvalidNameRule(L"a.b-c"));
+
+    AddService(L"off", 4);
+    EXPECT_FALSE(ServiceDisabledRule(L"off", ReadServiceFacts(L"off")).empty());
+    EXPECT_EQ(L"", ServiceDisabledRule(L"boot", ReadServiceFacts(L"boot")));
+    EXPECT_EQ(L"", BootStartNeededRule(L"off", ReadServiceFacts(L"off"), false));
+    EXPECT_FALSE(BootStartNeededRule(L"off", ReadServiceFacts(L"off"), true).empty());
+    EXPECT_FALSE(BootStartNeededRule(L"bare", ReadServiceFacts(L"bare"), true).empty());  // no Start
+    EXPECT_EQ(L"", BootStartNeededRule(L"boot", ReadServiceFacts(L"boot"), true));
+
+    // A proposed list: errors and warnings as the dialog will see them.
+    Findings found = CheckProposedList({ClassGuid(1), L"", true}, {L"boot", L"nosuch", L"boot"});
+    ASSERT_EQ(2u, found.size());
+    EXPECT_EQ(L"missing-service", found[0].rule);
+    EXPECT_EQ(Severity::Error, found[0].severity);
+    EXPECT_EQ(L"duplicate", found[1].rule);
+    EXPECT_EQ(Severity::Warning, found[1].severity);
+}
+
+TEST_F(FilterCheckTest, RulesTableServesCriticalAndBootClasses) {
+    const ClassRules& rules = DefaultClassRules();
+    const ClassRule* keyboard = rules.FindByName(L"keyboard");
+    ASSERT_NE(nullptr, keyboard);
+    EXPECT_EQ(MakeGuid(0x4D36E96B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}), keyboard->guid);
+    EXPECT_EQ(L"Every keyboard on this machine depends on this list. If a filter named here cannot start, "
+              L"the keyboards stop working. Write the new list?",
+              rules.CriticalQuestion(keyboard->guid));
+    StringList boot, critical;
+    for (const wchar_t* name : {L"Keyboard", L"Mouse", L"HIDClass", L"USB", L"DiskDrive", L"Volume",
+                                L"SCSIAdapter", L"HDC", L"System"}) {
+        const ClassRule* entry = rules.FindByName(name);
+        ASSERT_NE(nullptr, entry) << Narrow(name);
+        EXPECT_FALSE(rules.CriticalQuestion(entry->guid).empty());
+        if (rules.IsBootClass(entry->guid)) boot.push_back(name);
+    }
+    EXPECT_TRUE(ListIs(boot, {L"DiskDrive", L"Volume", L"SCSIAdapter", L"HDC"}));
+    EXPECT_EQ(L"", rules.CriticalQuestion(ClassGuid(1)));
+    EXPECT_FALSE(rules.IsBootClass(ClassGuid(1)));
+}
+
+TEST_F(FilterCheckTest, DeviceStatusAndProblemText) {
+    Guid guid = AddClass(1, L"Devices");
+    uint32_t broken = machine.AddDevice(guid), fine = machine.AddDevice(guid), mute = machine.AddDevice(guid),
+             odd = machine.AddDevice(guid);
+    machine.SetDeviceStatus(broken, kDnHasProblem | 0x8, 39);
+    machine.SetDeviceStatus(fine, 0x180a, 0);
+    machine.FailDeviceStatus(mute);
+    machine.SetDeviceStatus(odd, kDnHasProblem, 99);
+    machine.SetInstanceId(broken, L"PCI\\VEN_1234&DEV_5678\\3&1");
+    ASSERT_TRUE(Build());
+    const DeviceList& devices = FindClass(guid)->GetDeviceList();
+    ASSERT_EQ(4u, devices.size());
+
+    uint32_t status = 0, problem = 0;
+    ASSERT_TRUE(ReadDeviceStatus(*devices[0], &status, &problem));
+    EXPECT_EQ(kDnHasProblem | 0x8, status);
+    EXPECT_EQ(39u, problem);
+    EXPECT_EQ(L"Code 39: the driver could not be loaded", DeviceProblemText(*devices[0]));
+    EXPECT_EQ(L"", DeviceProblemText(*devices[1]));
+    EXPECT_FALSE(ReadDeviceStatus(*devices[2], &status, &problem));
+    EXPECT_EQ(L"", DeviceProblemText(*devices[2]));
+    EXPECT_EQ(L"Code 99: a problem this program does not know", DeviceProblemText(*devices[3]));
+    EXPECT_EQ(L"Code 22: the device is disabled", ProblemText(kDnHasProblem, 22));
+    EXPECT_EQ(L"PCI\\VEN_1234&DEV_5678\\3&1", DeviceInstanceId(*devices[0]));
+}
+
+TEST_F(FilterCheckTest, DeviceListFoundAndRepaired) {
+    AddService(L"good");
+    AddService(L"nofile", 3, false);
+    Guid guid = AddClass(2, L"Pointers");
+    uint32_t devInst = machine.AddDevice(guid);
+    machine.SetInstanceId(devInst, L"HID\\MOUSE\\1");
+    machine.PutStringProperty(devInst, spdrp::DeviceDesc, L"Test Mouse");
+    // good, nofile, GOOD, "", good, missing: the last two are hidden.
+    std::vector<uint8_t> data = MultiSzBytes({L"good", L"nofile", L"GOOD"});
+    data.resize(data.size() - 2);
+    for (const wchar_t* part : {L"", L"good", L"missing"}) {
+        auto bytes = Utf16Bytes(part);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    machine.PutProperty(devInst, spdrp::UpperFilters, kRegMultiSz, data);
+    ASSERT_TRUE(Build());
+
+    Findings found = CheckAllFilters(classes);
+    StringList seen;
+    for (const auto& f : found) {
+        EXPECT_EQ(L"HID\\MOUSE\\1", f.target.instanceId);
+        EXPECT_TRUE(f.target.upper);
+        EXPECT_EQ(L"Test Mouse (Pointers)", f.targetText);
+        seen.push_back(f.name + L":" + f.rule);
+    }
+    EXPECT_TRUE(ListIs(seen, {L"good missing:hidden-entries", L"nofile:driver-file-missing", L"GOOD:duplicate"}));
+
+    FilterTarget target{guid, L"hid\\mouse\\1", true};
+    EXPECT_EQ(FindClass(guid)->GetDeviceList()[0].get(), FindDeviceRecord(classes, target));
+    StoredList stored;
+    ASSERT_TRUE(ReadTargetList(classes, target, &stored));
+    EXPECT_TRUE(ListIs(RepairedList(target, stored), {L"good"}));
+    EXPECT_EQ(nullptr, FindDeviceRecord(classes, {guid, L"HID\\MOUSE\\2", true}));
+}
