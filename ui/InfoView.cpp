@@ -204,6 +204,11 @@ void CInfoView::ModifyFilters(bool bUpper) {
         initial = bUpper ? m_strClassUpperFilters : m_strClassLowerFilters;
 
     auto pDlg = std::make_unique<CModifyFiltersDlg>(initial, bUpper, this);
+    qx::FilterTarget target;
+    target.classGuid = pClass ? pClass->GetGuid() : qx::Guid{};
+    target.instanceId = pDevice ? qx::DeviceInstanceId(*pDevice) : std::wstring();
+    target.upper = bUpper;
+    pDlg->SetTarget(target);
     if (pDlg->DoModal() != IDOK) return;
     if (m_nReleases != nReleases || !pClass) {
         // The class list was released while the dialog was up: its record is gone, and

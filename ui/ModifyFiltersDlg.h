@@ -2,6 +2,7 @@
 // OK checks every name against the installed services and hands back the list; it
 // writes nothing itself.
 #pragma once
+#include "model/FilterCheck.h"
 #include "model/Types.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/Static.h"
@@ -11,10 +12,18 @@ public:
     // The current list joined by single spaces; bUpper for the upper filters.
     CModifyFiltersDlg(const CString& strInitial, bool bUpper, CWnd* pParent);
 
+    // The list being edited: with it, OK also applies the health check's rules to the
+    // new list and asks before a list of a class the machine depends on is written.
+    void SetTarget(const qx::FilterTarget& target) {
+        m_target = target;
+        m_bHasTarget = true;
+    }
+
     // The names taken from the text by the last accepted OK.
     const StringList& GetFilterNames() const { return m_filterNames; }
     // Splits the text into names and checks each; false (after telling the user) at
-    // the first name that is not an installed service.
+    // the first name that is not an installed service, at any other error of the
+    // check, or when the user answers No to a warning or to the critical-class question.
     bool ValidateFilters();
 
 protected:
@@ -27,4 +36,6 @@ protected:
     StringList m_filterNames;
     CString m_strInitial;
     bool m_bUpper;
+    qx::FilterTarget m_target;
+    bool m_bHasTarget = false;
 };

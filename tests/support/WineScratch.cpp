@@ -240,11 +240,26 @@ ScratchDevice* ScratchClass::AddDevice() {
 
 // ---- Services ----------------------------------------------------------------------------
 
-ScratchService::ScratchService(const std::wstring& prefix) {
+ScratchService::ScratchService(const std::wstring& prefix, bool asDriver) {
     wchar_t suffix[16];
     std::swprintf(suffix, 16, L"%08lX", static_cast<unsigned long>(RandomGuid().Data1));
     m_name = prefix + suffix;
-    m_created = CreateKey(std::wstring(kServicesRoot) + L"\\" + m_name);
+    const std::wstring path = std::wstring(kServicesRoot) + L"\\" + m_name;
+    m_created = CreateKey(path);
+    if (m_created && asDriver) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+            m_created = false;
+            return;
+        }
+        const DWORD type = 1, start = 3;  // a kernel driver, started on demand
+        const wchar_t image[] = L"System32\\drivers\\mountmgr.sys";  // a driver file Wine has
+        m_created = RegSetValueExW(key, L"Type", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), 4) == 0 &&
+                    RegSetValueExW(key, L"Start", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&start), 4) == 0 &&
+                    RegSetValueExW(key, L"ImagePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(image),
+                                   sizeof(image)) == 0;
+        RegCloseKey(key);
+    }
 }
 
 ScratchService::~ScratchService() {

@@ -108,7 +108,8 @@ private:
 // A service key of a fresh name below the services root, deleted at the end.
 class ScratchService {
 public:
-    explicit ScratchService(const std::wstring& prefix = L"QxTestSvc");
+    // A bare service key; with asDriver, a demand-start kernel driver whose file exists.
+    explicit ScratchService(const std::wstring& prefix = L"QxTestSvc", bool asDriver = false);
     ~ScratchService();
     ScratchService(const ScratchService&) = delete;
     ScratchService& operator=(const ScratchService&) = delete;

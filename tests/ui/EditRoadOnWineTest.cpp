@@ -63,8 +63,8 @@ protected:
     }
 
     wine::ScratchClass scratch{L"Quillex Edit Road Class"};
-    wine::ScratchService first, second;
-    MessageBoxRecorder boxes;
+    wine::ScratchService first{L"QxTestSvc", true}, second{L"QxTestSvc", true};
+    MessageBoxRecorder boxes{IDYES};  // a warning of the check is answered Yes
     AppSession app;
     CVelorTreeView* tree = nullptr;
     CInfoView* form = nullptr;
@@ -96,16 +96,20 @@ TEST_F(EditRoadOnWine, ClassUpperFiltersAreStoredAndCleared) {
     EXPECT_EQ(0, memcmp(expected.data(), value.data.data(), value.data.size()));
     EXPECT_EQ(first.Name() + L" " + second.Name() + L" " + first.Name(), Field(IDC_CLASS_UPPER_FILTERS));
 
+    // The name given twice was a warning of the check, answered Yes.
+    ASSERT_EQ(1u, boxes.Requests().size());
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), boxes.Requests()[0].nType);
+
     // An emptied text deletes the value.
     EditUpperFilters(L"");
     EXPECT_FALSE(wine::ReadValue(scratch.KeyPath(), L"UpperFilters", &value));
     EXPECT_EQ(L"", Field(IDC_CLASS_UPPER_FILTERS));
-    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(1u, boxes.Requests().size());
 
     // Emptying a list that is already empty has nothing to delete: reported, nothing changes.
     EditUpperFilters(L" ");
-    ASSERT_EQ(1u, boxes.Requests().size());
-    EXPECT_EQ(L"Unable to Modify Upper Filters", boxes.Requests()[0].text);
+    ASSERT_EQ(2u, boxes.Requests().size());
+    EXPECT_EQ(L"Unable to Modify Upper Filters", boxes.Requests()[1].text);
     EXPECT_EQ(L"", Field(IDC_CLASS_UPPER_FILTERS));
 }
 

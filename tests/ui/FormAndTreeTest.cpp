@@ -41,7 +41,12 @@ protected:
         machine.AddClass(kAlpha, L"Alpha Class");
         machine.AddClass(kBeta, L"Beta Class");
         machine.PutMultiSz(MemoryMachine::ClassKeyPath(kAlpha), L"UpperFilters", {L"classup"});
-        for (const wchar_t* name : {L"alpha", L"zeta", L"newf", L"classup"}) machine.CreateKey(kServices + std::wstring(name));
+        // Working kernel drivers, so that the edit dialog's check passes them.
+        for (const std::wstring name : {L"alpha", L"zeta", L"newf", L"classup"}) {
+            machine.PutDword(kServices + name, L"Type", 1);
+            machine.PutDword(kServices + name, L"Start", 3);
+            machine.AddFile(L"C:\\Windows\\System32\\drivers\\" + name + L".sys");
+        }
         // Device 0: everything a form can show. Devices 1 to 9: no physical device
         // object, so no tree item. Device 10: shown as 000A.
         for (int i = 0; i <= 10; ++i) devInst.push_back(machine.AddDevice(kAlpha));

@@ -131,3 +131,36 @@ TEST_F(ModifyFiltersDlgTest, CaptionAndLabelNameTheList) {
         });
     }
 }
+
+TEST_F(ModifyFiltersDlgTest, TheCheckStopsBrokenServicesAndAsksBeforeAListTheKeyboardsNeed) {
+    ScratchService driver{L"QxTestSvc", true};
+    ASSERT_TRUE(driver.IsValid());
+    qx::FilterTarget keyboard;
+    keyboard.classGuid = {0x4D36E96B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+    {
+        MessageBoxRecorder no(IDNO);
+        CModifyFiltersDlg dlg(L"", true, app.Frame());
+        dlg.SetTarget(keyboard);
+        EXPECT_EQ(IDCANCEL, Run(dlg, L"Modify Upper Filters", [&](HWND hDlg) {
+            TypeText(hDlg, IDC_FILTERS_EDIT, a.Name());  // a service key, but no driver
+            Click(hDlg, IDOK);
+            TypeText(hDlg, IDC_FILTERS_EDIT, driver.Name());
+            Click(hDlg, IDOK);  // the keyboards' question, answered No
+            Click(hDlg, IDCANCEL);
+        }));
+        ASSERT_EQ(2u, no.Requests().size());
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONHAND), no.Requests()[0].nType);
+        EXPECT_NE(std::wstring::npos, no.Requests()[0].text.find(a.Name()));
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), no.Requests()[1].nType);
+        EXPECT_NE(std::wstring::npos, no.Requests()[1].text.find(L"keyboard"));
+    }
+    MessageBoxRecorder yes(IDYES);
+    CModifyFiltersDlg dlg(L"", true, app.Frame());
+    dlg.SetTarget(keyboard);
+    EXPECT_EQ(IDOK, Run(dlg, L"Modify Upper Filters", [&](HWND hDlg) {
+        TypeText(hDlg, IDC_FILTERS_EDIT, driver.Name());
+        Click(hDlg, IDOK);
+    }));
+    EXPECT_EQ(1u, yes.Requests().size());
+    EXPECT_EQ((StringList{driver.Name()}), dlg.GetFilterNames());
+}
