@@ -34,7 +34,7 @@ BOOL CSplashDlg::OnInitDialog() {
 }
 
 void CSplashDlg::SetStatusText(const CString& text) {
-    std::lock_guard<std::mutex> lock(m_statusLock);
+    std::lock_guard<CCriticalSection> lock(m_statusLock);
     m_strPending = text;
     m_bPending = true;
 }
@@ -49,7 +49,7 @@ void CSplashDlg::StepIt() { m_progress.SendMessage(PBM_STEPIT); }
 
 void CSplashDlg::ShowStatus() {
     {
-        std::lock_guard<std::mutex> lock(m_statusLock);
+        std::lock_guard<CCriticalSection> lock(m_statusLock);
         if (m_bPending) {
             m_strStatus.swap(m_strPending);
             m_bPending = false;

@@ -4,6 +4,7 @@
 #pragma once
 #include <mutex>
 
+#include "ui/framework/CriticalSection.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ProgressCtrl.h"
 
@@ -38,7 +39,7 @@ protected:
     CSplashScreenThread* m_pThread = nullptr;  // not owned
     CWnd* m_pParentObject;                      // not owned
 
-    std::mutex m_statusLock;  // guards the two below
+    CCriticalSection m_statusLock;  // guards the two below
     CString m_strPending;
     bool m_bPending = false;
 };

@@ -40,7 +40,7 @@ BOOL CSplashScreenThread::InitInstance() {
     }
     bool bAnnounced = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         bAnnounced = m_state == State::Showing;
         m_state = State::Ended;
     }
@@ -56,7 +56,7 @@ BOOL CSplashScreenThread::InitInstance() {
 void CSplashScreenThread::OnDialogReady() {
     bool bCloseNow = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_state = State::Showing;
         bCloseNow = m_bCloseRequested;
     }
@@ -68,7 +68,7 @@ void CSplashScreenThread::OnDialogReady() {
 
 void CSplashScreenThread::OnSplashUpdate(WPARAM, LPARAM) {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bRefreshPosted = false;
     }
     if (m_pSplashDlg) m_pSplashDlg->ShowStatus();
@@ -76,7 +76,7 @@ void CSplashScreenThread::OnSplashUpdate(WPARAM, LPARAM) {
 
 void CSplashScreenThread::OnSplashClose(WPARAM, LPARAM) {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_state = State::Ended;
     }
     if (m_pSplashDlg) {
@@ -106,7 +106,7 @@ void CSplashScreenThread::WaitUntilReady() {
 CSplashDlg* CSplashScreenThread::ReadyDialog() {
     if (m_bClosed) return nullptr;
     WaitUntilReady();
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<CCriticalSection> lock(m_lock);
     // The dialog stays until the close, which only the main thread asks for; so it
     // may be used after the lock is let go (never under it: the sends below wait for
     // the splash thread, which takes this lock too).
@@ -115,12 +115,12 @@ CSplashDlg* CSplashScreenThread::ReadyDialog() {
 
 void CSplashScreenThread::RequestRefresh() {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         if (m_bRefreshPosted) return;  // the one on its way shows the latest text
         m_bRefreshPosted = true;
     }
     if (!PostThreadMessage(WM_SPLASH_UPDATE, 0, 0)) {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bRefreshPosted = false;
     }
 }
@@ -152,7 +152,7 @@ void CSplashScreenThread::PostClose() {
     WaitUntilReady();
     bool bPost = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bCloseRequested = true;
         bPost = m_state == State::Showing;
     }

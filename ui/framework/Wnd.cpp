@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "ui/framework/CriticalSection.h"
 #include "ui/framework/CmdUI.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/FrameWnd.h"
@@ -24,7 +25,7 @@ struct ClassEntry {
     std::wstring name;
     WNDPROC pfnSuper;
 };
-std::mutex g_classLock;
+CCriticalSection g_classLock;
 std::map<std::wstring, ClassEntry> g_classes;  // keyed by the name callers use
 
 void InitControls() {
@@ -38,7 +39,7 @@ void InitControls() {
 
 // The class to create for lpszClassName and the procedure its windows pass on to.
 bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper) {
-    std::lock_guard<std::mutex> lock(g_classLock);
+    std::lock_guard<CCriticalSection> lock(g_classLock);
     auto it = g_classes.find(lpszClassName);
     if (it == g_classes.end()) {
         InitControls();
@@ -65,7 +66,7 @@ bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper)
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     wchar_t name[96];
     wsprintfW(name, L"Quillex:%x:%p:%p:%p", nClassStyle, hCursor, hbrBackground, hIcon);
-    std::lock_guard<std::mutex> lock(g_classLock);
+    std::lock_guard<CCriticalSection> lock(g_classLock);
     auto it = g_classes.find(name);
     if (it == g_classes.end()) {
         ClassEntry entry{name, DefWindowProcW};
