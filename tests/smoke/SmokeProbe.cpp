@@ -21,15 +21,15 @@ struct Search {
     HWND hWnd;
 };
 
-// The program's main window: a visible top-level window of its process captioned
-// "Device Quillex - ...".
+// The program's main window: a visible top-level window of its process whose caption
+// has "Device Quillex - " (its title, then the document's).
 BOOL CALLBACK FindMainWindow(HWND hWnd, LPARAM lParam) {
     Search* pSearch = reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hWnd, &pid);
     wchar_t title[128] = L"";
     if (pid == pSearch->processId && IsWindowVisible(hWnd) && GetWindowTextW(hWnd, title, 128) > 0 &&
-        wcsncmp(title, L"Device Quillex - ", 17) == 0) {
+        wcsstr(title, L"Device Quillex - ")) {
         pSearch->hWnd = hWnd;
         return FALSE;
     }
