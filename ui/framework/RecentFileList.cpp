@@ -1,25 +1,7 @@
 #include "ui/framework/RecentFileList.h"
 
+#include "ui/framework/SystemCompat.h"
 #include "ui/framework/WinApp.h"
-
-namespace {
-
-// Paths compare as the file system does: ordinal, ignoring case. CompareStringOrdinal
-// (Vista on) does exactly that; before it, both sides are upper-cased with the system's
-// table and compared as code units.
-bool SamePath(const CString& a, const CString& b) {
-    using PfnCompareStringOrdinal = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
-    static const auto pfnCompare = reinterpret_cast<PfnCompareStringOrdinal>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CompareStringOrdinal")));
-    if (pfnCompare) return pfnCompare(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-    if (a.size() != b.size()) return false;
-    CString upperA = a, upperB = b;
-    if (!upperA.empty()) CharUpperBuffW(&upperA[0], static_cast<DWORD>(upperA.size()));
-    if (!upperB.empty()) CharUpperBuffW(&upperB[0], static_cast<DWORD>(upperB.size()));
-    return upperA == upperB;
-}
-
-}  // namespace
 
 CRecentFileList::CRecentFileList(const CString& section, const CString& entryFormat, size_t nSize)
     : m_strSection(section), m_strEntryFormat(entryFormat), m_nSize(nSize) {}
@@ -34,7 +16,7 @@ CString CRecentFileList::EntryName(size_t index) const {
 void CRecentFileList::Add(const CString& path) {
     if (path.empty() || m_nSize == 0) return;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (SamePath(m_entries[i], path)) {
+        if (AfxSamePath(m_entries[i], path)) {
             m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
             break;
         }
