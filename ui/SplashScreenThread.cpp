@@ -35,7 +35,7 @@ BOOL CSplashScreenThread::InitInstance() {
     }
     bool bAnnounced = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         bAnnounced = m_state == State::Showing;
         m_state = State::Ended;
     }
@@ -51,7 +51,7 @@ BOOL CSplashScreenThread::InitInstance() {
 void CSplashScreenThread::OnDialogReady() {
     bool bCloseNow = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_state = State::Showing;
         bCloseNow = m_bCloseRequested;
     }
@@ -66,7 +66,7 @@ void CSplashScreenThread::OnSplashUpdate() {
     CString text;
     int nLower = 0, nUpper = 0, nSteps = 0;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bRefreshPosted = false;
         bText = m_bTextPending;
         text.swap(m_strPendingText);
@@ -85,7 +85,7 @@ void CSplashScreenThread::OnSplashUpdate() {
 
 void CSplashScreenThread::OnSplashClose() {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_state = State::Ended;
     }
     if (m_pSplashDlg) {
@@ -115,7 +115,7 @@ void CSplashScreenThread::WaitUntilReady() {
 CSplashDlg* CSplashScreenThread::ReadyDialog() {
     if (m_bClosed) return nullptr;
     WaitUntilReady();
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<CCriticalSection> lock(m_lock);
     // The dialog stays until the close, which only the main thread asks for; so it
     // may be used after the lock is let go.
     return m_state == State::Showing ? m_pSplashDlg : nullptr;
@@ -123,12 +123,12 @@ CSplashDlg* CSplashScreenThread::ReadyDialog() {
 
 void CSplashScreenThread::RequestRefresh(HWND hDlg) {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         if (m_bRefreshPosted) return;  // the one on its way shows everything noted
         m_bRefreshPosted = true;
     }
     if (!::PostMessageW(hDlg, WM_SPLASH_UPDATE, 0, 0)) {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bRefreshPosted = false;
     }
 }
@@ -136,7 +136,7 @@ void CSplashScreenThread::RequestRefresh(HWND hDlg) {
 void CSplashScreenThread::SetStatusText(const CString& text) {
     if (CSplashDlg* pDlg = ReadyDialog()) {
         {
-            std::lock_guard<std::mutex> lock(m_lock);
+            std::lock_guard<CCriticalSection> lock(m_lock);
             m_strPendingText = text;
             m_bTextPending = true;
         }
@@ -147,7 +147,7 @@ void CSplashScreenThread::SetStatusText(const CString& text) {
 void CSplashScreenThread::SetRange(int nLower, int nUpper) {
     if (CSplashDlg* pDlg = ReadyDialog()) {
         {
-            std::lock_guard<std::mutex> lock(m_lock);
+            std::lock_guard<CCriticalSection> lock(m_lock);
             m_bRangePending = true;
             m_nPendingLower = nLower;
             m_nPendingUpper = nUpper;
@@ -160,7 +160,7 @@ void CSplashScreenThread::SetRange(int nLower, int nUpper) {
 void CSplashScreenThread::StepIt() {
     if (CSplashDlg* pDlg = ReadyDialog()) {
         {
-            std::lock_guard<std::mutex> lock(m_lock);
+            std::lock_guard<CCriticalSection> lock(m_lock);
             ++m_nPendingSteps;
         }
         RequestRefresh(pDlg->m_hWnd);
@@ -173,7 +173,7 @@ void CSplashScreenThread::PostClose() {
     WaitUntilReady();
     bool bPost = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<CCriticalSection> lock(m_lock);
         m_bCloseRequested = true;
         bPost = m_state == State::Showing;
     }

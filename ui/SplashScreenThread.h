@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "ui/framework/CriticalSection.h"
 #include "ui/framework/WinThread.h"
 
 class CSplashDlg;
@@ -66,7 +67,7 @@ protected:
 
     // What the two threads share, under m_lock.
     enum class State { Starting, Showing, Ended };
-    std::mutex m_lock;
+    CCriticalSection m_lock;
     State m_state = State::Starting;
     bool m_bCloseRequested = false;
     bool m_bRefreshPosted = false;  // a WM_SPLASH_UPDATE is on its way

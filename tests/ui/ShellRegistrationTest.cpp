@@ -3,6 +3,7 @@
 
 #include "tests/ui/AppHarness.h"
 #include "ui/framework/RecentFileList.h"
+#include "ui/framework/SystemCompat.h"
 
 using namespace qxtest;
 
@@ -70,6 +71,22 @@ TEST(RecentFileListTest, NewestFirstWithoutDuplicatesAndAtMostItsSize) {
     EXPECT_EQ(L"c:\\C", list.Entries()[0]);
     EXPECT_EQ(L"C:\\e", list.Entries()[1]);
     EXPECT_EQ(L"C:\\b", list.Entries()[3]);
+}
+
+// Before Windows Vista the list compares paths by upper-casing them: it must answer as
+// the system's ordinal comparison does.
+TEST(RecentFileListTest, PathsCompareAlikeWithOrWithoutTheSystemsComparison) {
+    struct Case {
+        const wchar_t* a;
+        const wchar_t* b;
+        bool bSame;
+    };
+    for (const Case& c : {Case{L"C:\\Temp\\a.qx", L"c:\\TEMP\\A.QX", true}, Case{L"C:\\\u00C4x", L"c:\\\u00E4X", true},
+                          Case{L"", L"", true}, Case{L"C:\\a", L"C:\\a ", false}, Case{L"C:\\a", L"C:\\b", false},
+                          Case{L"C:\\stra\u00DFe", L"C:\\STRASSE", false}}) {
+        EXPECT_EQ(c.bSame, AfxSamePath(c.a, c.b)) << "system: " << testing::PrintToString(std::wstring(c.a));
+        EXPECT_EQ(c.bSame, AfxSamePathByUpperCase(c.a, c.b)) << "fallback: " << testing::PrintToString(std::wstring(c.a));
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "ui/framework/CriticalSection.h"
 #include "ui/framework/WinApp.h"
 #include "ui/framework/Wnd.h"
 
@@ -24,12 +25,12 @@ CString AfxExtractSubString(const CString& text, int nField) {
 }
 
 namespace {
-std::mutex g_hookLock;
+CCriticalSection g_hookLock;
 AfxMessageBoxHook g_hook;
 }  // namespace
 
 AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook) {
-    std::lock_guard<std::mutex> lock(g_hookLock);
+    std::lock_guard<CCriticalSection> lock(g_hookLock);
     AfxMessageBoxHook previous = std::move(g_hook);
     g_hook = std::move(hook);
     return previous;
@@ -49,7 +50,7 @@ int AfxMessageBox(const CString& text, UINT nType, UINT nIDHelp) {
     request.nIDHelp = nIDHelp;
     AfxMessageBoxHook hook;
     {
-        std::lock_guard<std::mutex> lock(g_hookLock);
+        std::lock_guard<CCriticalSection> lock(g_hookLock);
         hook = g_hook;
     }
     // Counted as a modal loop (a hooked box too, so tests see what users get).

@@ -1,5 +1,6 @@
 #include "ui/framework/RecentFileList.h"
 
+#include "ui/framework/SystemCompat.h"
 #include "ui/framework/WinApp.h"
 
 CRecentFileList::CRecentFileList(const CString& section, const CString& entryFormat, size_t nSize)
@@ -15,7 +16,7 @@ CString CRecentFileList::EntryName(size_t index) const {
 void CRecentFileList::Add(const CString& path) {
     if (path.empty() || m_nSize == 0) return;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (CompareStringOrdinal(m_entries[i].c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        if (AfxSamePath(m_entries[i], path)) {
             m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
             break;
         }

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "ui/framework/CriticalSection.h"
 #include "ui/framework/CmdUI.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/FrameWnd.h"
@@ -21,7 +22,7 @@ struct ClassEntry {
     std::wstring name;
     WNDPROC pfnSuper;
 };
-std::mutex g_classLock;
+CCriticalSection g_classLock;
 std::map<std::wstring, ClassEntry> g_classes;  // keyed by the name callers use
 
 void InitControls() {
@@ -35,7 +36,7 @@ void InitControls() {
 
 // The class to create for lpszClassName and the procedure its windows pass on to.
 bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper) {
-    std::lock_guard<std::mutex> lock(g_classLock);
+    std::lock_guard<CCriticalSection> lock(g_classLock);
     auto it = g_classes.find(lpszClassName);
     if (it == g_classes.end()) {
         InitControls();
@@ -62,7 +63,7 @@ bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper)
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     wchar_t name[96];
     wsprintfW(name, L"Quillex:%x:%p:%p:%p", nClassStyle, hCursor, hbrBackground, hIcon);
-    std::lock_guard<std::mutex> lock(g_classLock);
+    std::lock_guard<CCriticalSection> lock(g_classLock);
     auto it = g_classes.find(name);
     if (it == g_classes.end()) {
         ClassEntry entry{name, DefWindowProcW};
