@@ -62,8 +62,8 @@ std::vector<std::wstring> Describe(const DriverClassList& classes) {
                         Joined(c->GetUpperFilters()) + L" lower " + Joined(c->GetLowerFilters()));
         for (const auto& d : c->GetDeviceList()) {
             const CDevice& v = *d;
-            std::wstring line = L"  device " + DeviceNumberText(v.GetIndex()) + L" instance " +
-                                std::to_wstring(v.GetElement().devInst) + L" of " + v.GetClass()->GetGuidString();
+            // Not the instance handle: the platform hands out new ones for every set.
+            std::wstring line = L"  device " + DeviceNumberText(v.GetIndex()) + L" of " + v.GetClass()->GetGuidString();
             const std::pair<const wchar_t*, std::wstring> fields[] = {
                 {L"DeviceName", v.GetDeviceName()}, {L"Address", v.GetAddress()},
                 {L"BusNumber", v.GetBusNumber()}, {L"BusTypeGuid", v.GetBusTypeGuid()},

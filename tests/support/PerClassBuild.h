@@ -16,8 +16,8 @@ using ClassSetTaker = std::function<DevInfoHandle(const Guid&)>;
 // set of its own (released with the class).
 bool BuildPerClass(DriverClassList& classes, IProgressSink* progress, const ClassSetTaker& takeSet);
 
-// Every class (GUID, description, filters) and every device (number, instance, every
-// property, every snapshot row) of both lists, in order; the first difference fails.
+// Every class (GUID, description, filters) and every device (number, owner, every property,
+// every snapshot row) of both lists, in order; the first difference fails.
 ::testing::AssertionResult SameClassLists(const DriverClassList& expected, const DriverClassList& actual);
 
 }  // namespace qx::test
