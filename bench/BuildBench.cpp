@@ -1,6 +1,8 @@
-// Start-up at scale: times the class list build against the floor, a bare loop that
-// makes the same registry and SetupAPI calls and keeps nothing. Run it with
-// scripts/bench, which gives it a scratch Wine prefix: it creates thousands of devices.
+// Start-up at scale: times the class list build, which takes one device set for all
+// classes, and the program's whole start-up against the floor, a bare loop that makes
+// the calls of a build taking each class's devices in a set of their own, keeping
+// nothing. Run it with scripts/bench, which gives it a scratch Wine prefix: it creates
+// thousands of devices.
 #include <windows.h>
 #include <setupapi.h>
 
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "model/DeviceAccess.h"
 #include "model/TextForms.h"
 #include "bench/CallCount.h"
+#include "bench/StartupBench.h"
 #include "bench/TreeBench.h"
 
 namespace {
@@ -159,6 +163,8 @@ bool AddDevices(ScratchClass& c, int count, int& serial) {
 }
 
 // ---- The floor --------------------------------------------------------------
+// The calls of the build as it was made before it took one set for all classes: each
+// class's devices in a set of its own. Kept as the reference the build is held to.
 
 const DWORD kProperties[] = {14, 28, 21, 19, 15, 27, 7, 8, 2, 10, 0, 25, 9, 22, 26, 12, 1, 20, 13, 18, 11, 23, 24, 4, 16, 17};
 
@@ -315,10 +321,11 @@ bool Grow(int from, int to) {
     return true;
 }
 
-// One row of the table for the devices present: build and floor interleaved, taking
-// turns to go first, so that neither gains from the other's warming of Wine's caches.
+// One row of the table for the devices present, and one of the start-up: build, floor
+// and start-up interleaved, taking turns to go first, so that none gains from another's
+// warming of Wine's caches.
 void Measure(int devices) {
-    std::vector<double> build, floor;
+    std::vector<double> build, floor, start;
     size_t extraBytes = MeasureMemoryInChild();
     auto timeFloor = [&] {
         auto t0 = std::chrono::steady_clock::now();
@@ -332,18 +339,26 @@ void Measure(int devices) {
         qx::ReleaseDriverClasses(list);
         build.push_back(Seconds(std::chrono::steady_clock::now() - t0));
     };
-    for (int run = 0; run < Runs(); ++run) {
-        if (run % 2) {
-            timeBuild();
-            timeFloor();
-        } else {
-            timeFloor();
-            timeBuild();
-        }
-    }
+    int failedStarts = 0;
+    auto timeStartup = [&] {
+        double seconds = TimeStartup();
+        if (seconds >= 0)
+            start.push_back(seconds);
+        else
+            ++failedStarts;
+    };
+    const std::function<void()> steps[] = {timeFloor, timeBuild, timeStartup};
+    for (int run = 0; run < Runs(); ++run)
+        for (int i = 0; i < 3; ++i) steps[(run + i) % 3]();
     Figures b = Summarise(build), f = Summarise(floor);
     std::printf("%7d %11.3fs %11.3fs %11.3fs %11.3fs %8.3f %14zu\n", devices, b.min, b.median, f.min, f.median,
                 b.median / f.median, extraBytes);
+    if (!start.empty()) {
+        Figures s = Summarise(start);
+        std::printf("%7s %11.3fs %11.3fs %11.3fs %11.3fs %8.3f   (start-up of quillex.exe at %d / floor)\n",
+                    "startup", s.min, s.median, f.min, f.median, s.median / f.median, devices);
+    }
+    if (failedStarts) std::printf("%7s (%d starts of quillex.exe failed)\n", "", failedStarts);
 
     // One more build, counted: what the model spends outside the platform's calls.
     CountingAccess counting(qx::Access());

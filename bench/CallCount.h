@@ -11,9 +11,9 @@ class CountingAccess : public qx::IDeviceAccess {
 public:
     explicit CountingAccess(qx::IDeviceAccess& inner) : m_inner(inner) {}
 
-    enum class Op { OpenKey, EnumKey, EnumValue, QueryValue, SetValue, DeleteValue, CloseKey, GetClassDescription, OpenClassKey, GetClassDevs, EnumDeviceInfo, GetDeviceRegistryProperty, SetDeviceRegistryProperty, DestroyDeviceInfoList, SecurityDescriptorToText, Count };
+    enum class Op { OpenKey, EnumKey, EnumValue, QueryValue, SetValue, DeleteValue, CloseKey, GetClassDescription, OpenClassKey, GetAllClassDevs, EnumDeviceInfo, GetDeviceRegistryProperty, SetDeviceRegistryProperty, DestroyDeviceInfoList, SecurityDescriptorToText, Count };
     static const char* Name(Op op) {
-        static const char* const names[] = {"OpenKey", "EnumKey", "EnumValue", "QueryValue", "SetValue", "DeleteValue", "CloseKey", "GetClassDescription", "OpenClassKey", "GetClassDevs", "EnumDeviceInfo", "GetDeviceRegistryProperty", "SetDeviceRegistryProperty", "DestroyDeviceInfoList", "SecurityDescriptorToText"};
+        static const char* const names[] = {"OpenKey", "EnumKey", "EnumValue", "QueryValue", "SetValue", "DeleteValue", "CloseKey", "GetClassDescription", "OpenClassKey", "GetAllClassDevs", "EnumDeviceInfo", "GetDeviceRegistryProperty", "SetDeviceRegistryProperty", "DestroyDeviceInfoList", "SecurityDescriptorToText"};
         return names[static_cast<int>(op)];
     }
 
@@ -70,8 +70,8 @@ public:
     qx::KeyHandle OpenClassKey(const qx::Guid& guid, uint32_t sam) override {
         return Count(Op::OpenClassKey, [&] { return m_inner.OpenClassKey(guid, sam); });
     }
-    qx::DevInfoHandle GetClassDevs(const qx::Guid& guid) override {
-        return Count(Op::GetClassDevs, [&] { return m_inner.GetClassDevs(guid); });
+    qx::DevInfoHandle GetAllClassDevs() override {
+        return Count(Op::GetAllClassDevs, [&] { return m_inner.GetAllClassDevs(); });
     }
     bool EnumDeviceInfo(qx::DevInfoHandle set, uint32_t index, qx::DeviceElement* element) override {
         return Count(Op::EnumDeviceInfo, [&] { return m_inner.EnumDeviceInfo(set, index, element); });

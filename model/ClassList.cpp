@@ -1,6 +1,8 @@
 #include "model/ClassList.h"
 
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <new>
 
 #include "model/Allocation.h"
@@ -9,11 +11,58 @@
 #include "model/TextForms.h"
 
 namespace qx {
+namespace {
+
+// A device of the set as the walk found it: its element and its place in the set.
+struct SetMember {
+    DeviceElement element;
+    uint32_t position;
+};
+
+struct GuidLess {
+    bool operator()(const Guid& a, const Guid& b) const {
+        if (a.Data1 != b.Data1) return a.Data1 < b.Data1;
+        if (a.Data2 != b.Data2) return a.Data2 < b.Data2;
+        if (a.Data3 != b.Data3) return a.Data3 < b.Data3;
+        return std::memcmp(a.Data4, b.Data4, sizeof(a.Data4)) < 0;
+    }
+};
+
+// Each class's devices, in the order the set enumerates them.
+using DevicesByClass = std::map<Guid, std::vector<SetMember>, GuidLess>;
+
+// The present devices of every class, taken once: asking for each class's devices on
+// its own makes the device-setup service walk every device of the machine per class.
+SharedDevInfo TakeDeviceSet(DevicesByClass* devices) {
+    IDeviceAccess& access = Access();
+    DevInfoHandle set = access.GetAllClassDevs();
+    if (set == InvalidHandle() || set == nullptr) return nullptr;
+    SharedDevInfo shared(set, [](void* handle) { Access().DestroyDeviceInfoList(handle); });
+    SetMember member{};
+    for (member.position = 0; access.EnumDeviceInfo(set, member.position, &member.element); ++member.position)
+        (*devices)[member.element.classGuid].push_back(member);
+    return shared;
+}
+
+}  // namespace
 
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
     IDeviceAccess& access = Access();
     RegKey root;
     if (root.Open(kClassRootPath, kKeyRead) != kErrSuccess) return false;
+
+    // Without the set no class's devices can be enumerated, and every class is left out
+    // at the point where its own set used to be refused.
+    DevicesByClass devicesByClass;
+    SharedDevInfo set;
+    try {
+        set = TakeDeviceSet(&devicesByClass);
+    } catch (const std::bad_alloc&) {
+        devicesByClass.clear();
+        set.reset();
+        ReportNoMemory();
+    }
+    const std::vector<SetMember> none;
 
     wchar_t name[512];
     std::vector<wchar_t> description(4096);
@@ -51,8 +100,7 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
                 continue;
             }
 
-            DevInfoHandle set = access.GetClassDevs(guid);
-            if (set == InvalidHandle() || set == nullptr) {
+            if (!set) {
                 record->CloseClassKey();
                 continue;
             }
@@ -61,9 +109,11 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
             classes.push_back(std::move(record));
 
             if (progress) progress->SetProgressRange(0, 100);
-            DeviceElement element;
-            for (uint32_t number = 0; access.EnumDeviceInfo(set, number, &element); ++number) {
-                added->AddDevice(set, static_cast<int32_t>(number), element);
+            auto found = devicesByClass.find(guid);
+            const std::vector<SetMember>& members = found != devicesByClass.end() ? found->second : none;
+            for (size_t number = 0; number < members.size(); ++number) {
+                added->AddDevice(set.get(), static_cast<int32_t>(number), members[number].element,
+                                 members[number].position);
                 if (progress) progress->StepProgress();
             }
         } catch (const std::bad_alloc&) {
@@ -80,7 +130,7 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
 void ReleaseDriverClasses(DriverClassList& classes) {
     for (auto& record : classes) {
         record->CloseClassKey();
-        record->ReleaseDevInfo();
+        record->ReleaseDevInfo();  // the last class to let go releases the set
         record.reset();
     }
     classes.clear();

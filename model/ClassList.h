@@ -17,10 +17,12 @@ public:
 
 namespace qx {
 
-// Appends every class that has a description, a class key openable with full access and
-// a device set. False when the root of the class keys does not open.
+// Appends every class that has a description and a class key openable with full access,
+// with its present devices, numbered in the order of one device set taken for all
+// classes; no class is appended when that set cannot be taken. False when the root of
+// the class keys does not open.
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress);
-// Closes each class key, releases each device set and destroys the records.
+// Closes each class key, destroys the records and releases the device set.
 void ReleaseDriverClasses(DriverClassList& classes);
 
 }  // namespace qx

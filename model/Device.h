@@ -60,9 +60,14 @@ public:
 
     void SetIndex(int32_t index) { m_nIndex = index; }
     int32_t GetIndex() const { return m_nIndex; }
-    // The set element the device was enumerated as, to recognise it when writing.
-    void SetElement(const qx::DeviceElement& element) { m_element = element; }
+    // The set element the device was enumerated as and its place in the set, to find
+    // and recognise it again when writing.
+    void SetElement(const qx::DeviceElement& element, uint32_t position) {
+        m_element = element;
+        m_nSetPosition = static_cast<int32_t>(position);
+    }
     const qx::DeviceElement& GetElement() const { return m_element; }
+    int32_t GetSetPosition() const { return m_nSetPosition; }
     void SetClass(CDriverClass* pClass) { m_pClass = pClass; }
     CDriverClass* GetClass() const { return m_pClass; }
 
@@ -111,6 +116,7 @@ private:
 
     CDriverClass* m_pClass = nullptr;
     int32_t m_nIndex = -1;
+    int32_t m_nSetPosition = -1;
     qx::DeviceElement m_element;
     std::unique_ptr<CRegistrySnapshot> m_pRegParams;
 };

@@ -32,7 +32,8 @@ public:
     // Device setup.
     virtual bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) = 0;
     virtual KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) = 0;  // InvalidHandle() on failure
-    virtual DevInfoHandle GetClassDevs(const Guid& classGuid) = 0;  // present devices; InvalidHandle() on failure
+    // One set of the present devices of every class; InvalidHandle() on failure.
+    virtual DevInfoHandle GetAllClassDevs() = 0;
     virtual bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) = 0;
     // kErrSuccess, or the error the call reported (kErrInsufficientBuffer for a probe of a
     // present property, with *cbRequired set). Never a stale error from an earlier call.

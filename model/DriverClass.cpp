@@ -10,7 +10,7 @@
 
 IMPLEMENT_DYNAMIC(CDriverClass, CObject)
 
-CDriverClass::CDriverClass() : m_hClassKey(qx::InvalidHandle()), m_hDevInfo(qx::InvalidHandle()) {}
+CDriverClass::CDriverClass() : m_hClassKey(qx::InvalidHandle()) {}
 
 CDriverClass::~CDriverClass() = default;
 
@@ -22,12 +22,6 @@ void CDriverClass::SetGuid(const qx::Guid& guid) {
 void CDriverClass::CloseClassKey() {
     if (m_hClassKey != qx::InvalidHandle() && m_hClassKey != nullptr) qx::Access().CloseKey(m_hClassKey);
     m_hClassKey = qx::InvalidHandle();
-}
-
-void CDriverClass::ReleaseDevInfo() {
-    if (m_hDevInfo != qx::InvalidHandle() && m_hDevInfo != nullptr)
-        qx::Access().DestroyDeviceInfoList(m_hDevInfo);
-    m_hDevInfo = qx::InvalidHandle();
 }
 
 void CDriverClass::AddUpperFilters(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_upperFilters, data, cb); }
@@ -138,7 +132,8 @@ std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
     return buffer;
 }
 
-CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element) {
+CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element,
+                                 uint32_t position) {
     std::unique_ptr<CDevice> device(new (std::nothrow) CDevice);
     if (!device) {
         qx::ReportNoMemory();
@@ -158,7 +153,7 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
         if (present) StoreProperty(*device, field, type, data);
     }
     device->SetIndex(index);
-    device->SetElement(element);
+    device->SetElement(element, position);
     device->SetClass(this);
     device->ReadRegistryParameters();
     m_deviceList.push_back(std::move(device));
@@ -175,12 +170,13 @@ bool CDriverClass::SetLowerFilters(const StringList& filters) {
 
 bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
                                      uint32_t cbBuffer) {
-    if (device.GetIndex() < 0) return false;
+    if (device.GetIndex() < 0 || device.GetSetPosition() < 0) return false;
     qx::IDeviceAccess& access = qx::Access();
+    const qx::DevInfoHandle set = GetDevInfo();
     qx::DeviceElement element;
-    if (!access.EnumDeviceInfo(m_hDevInfo, static_cast<uint32_t>(device.GetIndex()), &element))
+    if (!access.EnumDeviceInfo(set, static_cast<uint32_t>(device.GetSetPosition()), &element))
         return false;
     // The set is fixed when taken, but never write to a device other than the one shown.
     if (element.devInst != device.GetElement().devInst) return false;
-    return access.SetDeviceRegistryProperty(m_hDevInfo, element, property, buffer, cbBuffer);
+    return access.SetDeviceRegistryProperty(set, element, property, buffer, cbBuffer);
 }

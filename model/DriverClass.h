@@ -7,12 +7,15 @@
 #include "model/Types.h"
 
 using DeviceList = std::vector<std::unique_ptr<CDevice>>;
+// The one device information set of a class list: every class of the list shares it,
+// and the last one to let go releases it.
+using SharedDevInfo = std::shared_ptr<void>;
 
 class CDriverClass : public CObject {
     DECLARE_DYNAMIC(CDriverClass)
 public:
     CDriverClass();
-    ~CDriverClass() override;  // destroys the devices; closes neither handle
+    ~CDriverClass() override;  // destroys the devices and lets go of the device set; keeps the key open
 
     void SetDescription(const std::wstring& description) { m_strDescription = description; }
     const std::wstring& GetDescription() const { return m_strDescription; }
@@ -23,9 +26,9 @@ public:
     void SetClassKey(qx::KeyHandle key) { m_hClassKey = key; }
     qx::KeyHandle GetClassKey() const { return m_hClassKey; }
     void CloseClassKey();
-    void SetDevInfo(qx::DevInfoHandle devInfo) { m_hDevInfo = devInfo; }
-    qx::DevInfoHandle GetDevInfo() const { return m_hDevInfo; }
-    void ReleaseDevInfo();
+    void SetDevInfo(const SharedDevInfo& devInfo) { m_devInfo = devInfo; }
+    qx::DevInfoHandle GetDevInfo() const { return m_devInfo ? m_devInfo.get() : qx::InvalidHandle(); }
+    void ReleaseDevInfo() { m_devInfo.reset(); }
 
     void AddUpperFilters(const uint8_t* data, size_t cb);
     void AddLowerFilters(const uint8_t* data, size_t cb);
@@ -36,9 +39,11 @@ public:
     void ReplaceFilters(bool upper, const StringList& list) { (upper ? m_upperFilters : m_lowerFilters) = list; }
     const DeviceList& GetDeviceList() const { return m_deviceList; }
 
-    // Creates the record of device number `index` of `set`, fills it and appends it.
-    // Null, with the device left out, when its filter lists are too large to hold.
-    CDevice* AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element);
+    // Creates the record of device number `index` of this class, the element at
+    // `position` in `set`, fills it and appends it. Null, with the device left out,
+    // when its filter lists are too large to hold.
+    CDevice* AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element,
+                       uint32_t position);
     // The property's data, or empty with *present false when it cannot be read;
     // *tooLarge (when given) says it was left out for its size.
     static std::vector<uint8_t> GetDeviceProperty(qx::DevInfoHandle set,
@@ -58,7 +63,7 @@ private:
     std::wstring m_strDescription;
     std::wstring m_strGuid;
     qx::KeyHandle m_hClassKey;
-    qx::DevInfoHandle m_hDevInfo;
+    SharedDevInfo m_devInfo;
     qx::Guid m_classGuid;
     DeviceList m_deviceList;
     StringList m_upperFilters;

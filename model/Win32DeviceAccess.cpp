@@ -22,6 +22,7 @@ struct DevInfoData {  // SP_DEVINFO_DATA
 };
 
 constexpr DWORD kDigcfPresent = 0x2;
+constexpr DWORD kDigcfAllClasses = 0x4;
 constexpr DWORD kDigcfProfile = 0x8;
 
 }  // namespace
@@ -128,9 +129,11 @@ public:
         HKEY key = SetupDiOpenClassRegKey(&guid, sam);
         return key ? static_cast<KeyHandle>(key) : InvalidHandle();
     }
-    DevInfoHandle GetClassDevs(const Guid& classGuid) override {
-        GUID guid = ToGuid(classGuid);
-        HANDLE set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, kDigcfPresent | kDigcfProfile);
+    DevInfoHandle GetAllClassDevs() override {
+        // The profile flag as when each class was asked for on its own, so that the set
+        // holds exactly the devices those sets held together.
+        HANDLE set = SetupDiGetClassDevsW(nullptr, nullptr, nullptr,
+                                          kDigcfAllClasses | kDigcfPresent | kDigcfProfile);
         return set ? set : InvalidHandle();
     }
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override {

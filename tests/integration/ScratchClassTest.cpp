@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/TextForms.h"
+#include "tests/support/PerClassBuild.h"
 #include "tests/support/WineFixture.h"
 
 using namespace qx;
@@ -209,4 +211,45 @@ TEST_F(ScratchClassBuild, UnreadableSubkeyIsMissingWithItsLaterSiblings) {
     // S2 follows S1, K4 follows K3: missing. K2 is the parent's next subkey: walked.
     EXPECT_TRUE(ListIs(RowNames(*snapshot), {L"|R", L"K1|k1", L"K2|k2"}));
     EXPECT_TRUE(KeyExists(root + L"\\K3"));  // the guard put the DACL back
+}
+
+// Wine's own classes and three of ours whose devices were made in turns, so that the one
+// set of all devices interleaves them: the same list, reports and device numbers as when
+// each class's set was taken on its own; a device written through the one set is itself.
+TEST_F(ScratchClassBuild, OneSetForAllClassesGivesTheListOfOneSetPerClass) {
+    ScratchClass second(L"Quillex Scratch Second"), third(L"Quillex Scratch Third");
+    ASSERT_TRUE(scratch.IsValid() && second.IsValid() && third.IsValid());
+    ScratchClass* kinds[] = {&scratch, &second, &third};
+    for (int i = 0; i < 9; ++i) {
+        ScratchDevice* device = kinds[i % 3]->AddDevice();
+        ASSERT_NE(nullptr, device);
+        ASSERT_TRUE(device->SetProperty(SPDRP_DEVICEDESC, Utf16Bytes(L"Turn " + std::to_wstring(i))));
+        ASSERT_TRUE(device->SetProperty(SPDRP_LOWERFILTERS, MultiSzBytes({L"low" + std::to_wstring(i)})));
+        std::wstring key = device->MakeDriverKey(DeviceNumberText(i));
+        ASSERT_TRUE(WriteValue(key, L"Turn", REG_DWORD, DwordBytes(static_cast<uint32_t>(i))));
+    }
+
+    DriverClassList perClass;
+    ProgressRecorder perClassProgress;
+    ASSERT_TRUE(BuildPerClass(perClass, &perClassProgress, [](const Guid& guid) -> DevInfoHandle {
+        GUID platform{guid.Data1, guid.Data2, guid.Data3, {}};
+        std::copy(guid.Data4, guid.Data4 + 8, platform.Data4);
+        return SetupDiGetClassDevsW(&platform, nullptr, nullptr, DIGCF_PRESENT | DIGCF_PROFILE);
+    }));
+    ASSERT_TRUE(Build());
+    EXPECT_TRUE(SameClassLists(perClass, classes));
+    EXPECT_TRUE(ListIs(progress.Log(), perClassProgress.Log()));
+    ReleaseDriverClasses(perClass);
+
+    CDriverClass* record = FindClass(second.ModelGuid());
+    ASSERT_NE(nullptr, record);
+    ASSERT_EQ(3u, record->GetDeviceList().size());
+    CDevice& device = *record->GetDeviceList()[1];
+    EXPECT_EQ(L"Turn 4", device.GetDeviceDesc());
+    ASSERT_TRUE(device.SetUpperFilters({L"turnfour"}));
+    RegValue stored;
+    ASSERT_TRUE(second.Devices()[1]->ReadProperty(SPDRP_UPPERFILTERS, &stored));
+    EXPECT_EQ(MultiSzBytes({L"turnfour"}), stored.data);
+    for (size_t other : {0u, 2u})  // nothing reached the class's other devices
+        EXPECT_FALSE(second.Devices()[other]->ReadProperty(SPDRP_UPPERFILTERS, &stored));
 }

@@ -4,6 +4,7 @@
 
 #include "model/TextForms.h"
 #include "tests/support/MemoryFixture.h"
+#include "tests/support/PerClassBuild.h"
 
 using namespace qx;
 using namespace qx::test;
@@ -29,8 +30,6 @@ TEST_F(ClassListBuild, TakesUsableClassesInEnumerationOrderAndReportsProgress) {
     AddClass(3, nullptr, 1);                                        // no description
     Guid readOnly = AddClass(7, L"ReadOnly", 1);
     machine.SetKeyAccess(MemoryMachine::ClassKeyPath(readOnly), KeyAccess::ReadOnly);
-    Guid noSet = AddClass(5, L"NoSet", 1);
-    machine.FailClassDevs(noSet);
     Guid empty = AddClass(1, L"Empty", 0);
     Guid lower = ClassGuid(2);
     machine.AddClass(lower, L"LowerCaseKey", true);
@@ -48,20 +47,87 @@ TEST_F(ClassListBuild, TakesUsableClassesInEnumerationOrderAndReportsProgress) {
     // One status text for every class that has a description, even one dropped later;
     // one range and one step per device for every class that enters the list.
     EXPECT_TRUE(ListIs(progress.Log(), {L"text:Processing Class Listed", L"range:0-100", L"step", L"step",
-                                        L"text:Processing Class ReadOnly", L"text:Processing Class NoSet",
+                                        L"text:Processing Class ReadOnly",
                                         L"text:Processing Class Empty", L"range:0-100",
                                         L"text:Processing Class LowerCaseKey", L"range:0-100", L"step"}));
     EXPECT_TRUE(NoMessages(messages));
 
-    // Each listed class holds its class key and its device set; nothing else stays open
-    // (the dropped class's key was closed again).
+    // Each listed class holds its class key, and all share one device set; nothing else
+    // stays open (the dropped class's key was closed again).
     EXPECT_EQ(3, machine.OpenKeyCount());
-    EXPECT_EQ(3, machine.LiveSetCount());
+    EXPECT_EQ(1, machine.Calls().classDevs);
+    EXPECT_EQ(1, machine.LiveSetCount());
     ReleaseDriverClasses(classes);
     EXPECT_TRUE(classes.empty());
     EXPECT_EQ(0, machine.OpenKeyCount());
     EXPECT_EQ(0, machine.LiveSetCount());
     EXPECT_EQ(0, machine.Calls().badKeyCloses);
+    EXPECT_EQ(0, machine.Calls().badSetDestroys);
+}
+
+TEST_F(ClassListBuild, WithoutTheDeviceSetNoClassIsListed) {
+    AddClass(1, L"First", 2);
+    AddClass(2, L"Second", 0);
+    machine.FailDeviceSets();
+    ASSERT_TRUE(Build());
+    EXPECT_TRUE(classes.empty());
+    // Each class is still announced before it is dropped, and its key is closed again.
+    EXPECT_TRUE(ListIs(progress.Log(), {L"text:Processing Class First", L"text:Processing Class Second"}));
+    EXPECT_EQ(0, machine.OpenKeyCount());
+    EXPECT_EQ(0, machine.LiveSetCount());
+}
+
+// Devices of many classes interleaved in the one set: each class gets its own devices,
+// numbered among themselves, exactly as when each class's set was taken on its own.
+TEST_F(ClassListBuild, OneSetForAllClassesGivesTheListOfOneSetPerClass) {
+    const uint32_t kinds[] = {1, 2, 3, 4, 5, 6};
+    AddClass(1, L"Alpha");
+    AddClass(2, L"Beta");
+    AddClass(3, nullptr);  // no description: its devices belong to no listed class
+    Guid readOnly = AddClass(4, L"ReadOnly");
+    machine.SetKeyAccess(MemoryMachine::ClassKeyPath(readOnly), KeyAccess::ReadOnly);
+    machine.AddClass(ClassGuid(5), L"LowerCase", true);
+    AddClass(6, L"Empty");
+    machine.PutMultiSz(MemoryMachine::ClassKeyPath(ClassGuid(2)), L"UpperFilters", {L"up1", L"up2"});
+    std::vector<uint32_t> alpha, gamma;
+    for (int i = 0; i < 24; ++i) {
+        Guid guid = ClassGuid(kinds[i % 5]);  // never the empty class
+        if (i % 7 == 3) guid = ClassGuid(77);  // a class without a key
+        uint32_t devInst = machine.AddDevice(guid);
+        if (guid == ClassGuid(1)) alpha.push_back(devInst);
+        machine.PutStringProperty(devInst, spdrp::DeviceDesc, L"Device " + std::to_wstring(i));
+        machine.PutMultiSzProperty(devInst, spdrp::LowerFilters, {L"low" + std::to_wstring(i)});
+        machine.PutStringProperty(devInst, spdrp::PhysicalDeviceObjectName, L"\\Device\\" + std::to_wstring(i));
+        if (i % 2)
+            machine.PutDword(GiveDriverKey(devInst, guid, DeviceNumberText(i)), L"Serial", static_cast<uint32_t>(i));
+    }
+    machine.Vanish(alpha[1]);  // gone before the build: in neither kind of set
+
+    DriverClassList perClass;
+    ProgressRecorder perClassProgress;
+    ASSERT_TRUE(BuildPerClass(perClass, &perClassProgress,
+                              [this](const Guid& guid) { return machine.ClassDevs(guid); }));
+    const int setsBefore = machine.Calls().classDevs;
+    ASSERT_TRUE(Build());
+    EXPECT_EQ(1, machine.Calls().classDevs - setsBefore);
+    EXPECT_TRUE(SameClassLists(perClass, classes));
+    EXPECT_TRUE(ListIs(progress.Log(), perClassProgress.Log()));
+    ReleaseDriverClasses(perClass);
+
+    // A device's write finds its own element in the one set, not the element at its number.
+    CDriverClass* record = FindClass(ClassGuid(1));
+    ASSERT_NE(nullptr, record);
+    ASSERT_EQ(alpha.size() - 1, record->GetDeviceList().size());
+    CDevice& third = *record->GetDeviceList()[2];
+    EXPECT_NE(third.GetIndex(), third.GetSetPosition());
+    ASSERT_TRUE(third.SetUpperFilters({L"mine"}));
+    ASSERT_EQ(1u, machine.PropertyWrites().size());
+    EXPECT_EQ(alpha[3], machine.PropertyWrites()[0].devInst);
+    EXPECT_EQ(spdrp::UpperFilters, machine.PropertyWrites()[0].property);
+
+    ReleaseDriverClasses(classes);
+    EXPECT_EQ(0, machine.LiveSetCount());
+    EXPECT_EQ(0, machine.OpenKeyCount());
     EXPECT_EQ(0, machine.Calls().badSetDestroys);
 }
 

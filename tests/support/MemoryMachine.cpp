@@ -148,7 +148,6 @@ struct MemoryMachine::Device {
 };
 
 struct MemoryMachine::DeviceSet {
-    Guid classGuid;
     std::vector<uint32_t> devInsts;  // the devices present when the set was taken
     std::unordered_set<uint32_t> members;  // the same, for look-ups
     bool destroyed = false;
@@ -256,10 +255,6 @@ std::wstring MemoryMachine::AddClass(const Guid& classGuid, const wchar_t* descr
 
 std::wstring MemoryMachine::ClassKeyPath(const Guid& classGuid) {
     return std::wstring(kClassRoot) + L"\\" + GuidKeyName(classGuid);
-}
-
-void MemoryMachine::FailClassDevs(const Guid& classGuid) {
-    m_failingClassDevs.push_back(classGuid);
 }
 
 uint32_t MemoryMachine::AddDevice(const Guid& classGuid) {
@@ -542,13 +537,15 @@ KeyHandle MemoryMachine::OpenClassKey(const Guid& classGuid, uint32_t samDesired
     return key;
 }
 
-DevInfoHandle MemoryMachine::GetClassDevs(const Guid& classGuid) {
-    for (const auto& failing : m_failingClassDevs)
-        if (failing == classGuid) return InvalidHandle();
+DevInfoHandle MemoryMachine::GetAllClassDevs() { return TakeSet(nullptr); }
+
+DevInfoHandle MemoryMachine::ClassDevs(const Guid& classGuid) { return TakeSet(&classGuid); }
+
+DevInfoHandle MemoryMachine::TakeSet(const Guid* classGuid) {
+    if (m_failDeviceSets) return InvalidHandle();
     auto set = std::make_unique<DeviceSet>();
-    set->classGuid = classGuid;
     for (const auto& device : m_devices)
-        if (device->classGuid == classGuid && !device->vanished) {
+        if ((!classGuid || device->classGuid == *classGuid) && !device->vanished) {
             set->devInsts.push_back(device->devInst);
             set->members.insert(device->devInst);
         }

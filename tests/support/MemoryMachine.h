@@ -47,7 +47,7 @@ struct CallCounts {
     int keyCloses = 0;       // successful CloseKey
     int valueSets = 0;       // SetValue calls, refused ones included
     int valueDeletes = 0;    // DeleteValue calls, refused ones included
-    int classDevs = 0;       // successful GetClassDevs
+    int classDevs = 0;       // device sets taken (GetAllClassDevs and ClassDevs)
     int setsDestroyed = 0;   // DestroyDeviceInfoList of a live set
     int propertyReads = 0;   // GetDeviceRegistryProperty calls (probes included)
     int propertyWrites = 0;  // SetDeviceRegistryProperty calls, refused ones included
@@ -83,8 +83,11 @@ public:
     std::wstring AddClass(const Guid& classGuid, const wchar_t* description, bool lowerCase = false);
     // The class key's path for the GUID (upper-case name).
     static std::wstring ClassKeyPath(const Guid& classGuid);
-    // Makes GetClassDevs fail for the class.
-    void FailClassDevs(const Guid& classGuid);
+    // Makes every request for a device set fail.
+    void FailDeviceSets() { m_failDeviceSets = true; }
+    // The present devices of one class, as the platform gives them when asked for one
+    // class only (the model asks for all classes at once); InvalidHandle() on failure.
+    DevInfoHandle ClassDevs(const Guid& classGuid);
 
     // A present device of the class; returns its device instance number. Devices
     // enumerate in the order they were added.
@@ -140,7 +143,7 @@ public:
 
     bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) override;
     KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) override;
-    DevInfoHandle GetClassDevs(const Guid& classGuid) override;
+    DevInfoHandle GetAllClassDevs() override;
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
     long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
                                    uint32_t property, uint32_t* type, uint8_t* buffer,
@@ -169,6 +172,7 @@ private:
     Handle* LiveHandle(KeyHandle key, long* error) const;
     Device* FindDevice(uint32_t devInst) const;
     Device* DeviceOf(DevInfoHandle set, const DeviceElement& element) const;
+    DevInfoHandle TakeSet(const Guid* classGuid);  // null: every class
 
     std::shared_ptr<Node> m_root;
     std::map<uintptr_t, std::unique_ptr<Handle>> m_handles;
@@ -176,7 +180,7 @@ private:
     std::vector<std::unique_ptr<Device>> m_devices;
     std::map<uintptr_t, std::unique_ptr<DeviceSet>> m_sets;
     uintptr_t m_nextSet = 0x51000;
-    std::vector<Guid> m_failingClassDevs;
+    bool m_failDeviceSets = false;
     std::vector<PropertyWrite> m_propertyWrites;
     CallCounts m_calls;
     std::wstring m_windowsFolder = L"C:\\Windows";
