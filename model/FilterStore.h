@@ -1,5 +1,8 @@
-// The one routine that replaces a filter list, of a class or of one of its devices.
+// The one routine that changes a filter list, of a class or of one of its devices, and
+// records every change in the change journal so that it can be undone.
 #pragma once
+#include "model/ClassList.h"
+#include "model/Journal.h"
 #include "model/Types.h"
 
 class CDriverClass;
@@ -7,15 +10,54 @@ class CDevice;
 
 namespace qx {
 
+// Where a change comes from; travels with every write.
+struct ChangeContext {
+    ChangeOrigin origin = ChangeOrigin::Program;
+    std::wstring hive;  // the offline hive file being changed; empty for this machine
+};
+
+// The journal every change is recorded in. The program sets it once at start, tests swap
+// it; until then it is the one at Journal::DefaultPath. Null with *error set when there
+// is none (the common application data folder is unknown).
+const Journal* ChangeJournal(std::wstring* error);
+const Journal* SetChangeJournal(const Journal* journal);  // returns the previous one
+
 // "Unable to Modify Upper Filters" / "Unable to Modify Lower Filters".
 std::wstring FilterStoreFailureText(bool upper);
 
 // Stores `names` as the device's list when a device is given, else as the class's
 // (an empty list deletes the class value, or clears the device property). Nothing is
-// written unless every name can be stored and the registry still holds the list the
-// record shows: a list changed by someone else since it was read is never overwritten
-// unseen; the record then takes the stored list and the user is told. Every failure is
-// reported to the user. True when the new list is stored and the record holds it.
-bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names);
+// written unless every name can be stored, the registry still holds the list the
+// record shows (a list changed by someone else since it was read is never overwritten
+// unseen; the record then takes the stored list and the user is told) and the journal
+// can be written. The change is journalled with the states read from the registry
+// before and after it; when its entry cannot be appended the previous state is put
+// back. Every failure is reported to the user. True when the new list is stored and
+// the record holds it.
+bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
+                     const ChangeContext& context = {});
+
+// Whether the journal holds a change (of context.hive) that an undo would reverse.
+bool HasFilterChangeToUndo(const ChangeContext& context = {});
+
+// The record an undo changed, for the caller to show.
+struct UndoneTarget {
+    CDriverClass* owner = nullptr;
+    CDevice* device = nullptr;
+    bool upper = true;
+};
+
+// Reverses the newest change not yet undone: asks first (Yes/No) when `ask`, then writes
+// the entry's previous state exactly (type and bytes, or no value) through the same gate,
+// journalled as an undo of that entry, but only while the list still holds what the
+// change left; otherwise nothing is written and the user is told what it holds now.
+// The record then holds the list as stored. True when the list was restored.
+// context.hive chooses the changes undone; the undo's own entry has origin undo.
+bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target = nullptr,
+                          const ChangeContext& context = {});
+
+// How an entry names its list for people: "Upper Filters", and the names or "(none)".
+std::wstring ListTitle(bool upper);
+std::wstring StateText(const StoredList& state);
 
 }  // namespace qx

@@ -193,9 +193,12 @@ std::wstring Journal::DefaultPath(std::wstring* error) {
     return folder + L"Quillex\\changes.jsonl";
 }
 
-bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
-    const std::wstring cannot = L"The change journal " + m_path + L" cannot be written: ";
-    std::wstring folder = FolderOf(m_path);
+namespace {
+
+// Makes the journal's folder and opens the file for appending; false with *error set.
+bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstring* error) {
+    const std::wstring cannot = L"The change journal " + path + L" cannot be written: ";
+    std::wstring folder = FolderOf(path);
     if (!folder.empty()) {
         long code = CreateJournalFolder(folder);
         if (code == kErrNotAFolder) {
@@ -207,10 +210,30 @@ bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
             return false;
         }
     }
+    long code = file.OpenToAppend(path);
+    if (code != kErrSuccess) {
+        *error = cannot + ErrorText(code) + L".";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Journal::CheckWritable(std::wstring* error) const {
     JournalFile file;
-    long code = file.OpenToAppend(m_path);
+    if (!OpenJournalToAppend(m_path, file, error)) return false;
+    error->clear();
+    return true;
+}
+
+bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
+    const std::wstring cannot = L"The change journal " + m_path + L" cannot be written: ";
+    JournalFile file;
+    if (!OpenJournalToAppend(m_path, file, error)) return false;
+    long code = kErrSuccess;
     uint64_t cbFile = 0;
-    if (code == kErrSuccess) code = file.Size(&cbFile);
+    code = file.Size(&cbFile);
     uint64_t lastId = 0;
     bool endsWithLine = true;
     if (code == kErrSuccess && cbFile > 0) {

@@ -57,6 +57,9 @@ public:
     // and file as needed. False with *error saying why when the entry could not be
     // written: then no part of it is in the file, and the change must not be made.
     bool Append(JournalEntry& entry, std::wstring* error) const;
+    // Whether an entry could be appended now: the folder made and the file opened for
+    // appending, nothing written. False with *error saying why.
+    bool CheckWritable(std::wstring* error) const;
 
     // Every entry, up to the newest `limit`. Lines that are not entries are skipped and
     // counted; they never hide the entries after them.

@@ -72,8 +72,13 @@ constexpr uint32_t DeviceDesc = 0, HardwareId = 1, CompatibleIds = 2, Service = 
 // Message box types and answers.
 constexpr unsigned kMbOk = 0x0;
 constexpr unsigned kMbOkCancel = 0x1;
+constexpr unsigned kMbYesNo = 0x4;
 constexpr unsigned kMbIconHand = 0x10;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconExclamation = 0x30;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
 
 }  // namespace qx

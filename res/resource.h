@@ -28,12 +28,15 @@
 #define IDD_MODIFY_FILTERS 131
 #define IDD_SPLASH 147
 #define IDD_FILTER_CHECK 160
+#define IDD_CHANGE_HISTORY 161
 
 // Options menu commands
 #define ID_OPTIONS_SAFE_MODE 32771
 #define ID_OPTIONS_REGISTRY_PARAMETERS 32772
 #define ID_VIEW_REFRESH 32780
 #define ID_OPTIONS_CHECK_FILTERS 32773
+#define ID_OPTIONS_UNDO_FILTER_CHANGE 32774
+#define ID_OPTIONS_CHANGE_HISTORY 32775
 
 // Modify Filters dialog (131)
 #define IDC_FILTERS_LABEL 1011
@@ -44,6 +47,11 @@
 #define IDC_CHECK_LIST 1101
 #define IDC_CHECK_REMOVE 1102
 #define IDC_CHECK_AGAIN 1103
+
+// Change History (161)
+#define IDC_HISTORY_SUMMARY 1110
+#define IDC_HISTORY_LIST 1111
+#define IDC_HISTORY_COPY 1112
 
 // Splash dialog (147). 1049 and 1050 are also used by the information form (the
 // Exclusive edit and the Hardware ID label); the two templates never meet.

@@ -1,5 +1,6 @@
 #include "ui/CarvelApp.h"
 
+#include "model/FilterStore.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/CarvelDoc.h"
@@ -39,6 +40,15 @@ BOOL CCarvelApp::InitInstance() {
         m_pPreviousSink = qx::SetMessages(&m_messageSink);
         m_bSinkInstalled = true;
     }
+    if (!m_pJournal) {
+        // Without its folder, the gate refuses every change and says why.
+        std::wstring error;
+        std::wstring path = qx::Journal::DefaultPath(&error);
+        if (!path.empty()) {
+            m_pJournal = std::make_unique<qx::Journal>(path);
+            if (const qx::Journal* pChosen = qx::SetChangeJournal(m_pJournal.get())) qx::SetChangeJournal(pChosen);
+        }
+    }
 
     // Hosting ActiveX controls and the 3-D look of Windows 95 need nothing from our
     // layer: there are no such controls, and the system draws controls in 3-D itself.
@@ -74,6 +84,11 @@ int CCarvelApp::ExitInstance() {
     if (m_bSinkInstalled) {
         qx::SetMessages(m_pPreviousSink);
         m_bSinkInstalled = false;
+    }
+    if (m_pJournal) {
+        std::wstring error;
+        if (qx::ChangeJournal(&error) == m_pJournal.get()) qx::SetChangeJournal(nullptr);
+        m_pJournal.reset();
     }
     return CWinApp::ExitInstance();
 }

@@ -1,7 +1,10 @@
 // The application: start-up (refusal before Windows 2000, profile, template, shell
 // registration, command line), the About command, and the model's message boxes.
 #pragma once
+#include <memory>
+
 #include "model/DeviceAccess.h"
+#include "model/Journal.h"
 #include "ui/framework/WinApp.h"
 
 class CCarvelApp : public CWinApp {
@@ -25,6 +28,8 @@ private:
     CMessageBoxSink m_messageSink;
     qx::IMessageSink* m_pPreviousSink = nullptr;
     bool m_bSinkInstalled = false;
+    // The change journal at its usual place, unless one was chosen before start (tests).
+    std::unique_ptr<qx::Journal> m_pJournal;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -75,11 +75,7 @@ BOOL CFilterReportDlg::OnInitDialog() {
     return TRUE;
 }
 
-DriverClassList* CFilterReportDlg::Classes() const {
-    auto* pTree = m_pFrame ? dynamic_cast<CVelorTreeView*>(m_pFrame->GetSplitter().GetPane(0, 0)) : nullptr;
-    CCarvelDoc* pDoc = pTree ? pTree->GetDocument() : nullptr;
-    return pDoc ? &pDoc->GetDriverClasses() : nullptr;
-}
+DriverClassList* CFilterReportDlg::Classes() const { return m_pFrame ? m_pFrame->GetDriverClasses() : nullptr; }
 
 void CFilterReportDlg::Refresh() {
     DriverClassList* pClasses = Classes();

@@ -1,6 +1,10 @@
 #include "ui/MainFrame.h"
 
+#include "model/FilterStore.h"
 #include "res/resource.h"
+#include "ui/CarvelDoc.h"
+#include "ui/ChangeHistoryDlg.h"
+#include "ui/framework/CmdUI.h"
 #include "ui/FilterReportDlg.h"
 #include "ui/InfoView.h"
 #include "ui/SplashScreenThread.h"
@@ -16,6 +20,9 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_COMMAND(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder)
     ON_COMMAND(ID_VIEW_REFRESH, &CMainFrame::OnViewRefresh)
     ON_COMMAND(ID_OPTIONS_CHECK_FILTERS, &CMainFrame::OnCheckFilters)
+    ON_COMMAND(ID_OPTIONS_UNDO_FILTER_CHANGE, &CMainFrame::OnUndoFilterChange)
+    ON_UPDATE_COMMAND_UI(ID_OPTIONS_UNDO_FILTER_CHANGE, &CMainFrame::OnUpdateUndoFilterChange)
+    ON_COMMAND(ID_OPTIONS_CHANGE_HISTORY, &CMainFrame::OnChangeHistory)
 END_MESSAGE_MAP()
 
 namespace {
@@ -117,4 +124,40 @@ void CMainFrame::OnCheckFilters() {
 
 CFilterReportDlg* CMainFrame::GetFilterReport() const {
     return m_pFilterReport && m_pFilterReport->m_hWnd ? m_pFilterReport.get() : nullptr;
+}
+
+DriverClassList* CMainFrame::GetDriverClasses() const {
+    auto* pTree = m_wndSplitter.m_hWnd ? dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0)) : nullptr;
+    CCarvelDoc* pDoc = pTree ? pTree->GetDocument() : nullptr;
+    return pDoc ? &pDoc->GetDriverClasses() : nullptr;
+}
+
+void CMainFrame::OnUpdateUndoFilterChange(CCmdUI* pCmdUI) {
+    auto* pForm = dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1));
+    pCmdUI->Enable(pForm && !pForm->IsSafeMode() && qx::HasFilterChangeToUndo() ? TRUE : FALSE);
+}
+
+void CMainFrame::OnUndoFilterChange() {
+    auto* pForm = dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1));
+    DriverClassList* pClasses = GetDriverClasses();
+    if (!pForm || !pClasses) return;
+    // The accelerator reaches here whatever the menu shows.
+    if (pForm->IsSafeMode()) {
+        AfxMessageBox(L"Safe Mode is on, so no filter list can be changed. Turn Safe Mode off in the "
+                      L"Options menu first.",
+                      MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    qx::UndoneTarget target;
+    qx::UndoLastFilterChange(*pClasses, true, &target);
+    // Restored or refused, the record holds the list as stored now: show it.
+    if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
+    if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
+}
+
+void CMainFrame::OnChangeHistory() {
+    std::wstring error;
+    const qx::Journal* pJournal = qx::ChangeJournal(&error);
+    CChangeHistoryDlg dlg(pJournal, GetDriverClasses(), this);
+    dlg.DoModal();
 }

@@ -40,6 +40,13 @@ public:
     void OnCheckFilters();
     // The report while its window is open; null otherwise.
     CFilterReportDlg* GetFilterReport() const;
+    // Options > Undo Last Filter Change (Ctrl+Z): after a Yes/No question, puts back the
+    // list the newest change not yet undone replaced; the form then shows that list.
+    void OnUndoFilterChange();
+    void OnUpdateUndoFilterChange(CCmdUI* pCmdUI);  // something to undo, and Safe Mode off
+    void OnChangeHistory();                         // Options > Change History
+    // The document's class list; null before there is one.
+    DriverClassList* GetDriverClasses() const;
 
 protected:
     void StartSplash();  // the splash thread, attached to this frame until CloseSplash

@@ -1,6 +1,8 @@
 // Storing filter lists on the in-memory machine: what is written, what the record
 // shows afterwards, and what the user is told when it fails.
+#include "model/FilterStore.h"
 #include "tests/support/MemoryFixture.h"
+#include "tests/support/ScratchJournal.h"
 
 using namespace qx;
 using namespace qx::test;
@@ -167,4 +169,36 @@ TEST_F(Stores, AVanishedDeviceIsNotWritten) {
     EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"new"}));
     ASSERT_EQ(1u, machine.PropertyWrites().size());
     EXPECT_EQ(2u, machine.PropertyWrites()[0].devInst);
+}
+
+TEST_F(Stores, DeviceListsAreJournalledAndUndoneOnTheirDevice) {
+    ScratchJournal journal;
+    ASSERT_TRUE(second->SetUpperFilters({L"new"}));
+    ASSERT_TRUE(first->SetLowerFilters({L"lf"}));
+    auto entries = journal.Entries();
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ(L"ROOT\\QUILLEX\\2", entries[0].deviceId);
+    EXPECT_TRUE(BytesAre(entries[0].before.data, MultiSzBytes({L"devold"})));
+    EXPECT_FALSE(entries[1].before.present);
+
+    // The first device's change is the newer: its property is cleared again.
+    ASSERT_TRUE(UndoLastFilterChange(classes, false));
+    EXPECT_EQ(nullptr, machine.FindProperty(1, spdrp::LowerFilters));
+    EXPECT_TRUE(first->GetLowerFilters().empty());
+    ASSERT_TRUE(UndoLastFilterChange(classes, false));
+    EXPECT_TRUE(BytesAre(*machine.FindProperty(2, spdrp::UpperFilters), MultiSzBytes({L"devold"})));
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devold"}));
+    EXPECT_TRUE(NoMessages(messages));
+    EXPECT_EQ(4u, journal.Entries().size());
+}
+
+TEST_F(Stores, RefusedWritesAndDevicesWithoutAnIdLeaveNoEntry) {
+    ScratchJournal journal;
+    machine.RefusePropertyWrites(2);
+    EXPECT_FALSE(second->SetUpperFilters({L"new"}));
+    machine.SetInstanceId(1, L"");
+    EXPECT_FALSE(first->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(machine.PropertyWrites().empty());
+    EXPECT_TRUE(journal.Entries().empty());
+    EXPECT_FALSE(HasFilterChangeToUndo());
 }

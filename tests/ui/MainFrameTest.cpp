@@ -55,7 +55,9 @@ TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
     const std::vector<std::vector<Item>> items = {
         {{L"E&xit", ID_APP_EXIT}},
         {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
-         {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}},
+         {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
+         {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
+         {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}},
         {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
          {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}},
         {{L"&About Quillex...", ID_APP_ABOUT}},

@@ -631,7 +631,9 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
         {L"&File", {{L"E&xit", ID_APP_EXIT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
                        {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
-                       {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}}},
+                       {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
+         {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
+         {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}}},
         {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
                     {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}}},
         {L"&Help", {{L"&About Quillex...", ID_APP_ABOUT}}},
@@ -668,12 +670,12 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     DestroyMenu(menu);
 }
 
-TEST(ResourcesTest, AcceleratorsAreF1F5F6AndCtrlK) {
+TEST(ResourcesTest, AcceleratorsAreF1F5F6CtrlKAndCtrlZ) {
     HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(table, nullptr);
     ACCEL accel[16];
     int count = CopyAcceleratorTableW(table, accel, 16);
-    ASSERT_EQ(count, 6);
+    ASSERT_EQ(count, 7);
     struct Want {
         WORD key;
         BYTE modifiers;
@@ -681,7 +683,8 @@ TEST(ResourcesTest, AcceleratorsAreF1F5F6AndCtrlK) {
     };
     const Want want[] = {{VK_F1, 0, ID_HELP}, {VK_F1, FSHIFT, ID_CONTEXT_HELP},
                          {VK_F6, 0, ID_NEXT_PANE}, {VK_F6, FSHIFT, ID_PREV_PANE},
-                         {VK_F5, 0, ID_VIEW_REFRESH}, {'K', FCONTROL, ID_OPTIONS_CHECK_FILTERS}};
+                         {VK_F5, 0, ID_VIEW_REFRESH}, {'K', FCONTROL, ID_OPTIONS_CHECK_FILTERS},
+                         {'Z', FCONTROL, ID_OPTIONS_UNDO_FILTER_CHANGE}};
     for (const Want& w : want) {
         SCOPED_TRACE(w.cmd);
         auto it = std::find_if(accel, accel + count, [&](const ACCEL& a) { return a.cmd == w.cmd; });
@@ -713,7 +716,8 @@ TEST(ResourcesTest, StringTableHoldsTitlesIndicatorsAndPrompts) {
     EXPECT_EQ(LoadStr(ID_WINDOW_SPLIT), L"Split the active window into panes\nSplit");
 
     // Every command the user can reach by key has a prompt and a tooltip.
-    for (UINT id : {ID_HELP, ID_CONTEXT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_OPTIONS_CHECK_FILTERS}) {
+    for (UINT id : {ID_HELP, ID_CONTEXT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_OPTIONS_CHECK_FILTERS,
+                    ID_OPTIONS_UNDO_FILTER_CHANGE, ID_OPTIONS_CHANGE_HISTORY}) {
         std::vector<std::wstring> parts = Split(LoadStr(id), L'\n');
         ASSERT_EQ(parts.size(), 2u) << id;
         EXPECT_FALSE(parts[0].empty()) << id;
