@@ -80,6 +80,7 @@ DriverClassList* CFilterReportDlg::Classes() const { return m_pFrame ? m_pFrame-
 void CFilterReportDlg::Refresh() {
     DriverClassList* pClasses = Classes();
     m_findings = pClasses ? qx::CheckAllFilters(*pClasses) : qx::Findings();
+    if (CVelorTreeView* pTree = m_pFrame ? m_pFrame->GetClassTree() : nullptr) pTree->MarkFindings(m_findings);
     Sort();
 }
 

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "model/DriverClass.h"
+#include "model/FilterCheck.h"
+#include "model/StoredList.h"
 #include "model/RegistrySnapshot.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
@@ -118,6 +120,7 @@ void CInfoView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
 
 void CInfoView::ClearDeviceFields() {
     for (CString& text : m_strDevice) text.clear();
+    if (m_hWnd) ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP, L"Device Information");
     for (CListBox* box : {&m_listCompatibleIds, &m_listLowerFilters, &m_listUpperFilters})
         if (box->m_hWnd) box->ResetContent();
 }
@@ -147,12 +150,32 @@ void CInfoView::ShowRecord(CObject* pRecord) {
     if (m_hWnd) UpdateData(FALSE);
 }
 
+namespace {
+
+// The names stored after an empty string, which the platform never reads.
+StringList HiddenNames(const CDriverClass* pClass, const CDevice* pDevice, bool upper) {
+    qx::StoredList stored;
+    const bool read = pDevice ? qx::ReadDeviceFilters(*pDevice, upper, &stored)
+                              : qx::ReadClassFilters(pClass->GetClassKey(), upper, &stored);
+    return read ? qx::TakeApart(stored).hidden : StringList();
+}
+
+// A class list as the field shows it: with the names the platform does not see.
+std::wstring ClassListText(const CDriverClass* pClass, bool upper) {
+    std::wstring text = qx::JoinList(pClass->GetFilters(upper));
+    const StringList hidden = HiddenNames(pClass, nullptr, upper);
+    if (!hidden.empty()) text += (text.empty() ? L"(hidden: " : L" (hidden: ") + qx::JoinList(hidden) + L")";
+    return text;
+}
+
+}  // namespace
+
 void CInfoView::ShowClass(const CDriverClass* pClass) {
     if (!pClass) return;
     m_strClassGuid = pClass->GetGuidString();
     m_strClassName = pClass->GetDescription();
-    m_strClassLowerFilters = qx::JoinList(pClass->GetLowerFilters());
-    m_strClassUpperFilters = qx::JoinList(pClass->GetUpperFilters());
+    m_strClassLowerFilters = ClassListText(pClass, false);
+    m_strClassUpperFilters = ClassListText(pClass, true);
 }
 
 void CInfoView::ShowDevice(const CDevice* pDevice) {
@@ -161,6 +184,17 @@ void CInfoView::ShowDevice(const CDevice* pDevice) {
     FillListBox(m_listCompatibleIds, pDevice->GetCompatibleIds());
     FillListBox(m_listLowerFilters, pDevice->GetLowerFilters());
     FillListBox(m_listUpperFilters, pDevice->GetUpperFilters());
+    for (bool upper : {false, true}) {
+        CListBox& box = upper ? m_listUpperFilters : m_listLowerFilters;
+        for (const std::wstring& name : HiddenNames(pDevice->GetClass(), pDevice, upper))
+            if (box.m_hWnd) box.AddString(L"(hidden: " + name + L")");
+    }
+    // A device that reports a problem says so above its fields.
+    uint32_t status = 0, problem = 0;
+    const std::wstring problemText = qx::DeviceProblemText(*pDevice);
+    if (!problemText.empty() && qx::ReadDeviceStatus(*pDevice, &status, &problem) && m_hWnd)
+        ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP,
+                          (L"Device Information: status " + qx::HexText(status) + L", " + problemText).c_str());
     if (m_bRegistryParameters) FillRegistryList(pDevice);
 }
 
@@ -197,11 +231,8 @@ void CInfoView::ModifyFilters(bool bUpper) {
     CDevice* pDevice = m_pCurrentDevice;
     CDriverClass* pClass = pDevice ? pDevice->GetClass() : m_pCurrentClass;
     const unsigned nReleases = m_nReleases;
-    CString initial;
-    if (pDevice)
-        initial = qx::JoinList(pDevice->GetFilters(bUpper));
-    else
-        initial = bUpper ? m_strClassUpperFilters : m_strClassLowerFilters;
+    // The visible names only: names hidden after an empty string are dropped by a save.
+    const CString initial = qx::JoinList(pDevice ? pDevice->GetFilters(bUpper) : pClass->GetFilters(bUpper));
 
     auto pDlg = std::make_unique<CModifyFiltersDlg>(initial, bUpper, this);
     qx::FilterTarget target;
@@ -209,6 +240,7 @@ void CInfoView::ModifyFilters(bool bUpper) {
     target.instanceId = pDevice ? qx::DeviceInstanceId(*pDevice) : std::wstring();
     target.upper = bUpper;
     pDlg->SetTarget(target);
+    if (pClass) pDlg->SetHiddenEntries(HiddenNames(pClass, pDevice, bUpper));
     if (pDlg->DoModal() != IDOK) return;
     if (m_nReleases != nReleases || !pClass) {
         // The class list was released while the dialog was up: its record is gone, and

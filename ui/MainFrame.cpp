@@ -72,7 +72,7 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
 }
 
 void CMainFrame::OnViewRefresh() {
-    if (auto* pTree = dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0))) pTree->Refresh();
+    if (CVelorTreeView* pTree = GetClassTree()) pTree->Refresh();
 }
 
 void CMainFrame::StartSplash() {
@@ -126,8 +126,12 @@ CFilterReportDlg* CMainFrame::GetFilterReport() const {
     return m_pFilterReport && m_pFilterReport->m_hWnd ? m_pFilterReport.get() : nullptr;
 }
 
+CVelorTreeView* CMainFrame::GetClassTree() const {
+    return m_wndSplitter.m_hWnd ? dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0)) : nullptr;
+}
+
 DriverClassList* CMainFrame::GetDriverClasses() const {
-    auto* pTree = m_wndSplitter.m_hWnd ? dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0)) : nullptr;
+    CVelorTreeView* pTree = GetClassTree();
     CCarvelDoc* pDoc = pTree ? pTree->GetDocument() : nullptr;
     return pDoc ? &pDoc->GetDriverClasses() : nullptr;
 }

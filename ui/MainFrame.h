@@ -12,6 +12,7 @@
 
 class CFilterReportDlg;
 class CSplashScreenThread;
+class CVelorTreeView;
 
 class CMainFrame : public CFrameWnd, public IProgressSink {
     DECLARE_DYNCREATE(CMainFrame)
@@ -47,6 +48,7 @@ public:
     void OnChangeHistory();                         // Options > Change History
     // The document's class list; null before there is one.
     DriverClassList* GetDriverClasses() const;
+    CVelorTreeView* GetClassTree() const;  // null before the panes exist
 
 protected:
     void StartSplash();  // the splash thread, attached to this frame until CloseSplash

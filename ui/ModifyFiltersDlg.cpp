@@ -1,6 +1,7 @@
 #include "ui/ModifyFiltersDlg.h"
 
 #include "model/FilterText.h"
+#include "model/TextForms.h"
 #include "res/resource.h"
 #include "ui/framework/DataExchange.h"
 
@@ -15,7 +16,9 @@ void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CModifyFiltersDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetWindowText(m_bUpper ? L"Modify Upper Filters" : L"Modify Lower Filters");
+    CString caption = m_bUpper ? L"Modify Upper Filters" : L"Modify Lower Filters";
+    if (!m_hidden.empty()) caption += L" (hidden entries dropped: " + qx::JoinList(m_hidden) + L")";
+    SetWindowText(caption);
     m_wndLabel.SetWindowText(m_bUpper ? L"Upper Filters:" : L"Lower Filters:");
     return TRUE;
 }

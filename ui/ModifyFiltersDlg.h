@@ -19,6 +19,9 @@ public:
         m_bHasTarget = true;
     }
 
+    // Names stored after an empty string: the caption says a save drops them.
+    void SetHiddenEntries(const StringList& hidden) { m_hidden = hidden; }
+
     // The names taken from the text by the last accepted OK.
     const StringList& GetFilterNames() const { return m_filterNames; }
     // Splits the text into names and checks each; false (after telling the user) at
@@ -38,4 +41,5 @@ protected:
     bool m_bUpper;
     qx::FilterTarget m_target;
     bool m_bHasTarget = false;
+    StringList m_hidden;
 };

@@ -122,3 +122,35 @@ void CVelorTreeView::Refresh() {
         break;
     }
 }
+
+namespace {
+
+void SetBold(CTreeView& tree, HTREEITEM hItem, bool bBold) {
+    TVITEMW item{};
+    item.mask = TVIF_STATE;
+    item.hItem = hItem;
+    item.stateMask = TVIS_BOLD;
+    item.state = bBold ? TVIS_BOLD : 0;
+    tree.SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void CVelorTreeView::MarkFindings(const qx::Findings& findings) {
+    for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT)) {
+        const auto* pClass = reinterpret_cast<const CDriverClass*>(GetItemData(hClass));
+        if (!pClass) continue;
+        bool bClassMarked = false;
+        for (const qx::Finding& finding : findings)
+            if (finding.target.classGuid == pClass->GetGuid()) bClassMarked = true;
+        for (HTREEITEM h = GetNextItem(hClass, TVGN_CHILD); h; h = GetNextItem(h, TVGN_NEXT)) {
+            const auto* pDevice = reinterpret_cast<const CDevice*>(GetItemData(h));
+            const std::wstring id = pDevice ? qx::DeviceInstanceId(*pDevice) : std::wstring();
+            bool bMarked = false;
+            for (const qx::Finding& finding : findings)
+                if (!id.empty() && finding.target.instanceId == id) bMarked = true;
+            SetBold(*this, h, bMarked);
+        }
+        SetBold(*this, hClass, bClassMarked);
+    }
+}

@@ -3,6 +3,7 @@
 // Its initial update builds the document's class list; selections go to the form.
 #pragma once
 #include "model/ClassList.h"
+#include "model/FilterCheck.h"
 #include "ui/framework/TreeView.h"
 
 class CInfoView;
@@ -23,6 +24,9 @@ public:
     // Builds the class list again, as a reopen does, and selects again the class or
     // device that was selected, when it still exists.
     void Refresh();
+    // Shows in bold the classes and devices the last check found something in (a class
+    // also when one of its devices has a finding); the rest in normal text.
+    void MarkFindings(const qx::Findings& findings);
     void OnSelchanging(NMHDR* pNMHDR, LRESULT* pResult);  // public for the message map
 
 protected:

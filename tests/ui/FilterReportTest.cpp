@@ -4,6 +4,8 @@
 // off and the user said Yes to the old and new list.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "tests/support/MemoryMachine.h"
@@ -129,6 +131,15 @@ TEST_F(FilterReportTest, SortsGoesToAndRemovesBrokenNames) {
     EXPECT_EQ(L"Alpha device (Alpha Class)", report->GetList().GetItemText(Row(L"absent"), CFilterReportDlg::kTarget));
     EXPECT_EQ(L"Device Lower Filters", report->GetList().GetItemText(Row(L"absent"), CFilterReportDlg::kList));
     EXPECT_EQ(L"missing-service", report->GetList().GetItemText(Row(L"absent"), CFilterReportDlg::kRule));
+
+    // The tree shows the class and the device the check found something in in bold.
+    HTREEITEM hClass = tree->GetRootItem();
+    HTREEITEM hDevice = tree->GetNextItem(hClass, TVGN_CHILD);
+    ASSERT_NE(nullptr, hDevice);
+    for (HTREEITEM h : {hClass, hDevice})
+        EXPECT_TRUE(tree->SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(h), TVIS_BOLD) & TVIS_BOLD);
+    // QX_LOOK_MS=n keeps the windows up for n ms, for a screenshot taken from outside.
+    if (const char* ms = getenv("QX_LOOK_MS")) app.PumpFor(static_cast<DWORD>(atoi(ms)));
 
     // A click on Name sorts by name; a second click reverses.
     Notify(LVN_COLUMNCLICK, -1, CFilterReportDlg::kName);

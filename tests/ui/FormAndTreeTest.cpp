@@ -307,6 +307,27 @@ TEST_F(FormAndTreeTest, RefreshReadsTheRegistryAgainAndKeepsTheSelection) {
     EXPECT_TRUE(boxes.Requests().empty());
 }
 
+TEST_F(FormAndTreeTest, HiddenNamesAndDeviceProblemsShowInTheForm) {
+    // Names after an empty string: the platform never reads them, the form shows them.
+    machine.PutValue(MemoryMachine::ClassKeyPath(kAlpha), L"UpperFilters", qx::kRegMultiSz,
+                     Bytes(std::wstring(L"classup\0\0zeta\0\0", 15)));
+    machine.SetDeviceStatus(devInst[0], 0x01802400, 39);
+    Select(tree->GetNextItem(Root(0), TVGN_CHILD));
+    EXPECT_EQ(L"classup (hidden: zeta)", Field(IDC_CLASS_UPPER_FILTERS));
+    EXPECT_NE(std::wstring::npos, Field(IDC_DEVICE_GROUP).find(L"Code 39"));
+    ActivateForm();
+    Command(ID_OPTIONS_SAFE_MODE);
+    bool opened = false;
+    Select(Root(0));
+    Modify(IDC_MODIFY_UPPER, L"Modify Upper Filters (hidden entries dropped: zeta)", [&](HWND hDlg) {
+        opened = true;
+        EXPECT_EQ(L"classup", ItemText(hDlg, IDC_FILTERS_EDIT));  // the visible names only
+        Click(hDlg, IDCANCEL);
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(L"Device Information", Field(IDC_DEVICE_GROUP));  // a class has no problem line
+}
+
 TEST_F(FormAndTreeTest, RegistryParametersListTheSelectedDevicesDriverKey) {
     HWND list = form->GetDlgItemHwnd(IDC_REGISTRY_LIST);
     auto cell = [&](int item, int sub) {

@@ -662,7 +662,9 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
             EXPECT_EQ(item.wID, want[p].items[i].id) << text;
             EXPECT_EQ(item.hSubMenu, nullptr) << text;
             EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, item.wID == 0) << text;
-            if (item.wID) EXPECT_FALSE(item.fState & MFS_DISABLED) << text;
+            if (item.wID) {
+                EXPECT_FALSE(item.fState & MFS_DISABLED) << text;
+            }
             // Safe Mode is on at start; nothing else is checked.
             EXPECT_EQ((item.fState & MFS_CHECKED) != 0, item.wID == ID_OPTIONS_SAFE_MODE) << text;
         }
