@@ -157,14 +157,6 @@ std::wstring EntryTarget(const DriverClassList& classes, const qx::JournalEntry&
 
 json StateJson(const qx::StoredList& state) { return state.present ? NamesJson(state.Names()) : json(nullptr); }
 
-std::wstring OriginText(const qx::JournalEntry& entry) {
-    switch (entry.origin) {
-    case qx::ChangeOrigin::CommandLine: return L"command line";
-    case qx::ChangeOrigin::Undo: return L"undo of #" + std::to_wstring(entry.undoes);
-    default: return L"program";
-    }
-}
-
 }  // namespace
 
 std::string U8(const std::wstring& text) { return qx::Utf8FromWide(text); }
@@ -325,7 +317,7 @@ int RunHistory(Session& session) {
     table.Add({L"#", L"Time (UTC)", L"Class or Device", L"List", L"Old List", L"New List", L"Origin"});
     for (const qx::JournalEntry& e : contents.entries)
         table.Add({std::to_wstring(e.id), e.time, EntryTarget(session.classes, e), qx::ListTitle(e.upper),
-                   qx::StateText(e.before), qx::StateText(e.after), OriginText(e)});
+                   qx::StateText(e.before), qx::StateText(e.after), qx::OriginText(e)});
     table.Print(Out());
     return kExitDone;
 }
