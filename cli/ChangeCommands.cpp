@@ -147,6 +147,12 @@ int RunFilters(Session& session) {
         return kExitRefused;
     }
     if (!AnsweredYes(session, validation.questions)) return kExitRefused;
+    // As the window's edit dialog says: names stored after an empty string go with this write.
+    qx::StoredList asStored;
+    if (qx::ReadTargetList(session.classes, checked, &asStored)) {
+        const StringList hidden = qx::TakeApart(asStored).hidden;
+        if (!hidden.empty()) Err().Line(L"Hidden entries dropped: " + qx::JoinList(hidden) + L".");
+    }
 
     qx::ChangeContext context;
     context.origin = qx::ChangeOrigin::CommandLine;

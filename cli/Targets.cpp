@@ -1,5 +1,6 @@
 #include "cli/Targets.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "model/DeviceAccess.h"
@@ -40,8 +41,13 @@ std::wstring TargetText(const Target& target) {
 
 bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Target* target, std::wstring* error) {
     const std::wstring wanted = Upper(text);
+    if (wanted.empty()) {
+        // It would name every class without a class name.
+        *error = L"The TARGET is empty.";
+        return false;
+    }
     std::wstring guidText = wanted;
-    if (!guidText.empty() && guidText.front() != L'{') guidText = L"{" + guidText + L"}";
+    if (guidText.front() != L'{') guidText = L"{" + guidText + L"}";
     qx::Guid guid;
     const bool isGuid = qx::ParseGuid(guidText, &guid);
 
@@ -55,14 +61,14 @@ bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Tar
         const std::wstring name = Upper(ClassNameOf(*owner)), description = Upper(owner->GetDescription());
         if (wanted == name || wanted == description)
             exact.push_back(cls);
-        else if (!wanted.empty() && (name.find(wanted) != std::wstring::npos || description.find(wanted) != std::wstring::npos))
+        else if ((name.find(wanted) != std::wstring::npos || description.find(wanted) != std::wstring::npos))
             partial.push_back(cls);
         for (const auto& device : owner->GetDeviceList()) {
             const std::wstring id = Upper(qx::DeviceInstanceId(*device));
             if (id.empty()) continue;
             if (wanted == id)
                 exact.push_back(Target{owner.get(), device.get()});
-            else if (!wanted.empty() && id.find(wanted) != std::wstring::npos)
+            else if (id.find(wanted) != std::wstring::npos)
                 partial.push_back(Target{owner.get(), device.get()});
         }
     }

@@ -1,7 +1,6 @@
 #include "ui/ModifyFiltersDlg.h"
 
 #include "model/FilterText.h"
-#include "model/ListValidation.h"
 #include "res/resource.h"
 #include "ui/framework/DataExchange.h"
 

@@ -195,9 +195,12 @@ TEST_F(QuillexcTest, FilterOperationsKeepTheOrderAndAreJournalled) {
         all.insert(all.end(), words.begin(), words.end());
         return Quillexc(all);
     };
+    // A name hidden after an empty string goes with the write, and the user is told.
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({a.Name(), L"", c.Name()})));
     Result set = filters({L"set", a.Name(), b.Name(), L"--json"});
     ASSERT_EQ(0u, set.exitCode) << Show(set);
-    EXPECT_EQ(json::array(), set.Json()["before"]);
+    EXPECT_TRUE(Contains(set.err, L"Hidden entries dropped: " + c.Name() + L".")) << Show(set);
+    EXPECT_EQ(Names({a.Name()}), set.Json()["before"]);
     EXPECT_EQ(Names({a.Name(), b.Name()}), set.Json()["after"]);
     EXPECT_EQ(Names({a.Name(), b.Name()}), Upper());
 
@@ -345,4 +348,5 @@ TEST_F(QuillexcTest, HelpAndBadUsage) {
     EXPECT_EQ(2u, Quillexc({L"frobnicate"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"list", L"--yes"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"show"}).exitCode);
+    EXPECT_EQ(2u, Quillexc({L"show", L""}).exitCode);
 }
