@@ -33,13 +33,19 @@ void CDevice::ReadRegistryParameters() {
     m_pRegParams = std::move(snapshot);
 }
 
-bool CDevice::SetUpperFilters(const StringList& filters) { return StoreFilters(true, filters); }
-bool CDevice::SetLowerFilters(const StringList& filters) { return StoreFilters(false, filters); }
+bool CDevice::SetUpperFilters(const StringList& filters) { return StoreFilters(true, filters, {}); }
+bool CDevice::SetLowerFilters(const StringList& filters) { return StoreFilters(false, filters, {}); }
+bool CDevice::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
+    return StoreFilters(true, filters, context);
+}
+bool CDevice::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
+    return StoreFilters(false, filters, context);
+}
 
-bool CDevice::StoreFilters(bool upper, const StringList& filters) {
+bool CDevice::StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context) {
     if (!m_pClass) {
         qx::Messages().ShowMessage(qx::FilterStoreFailureText(upper), qx::kMbOkCancel | qx::kMbIconHand);
         return false;
     }
-    return qx::StoreFilterList(*m_pClass, this, upper, filters);
+    return qx::StoreFilterList(*m_pClass, this, upper, filters, context);
 }

@@ -7,6 +7,9 @@
 #include "model/Types.h"
 
 class CDriverClass;
+namespace qx {
+struct ChangeContext;
+}
 
 class CDevice : public CObject {
     DECLARE_DYNAMIC(CDevice)
@@ -76,11 +79,14 @@ public:
     const CRegistrySnapshot* GetRegistryParameters() const { return m_pRegParams.get(); }
 
     // Store a new list through the filter store; on success the record's list becomes it.
+    // The context says where the change comes from (the window's, when not given).
     bool SetUpperFilters(const StringList& filters);
     bool SetLowerFilters(const StringList& filters);
+    bool SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
+    bool SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
 
 private:
-    bool StoreFilters(bool upper, const StringList& filters);
+    bool StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
 
 
     std::wstring m_strDeviceName;

@@ -160,12 +160,15 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
     return m_deviceList.back().get();
 }
 
-bool CDriverClass::SetUpperFilters(const StringList& filters) {
-    return qx::StoreFilterList(*this, nullptr, true, filters);
+bool CDriverClass::SetUpperFilters(const StringList& filters) { return SetUpperFilters(filters, {}); }
+bool CDriverClass::SetLowerFilters(const StringList& filters) { return SetLowerFilters(filters, {}); }
+
+bool CDriverClass::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
+    return qx::StoreFilterList(*this, nullptr, true, filters, context);
 }
 
-bool CDriverClass::SetLowerFilters(const StringList& filters) {
-    return qx::StoreFilterList(*this, nullptr, false, filters);
+bool CDriverClass::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
+    return qx::StoreFilterList(*this, nullptr, false, filters, context);
 }
 
 bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,

@@ -6,6 +6,10 @@
 #include "model/Device.h"
 #include "model/Types.h"
 
+namespace qx {
+struct ChangeContext;
+}
+
 using DeviceList = std::vector<std::unique_ptr<CDevice>>;
 // The one device information set of a class list: every class of the list shares it,
 // and the last one to let go releases it.
@@ -53,8 +57,11 @@ public:
 
     // Store a new list in the class key ("UpperFilters"/"LowerFilters") through the
     // filter store; an empty list deletes the value. A failure is reported to the user.
+    // The context says where the change comes from (the window's, when not given).
     bool SetUpperFilters(const StringList& filters);
     bool SetLowerFilters(const StringList& filters);
+    bool SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
+    bool SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
     // Writes one registry property of one of this class's devices.
     bool SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
                            uint32_t cbBuffer);

@@ -187,6 +187,14 @@ std::wstring StateText(const StoredList& state) {
     return names.empty() ? L"(empty)" : JoinList(names);
 }
 
+std::wstring OriginText(const JournalEntry& entry) {
+    switch (entry.origin) {
+    case ChangeOrigin::CommandLine: return L"command line";
+    case ChangeOrigin::Undo: return L"undo of #" + std::to_wstring(entry.undoes);
+    default: return L"program";
+    }
+}
+
 bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
                      const ChangeContext& context) {
     auto fail = [upper] { return ShowFailure(upper); };

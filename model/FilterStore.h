@@ -59,5 +59,7 @@ bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget
 // How an entry names its list for people: "Upper Filters", and the names or "(none)".
 std::wstring ListTitle(bool upper);
 std::wstring StateText(const StoredList& state);
+// Where a change came from: "program", "command line", "undo of #12".
+std::wstring OriginText(const JournalEntry& entry);
 
 }  // namespace qx

@@ -76,6 +76,7 @@ constexpr unsigned kMbYesNo = 0x4;
 constexpr unsigned kMbIconHand = 0x10;
 constexpr unsigned kMbIconQuestion = 0x20;
 constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbDefButton2 = 0x100;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;

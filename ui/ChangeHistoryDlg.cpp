@@ -16,14 +16,6 @@ namespace {
 const wchar_t* const kHeadings[CChangeHistoryDlg::kColumns] = {L"#", L"Time (UTC)", L"Class or Device", L"List",
                                                                L"Old List", L"New List", L"Origin"};
 
-std::wstring OriginText(const qx::JournalEntry& entry) {
-    switch (entry.origin) {
-    case qx::ChangeOrigin::CommandLine: return L"command line";
-    case qx::ChangeOrigin::Undo: return L"undo of #" + std::to_wstring(entry.undoes);
-    default: return L"program";
-    }
-}
-
 }  // namespace
 
 CChangeHistoryDlg::CChangeHistoryDlg(const qx::Journal* pJournal, const DriverClassList* pClasses, CWnd* pParent)
@@ -73,7 +65,7 @@ std::wstring CChangeHistoryDlg::ColumnText(const qx::JournalEntry& entry, int nC
     case kList: return qx::ListTitle(entry.upper);
     case kOld: return qx::StateText(entry.before);
     case kNew: return qx::StateText(entry.after);
-    default: return OriginText(entry);
+    default: return qx::OriginText(entry);
     }
 }
 

@@ -34,29 +34,14 @@ void CModifyFiltersDlg::OnOK() {
 
 bool CModifyFiltersDlg::ValidateFilters() {
     m_filterNames = qx::SplitFilterText(m_strFilters);
-    if (const std::wstring* missing = qx::FindMissingService(m_filterNames)) {
-        AfxMessageBox(L"Service " + *missing + L" could not be located in Registry.",
-                      MB_OKCANCEL | MB_ICONHAND);
-        return false;
-    }
-    if (!m_bHasTarget) return true;
     qx::FilterTarget target = m_target;
     target.upper = m_bUpper;
-    const qx::Findings findings = qx::CheckProposedList(target, m_filterNames);
-    // A service that exists but cannot work as a filter: the first such error stops it.
-    for (const qx::Finding& finding : findings) {
-        if (finding.severity != qx::Severity::Error) continue;
-        AfxMessageBox(finding.sentence, MB_OK | MB_ICONHAND);
+    const qx::ListValidation checked = qx::ValidateNewList(m_bHasTarget ? &target : nullptr, m_filterNames);
+    if (checked.Refused()) {
+        AfxMessageBox(checked.refusal, checked.refusalType);
         return false;
     }
-    CString warnings;
-    for (const qx::Finding& finding : findings)
-        if (finding.severity == qx::Severity::Warning) warnings += finding.sentence + L"\n\n";
-    if (!warnings.empty() &&
-        AfxMessageBox(warnings + L"Write the new list all the same?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-        return false;
-    const CString question = qx::DefaultClassRules().CriticalQuestion(target.classGuid);
-    if (!question.empty() && AfxMessageBox(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-        return false;
+    for (const std::wstring& question : checked.questions)
+        if (AfxMessageBox(question, qx::kValidationQuestionType) != IDYES) return false;
     return true;
 }

@@ -2,7 +2,7 @@
 // OK checks every name against the installed services and hands back the list; it
 // writes nothing itself.
 #pragma once
-#include "model/FilterCheck.h"
+#include "model/ListValidation.h"
 #include "model/Types.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/Static.h"

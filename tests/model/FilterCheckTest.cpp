@@ -2,6 +2,7 @@
 // resolves them, stored lists taken apart, device status, the rules table, and a
 // device list found and repaired.
 #include "model/FilterCheck.h"
+#include "model/ListValidation.h"
 #include "tests/support/MemoryFixture.h"
 
 using namespace qx;
@@ -112,6 +113,34 @@ TEST_F(FilterCheckTest, ServiceRules) {
     EXPECT_EQ(Severity::Error, found[0].severity);
     EXPECT_EQ(L"duplicate", found[1].rule);
     EXPECT_EQ(Severity::Warning, found[1].severity);
+}
+
+// What the edit dialog and the command line both stop at or ask, in the order asked.
+TEST_F(FilterCheckTest, NewListValidatedInTheDialogsOrder) {
+    AddService(L"good");
+    machine.PutDword(kSvc + std::wstring(L"win32"), L"Type", 0x10);
+    const ClassRules& rules = DefaultClassRules();
+    const Guid keyboard = rules.FindByName(L"Keyboard")->guid;
+    FilterTarget target{keyboard, L"", true};
+
+    ListValidation missing = ValidateNewList(&target, {L"good", L"nosuch", L"win32"});
+    EXPECT_EQ(L"Service nosuch could not be located in Registry.", missing.refusal);
+    EXPECT_EQ(kMbOkCancel | kMbIconHand, missing.refusalType);
+    ListValidation notDriver = ValidateNewList(&target, {L"good", L"win32"});
+    EXPECT_EQ(NotADriverRule(L"win32", ReadServiceFacts(L"win32")), notDriver.refusal);
+    EXPECT_EQ(kMbOk | kMbIconHand, notDriver.refusalType);
+    EXPECT_TRUE(notDriver.questions.empty());
+
+    ListValidation asked = ValidateNewList(&target, {L"good", L"GOOD"});
+    EXPECT_FALSE(asked.Refused());
+    ASSERT_EQ(2u, asked.questions.size());
+    EXPECT_NE(std::wstring::npos, asked.questions[0].find(L"Write the new list all the same?"));
+    EXPECT_EQ(rules.CriticalQuestion(keyboard), asked.questions[1]);
+    // Without a target only the services are looked up.
+    EXPECT_FALSE(ValidateNewList(nullptr, {L"win32", L"win32"}).Refused());
+    EXPECT_TRUE(ValidateNewList(nullptr, {L"win32", L"win32"}).questions.empty());
+    target.classGuid = ClassGuid(1);
+    EXPECT_TRUE(ValidateNewList(&target, {L"good"}).questions.empty());
 }
 
 TEST_F(FilterCheckTest, RulesTableServesCriticalAndBootClasses) {

@@ -215,18 +215,28 @@ std::wstring ScratchDevice::MakeDriverKey(const std::wstring& subkey) {
     return CreateKey(path) ? path : std::wstring();
 }
 
-ScratchClass::ScratchClass(const wchar_t* description) : m_guid(RandomGuid()) {
+ScratchClass::ScratchClass(const wchar_t* description) : m_guid(RandomGuid()) { Create(description); }
+
+ScratchClass::ScratchClass(const GUID& guid, const wchar_t* description) : m_guid(guid) {
+    if (!KeyExists(std::wstring(kClassRoot) + L"\\" + LowerGuidText(m_guid)) &&
+        !KeyExists(std::wstring(kClassRoot) + L"\\" + UpperGuidText(m_guid)))
+        Create(description);
+}
+
+void ScratchClass::Create(const wchar_t* description) {
     m_keyPath = std::wstring(kClassRoot) + L"\\" + LowerGuidText(m_guid);
     wchar_t name[32];
-    std::swprintf(name, 32, L"QXTEST%08lX", static_cast<unsigned long>(m_guid.Data1));
+    std::swprintf(name, 32, L"QXTEST%08lX", static_cast<unsigned long>(RandomGuid().Data1));
     m_deviceName = name;
     if (!CreateKey(m_keyPath)) return;
+    m_ownsKey = true;
     if (description && !WriteValue(m_keyPath, L"", REG_SZ, TextBytes(description))) return;
     m_created = true;
 }
 
 ScratchClass::~ScratchClass() {
     m_devices.clear();
+    if (!m_ownsKey) return;
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kEnumRoot) + L"\\ROOT\\" + m_deviceName).c_str());
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_keyPath.c_str());
 }

@@ -81,6 +81,9 @@ private:
 class ScratchClass {
 public:
     explicit ScratchClass(const wchar_t* description = L"Quillex Scratch Class");
+    // A class of a given GUID (a real class's, for what only its GUID decides), made only
+    // when the machine does not have it: a class already there is never touched.
+    ScratchClass(const GUID& guid, const wchar_t* description);
     ~ScratchClass();
     ScratchClass(const ScratchClass&) = delete;
     ScratchClass& operator=(const ScratchClass&) = delete;
@@ -96,10 +99,13 @@ public:
     const std::vector<std::unique_ptr<ScratchDevice>>& Devices() const { return m_devices; }
 
 private:
+    void Create(const wchar_t* description);
+
     GUID m_guid;
     std::wstring m_keyPath;
     std::wstring m_deviceName;  // one per class, so parallel tests never share an Enum key
     bool m_created = false;
+    bool m_ownsKey = false;
     std::vector<std::unique_ptr<ScratchDevice>> m_devices;
 };
 

@@ -1,0 +1,199 @@
+#include <algorithm>
+#include <cwctype>
+
+#include "cli/Commands.h"
+#include "model/FilterStore.h"
+#include "model/FilterText.h"
+#include "model/ListValidation.h"
+#include "model/TextForms.h"
+
+using nlohmann::json;
+
+namespace qxc {
+namespace {
+
+// Service names are not case sensitive.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
+    return true;
+}
+
+// Names as the edit dialog takes them: spaces separate names, empty ones are dropped.
+StringList NamesOf(StringList::const_iterator first, StringList::const_iterator last) {
+    StringList names;
+    for (; first != last; ++first) {
+        StringList part = qx::SplitFilterText(*first);
+        names.insert(names.end(), part.begin(), part.end());
+    }
+    return names;
+}
+
+bool HoldsName(const StringList& list, const std::wstring& name) {
+    return std::any_of(list.begin(), list.end(), [&](const std::wstring& n) { return SameName(n, name); });
+}
+
+// The new list an operation makes of the current one. Returns an exit code: done,
+// usage, or refused (a name the operation needs is not in the list).
+int MakeNewList(Arguments& args, const StringList& current, StringList* result) {
+    const std::wstring& operation = args.words[2];
+    const StringList names = NamesOf(args.words.begin() + 3, args.words.end());
+    const bool placed = args.Has(L"--first") || args.Has(L"--before") || args.Has(L"--after");
+    if (operation == L"set") {
+        if (!args.OnlyOptions({L"--json", L"--yes"})) return kExitUsage;
+        *result = names;
+        return kExitDone;
+    }
+    if (operation != L"add" && operation != L"remove") {
+        args.error = L"Unknown operation \"" + operation + L"\": use set, add or remove.";
+        return kExitUsage;
+    }
+    if (names.size() != 1) {
+        args.error = L"\"" + operation + L"\" takes one filter name.";
+        return kExitUsage;
+    }
+    const std::wstring& name = names.front();
+    *result = current;
+    if (operation == L"remove") {
+        if (!args.OnlyOptions({L"--json", L"--yes"})) return kExitUsage;
+        if (!HoldsName(current, name)) {
+            Err().Line(name + L" is not in the list; nothing was written.");
+            return kExitRefused;
+        }
+        result->erase(std::remove_if(result->begin(), result->end(), [&](const std::wstring& n) { return SameName(n, name); }),
+                      result->end());
+        return kExitDone;
+    }
+    if (!args.OnlyOptions({L"--json", L"--yes", L"--first", L"--before", L"--after"})) return kExitUsage;
+    if (placed && args.options.count(L"--first") + args.options.count(L"--before") + args.options.count(L"--after") > 1) {
+        args.error = L"Give at most one of --first, --before and --after.";
+        return kExitUsage;
+    }
+    auto at = result->end();
+    if (args.Has(L"--first")) at = result->begin();
+    const std::wstring& anchor = args.Has(L"--before") ? args.before : args.after;
+    if (args.Has(L"--before") || args.Has(L"--after")) {
+        at = std::find_if(result->begin(), result->end(), [&](const std::wstring& n) { return SameName(n, anchor); });
+        if (at == result->end()) {
+            Err().Line(anchor + L" is not in the list; nothing was written.");
+            return kExitRefused;
+        }
+        if (args.Has(L"--after")) ++at;
+    }
+    result->insert(at, name);
+    return kExitDone;
+}
+
+void PrintChange(Session& session, const Target& target, bool upper, const StringList& before, const StringList& after) {
+    if (session.args.Has(L"--json")) {
+        PrintJson(json{{"guid", U8(target.owner->GetGuidString())},
+                       {"instanceId", U8(target.device ? qx::DeviceInstanceId(*target.device) : L"")},
+                       {"list", ListKey(upper)},
+                       {"before", NamesJson(before)},
+                       {"after", NamesJson(after)}});
+        return;
+    }
+    Out().Line(qx::ListTitle(upper) + L" of " + TargetText(target) + L":");
+    Out().Line(L"  old: " + NamesText(before));
+    Out().Line(L"  new: " + NamesText(after));
+}
+
+// The questions the window would ask: with --yes they are answered; without, each is
+// printed and nothing is written.
+bool AnsweredYes(Session& session, const StringList& questions) {
+    if (questions.empty() || session.args.Has(L"--yes")) return true;
+    for (const std::wstring& question : questions) Err().Line(OneLine(question));
+    Err().Line(L"Nothing was written. Run the command again with --yes to answer Yes.");
+    return false;
+}
+
+}  // namespace
+
+int RunFilters(Session& session) {
+    Arguments& args = session.args;
+    Target target;
+    if (!TakeTarget(session, &target)) return kExitUsage;
+    if (args.words.size() < 2 || (args.words[1] != L"upper" && args.words[1] != L"lower")) {
+        args.error = L"\"filters\" needs the list after TARGET: upper or lower.";
+        return kExitUsage;
+    }
+    const bool upper = args.words[1] == L"upper";
+    const StringList current = target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper);
+    if (args.words.size() == 2) {
+        if (!args.OnlyOptions({L"--json"})) return kExitUsage;
+        if (args.Has(L"--json")) {
+            PrintJson(NamesJson(current));
+        } else {
+            for (const std::wstring& name : current) Out().Line(name);
+        }
+        return kExitDone;
+    }
+
+    StringList names;
+    if (int code = MakeNewList(args, current, &names)) return code;
+    if (names == current) {
+        PrintChange(session, target, upper, current, current);
+        if (!args.Has(L"--json")) Out().Line(L"The list already holds this; nothing was written.");
+        return kExitDone;
+    }
+    qx::FilterTarget checked;
+    checked.classGuid = target.owner->GetGuid();
+    checked.instanceId = target.device ? qx::DeviceInstanceId(*target.device) : std::wstring();
+    checked.upper = upper;
+    const qx::ListValidation validation = qx::ValidateNewList(&checked, names);
+    if (validation.Refused()) {
+        Err().Line(OneLine(validation.refusal) + L" Nothing was written.");
+        return kExitRefused;
+    }
+    if (!AnsweredYes(session, validation.questions)) return kExitRefused;
+    // As the window's edit dialog says: names stored after an empty string go with this write.
+    qx::StoredList asStored;
+    if (qx::ReadTargetList(session.classes, checked, &asStored)) {
+        const StringList hidden = qx::TakeApart(asStored).hidden;
+        if (!hidden.empty()) Err().Line(L"Hidden entries dropped: " + qx::JoinList(hidden) + L".");
+    }
+
+    qx::ChangeContext context;
+    context.origin = qx::ChangeOrigin::CommandLine;
+    bool stored;
+    if (target.device)
+        stored = upper ? target.device->SetUpperFilters(names, context) : target.device->SetLowerFilters(names, context);
+    else
+        stored = upper ? target.owner->SetUpperFilters(names, context) : target.owner->SetLowerFilters(names, context);
+    if (!stored) return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
+    PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper));
+    return kExitDone;
+}
+
+int RunUndo(Session& session) {
+    if (!session.args.OnlyOptions({L"--yes"})) return kExitUsage;
+    if (!session.args.words.empty()) {
+        session.args.error = L"\"undo\" takes no TARGET: it reverses the newest change.";
+        return kExitUsage;
+    }
+    // A journal that cannot be read is a failure, not a refusal.
+    std::wstring error;
+    const qx::Journal* journal = qx::ChangeJournal(&error);
+    qx::JournalContents contents;
+    if (journal) contents = journal->Read();
+    if (!journal || !contents.error.empty()) {
+        Err().Line(OneLine(journal ? contents.error : error));
+        return kExitFailed;
+    }
+    const qx::JournalEntry* next = qx::NextToUndo(contents.entries);
+    const qx::JournalEntry change = next ? *next : qx::JournalEntry{};
+
+    qx::UndoneTarget undone;
+    if (!qx::UndoLastFilterChange(session.classes, true, &undone))
+        return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
+    Target target{undone.owner, undone.device};
+    Out().Line(L"Undid change #" + std::to_wstring(change.id) + L": " + qx::ListTitle(undone.upper) + L" of " +
+               TargetText(target) + L":");
+    Out().Line(L"  old: " + qx::StateText(change.after));
+    Out().Line(L"  new: " + NamesText(undone.device ? undone.device->GetFilters(undone.upper)
+                                                   : undone.owner->GetFilters(undone.upper)));
+    return kExitDone;
+}
+
+}  // namespace qxc

@@ -1,0 +1,41 @@
+// The commands of quillexc. Each returns its exit code (Arguments.h).
+#pragma once
+#include <nlohmann/json.hpp>
+
+#include "cli/Arguments.h"
+#include "cli/Console.h"
+#include "cli/Targets.h"
+#include "model/ClassList.h"
+
+namespace qxc {
+
+struct Session {
+    Arguments& args;
+    const DriverClassList& classes;
+    ConsoleMessages& messages;
+};
+
+int RunList(Session& session);
+int RunShow(Session& session);
+int RunFilters(Session& session);  // shows a list, or changes it (ChangeCommands.cpp)
+int RunCheck(Session& session);
+int RunHistory(Session& session);
+int RunUndo(Session& session);
+
+// Help (Help.cpp): "quillexc help [COMMAND]" and "COMMAND --help"; false for a command
+// that does not exist.
+bool IsCommand(const std::wstring& command);
+void PrintHelp(const std::wstring& command);
+
+// ---- Shared forms (ReadCommands.cpp) -------------------------------------------------
+std::string U8(const std::wstring& text);
+nlohmann::json NamesJson(const StringList& names);
+// "upper" / "lower": how the JSON names a list.
+const char* ListKey(bool upper);
+// The names, or "(none)".
+std::wstring NamesText(const StringList& names);
+void PrintJson(const nlohmann::json& document);
+// Resolves the first word as TARGET; prints the error and gives false when it fails.
+bool TakeTarget(Session& session, Target* target);
+
+}  // namespace qxc

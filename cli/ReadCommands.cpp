@@ -1,0 +1,325 @@
+#include <algorithm>
+
+#include "cli/Commands.h"
+#include "model/FilterCheck.h"
+#include "model/FilterStore.h"
+#include "model/RegistrySnapshot.h"
+#include "model/TextForms.h"
+#include "model/Utf8.h"
+
+using nlohmann::json;
+
+namespace qxc {
+namespace {
+
+// Every property the device form shows, with its label there and its JSON key.
+struct DeviceField {
+    const wchar_t* label;
+    const char* key;
+    const std::wstring& (CDevice::*get)() const;
+};
+const DeviceField kDeviceFields[] = {
+    {L"Device Name", "deviceName", &CDevice::GetDeviceName},
+    {L"Friendly Name", "friendlyName", &CDevice::GetFriendlyName},
+    {L"Enumerator", "enumerator", &CDevice::GetEnumerator},
+    {L"Device Desc.", "deviceDesc", &CDevice::GetDeviceDesc},
+    {L"Bus Number", "busNumber", &CDevice::GetBusNumber},
+    {L"Capabilities", "capabilities", &CDevice::GetCapabilities},
+    {L"Characteristics", "characteristics", &CDevice::GetCharacteristics},
+    {L"Class", "class", &CDevice::GetClassText},
+    {L"Class Guid", "classGuid", &CDevice::GetClassGuid},
+    {L"Config Flags", "configFlags", &CDevice::GetConfigFlags},
+    {L"Dev Type", "devType", &CDevice::GetDevType},
+    {L"Exclusive", "exclusive", &CDevice::GetExclusive},
+    {L"Hardware ID", "hardwareId", &CDevice::GetHardwareId},
+    {L"Legacy Bus Type", "legacyBusType", &CDevice::GetLegacyBusType},
+    {L"Location Info", "locationInfo", &CDevice::GetLocationInfo},
+    {L"Security SDS", "securitySds", &CDevice::GetSecuritySds},
+    {L"NT Device Paths", "ntDevicePaths", &CDevice::GetNtDevicePaths},
+    {L"Driver", "driver", &CDevice::GetDriver},
+    {L"Bus Type Guid", "busTypeGuid", &CDevice::GetBusTypeGuid},
+    {L"Manufacturer", "mfg", &CDevice::GetMfg},
+    {L"Service", "service", &CDevice::GetService},
+    {L"UI Number", "uiNumber", &CDevice::GetUiNumber},
+    {L"Config Vector", "configVector", &CDevice::GetConfigVector},
+    {L"Configuration", "configuration", &CDevice::GetConfiguration},
+    {L"PDO Name", "pdoName", &CDevice::GetPdoName},
+    {L"Security", "security", &CDevice::GetSecurity},
+    {L"Address", "address", &CDevice::GetAddress},
+};
+
+json DeviceSummaryJson(const CDevice& device) {
+    return json{{"number", U8(qx::DeviceNumberText(device.GetIndex()))},
+                {"instanceId", U8(qx::DeviceInstanceId(device))},
+                {"description", U8(device.GetDeviceDesc())},
+                {"upperFilters", NamesJson(device.GetUpperFilters())},
+                {"lowerFilters", NamesJson(device.GetLowerFilters())}};
+}
+
+json ClassJson(const CDriverClass& owner, bool devices) {
+    json j{{"guid", U8(owner.GetGuidString())},
+           {"className", U8(ClassNameOf(owner))},
+           {"description", U8(owner.GetDescription())},
+           {"upperFilters", NamesJson(owner.GetUpperFilters())},
+           {"lowerFilters", NamesJson(owner.GetLowerFilters())}};
+    if (devices) {
+        j["devices"] = json::array();
+        for (const auto& device : owner.GetDeviceList()) j["devices"].push_back(DeviceSummaryJson(*device));
+    }
+    return j;
+}
+
+void AddDeviceRows(Table& table, const CDriverClass& owner) {
+    for (const auto& device : owner.GetDeviceList())
+        table.Add({L"  " + qx::DeviceNumberText(device->GetIndex()), qx::DeviceInstanceId(*device),
+                   device->GetDeviceDesc(), NamesText(device->GetUpperFilters()),
+                   NamesText(device->GetLowerFilters())});
+}
+
+StringList RegistryRow(const CRegistryValue& row) {
+    FormattedValue value = FormatRegistryValue(row.GetType(), row.GetData(), row.GetDataLength());
+    return {row.GetKeyPath(), row.GetValueName(), value.typeName, value.contents};
+}
+
+int ShowClass(Session& session, const CDriverClass& owner) {
+    if (session.args.Has(L"--json")) {
+        PrintJson(ClassJson(owner, true));
+        return kExitDone;
+    }
+    Table fields;
+    fields.Add({L"Class Guid:", owner.GetGuidString()});
+    fields.Add({L"Class:", ClassNameOf(owner)});
+    fields.Add({L"Class Name:", owner.GetDescription()});
+    fields.Add({L"Class Upper Filters:", NamesText(owner.GetUpperFilters())});
+    fields.Add({L"Class Lower Filters:", NamesText(owner.GetLowerFilters())});
+    fields.Print(Out());
+    Out().Line();
+    if (owner.GetDeviceList().empty()) {
+        Out().Line(L"No devices.");
+        return kExitDone;
+    }
+    Table devices;
+    devices.Add({L"Number", L"Instance ID", L"Description", L"Upper Filters", L"Lower Filters"});
+    AddDeviceRows(devices, owner);
+    devices.Print(Out());
+    return kExitDone;
+}
+
+int ShowDevice(Session& session, const CDevice& device) {
+    const CRegistrySnapshot* snapshot = device.GetRegistryParameters();
+    if (session.args.Has(L"--json")) {
+        json j = DeviceSummaryJson(device);
+        j["guid"] = U8(device.GetClass()->GetGuidString());
+        for (const DeviceField& field : kDeviceFields) j[field.key] = U8((device.*field.get)());
+        j["compatibleIds"] = NamesJson(device.GetCompatibleIds());
+        j["registryKey"] = snapshot ? json(U8(snapshot->GetRootPath())) : json(nullptr);
+        j["registry"] = json::array();
+        if (snapshot)
+            for (const CRegistryValue& row : snapshot->GetRows()) {
+                StringList cells = RegistryRow(row);
+                j["registry"].push_back(json{{"keyPath", U8(cells[0])}, {"valueName", U8(cells[1])},
+                                             {"type", U8(cells[2])}, {"contents", U8(cells[3])}});
+            }
+        PrintJson(j);
+        return kExitDone;
+    }
+    Table fields;
+    fields.Add({L"Device Instance:", qx::DeviceNumberText(device.GetIndex())});
+    fields.Add({L"Instance ID:", qx::DeviceInstanceId(device)});
+    for (const DeviceField& field : kDeviceFields) fields.Add({std::wstring(field.label) + L":", (device.*field.get)()});
+    fields.Add({L"Compatible Ids:", qx::JoinList(device.GetCompatibleIds())});
+    fields.Add({L"Device Upper Filters:", NamesText(device.GetUpperFilters())});
+    fields.Add({L"Device Lower Filters:", NamesText(device.GetLowerFilters())});
+    fields.Print(Out());
+    Out().Line();
+    if (!snapshot) {
+        Out().Line(L"No registry parameters: the device has no driver key.");
+        return kExitDone;
+    }
+    Out().Line(L"Registry parameters of HKEY_LOCAL_MACHINE\\" + snapshot->GetRootPath() + L":");
+    Table rows;
+    rows.Add({L"Key", L"Value", L"Type", L"Contents"});
+    for (const CRegistryValue& row : snapshot->GetRows()) rows.Add(RegistryRow(row));
+    rows.Print(Out());
+    return kExitDone;
+}
+
+const wchar_t* SeverityText(qx::Severity severity) {
+    return severity == qx::Severity::Error ? L"error" : L"warning";
+}
+
+std::wstring EntryTarget(const DriverClassList& classes, const qx::JournalEntry& entry) {
+    if (!entry.deviceId.empty()) return entry.deviceId;
+    qx::Guid guid;
+    const CDriverClass* owner = qx::ParseGuid(entry.classGuid, &guid) ? qx::FindClassRecord(classes, guid) : nullptr;
+    return owner ? entry.classGuid + L" (" + owner->GetDescription() + L")" : entry.classGuid;
+}
+
+json StateJson(const qx::StoredList& state) { return state.present ? NamesJson(state.Names()) : json(nullptr); }
+
+}  // namespace
+
+std::string U8(const std::wstring& text) { return qx::Utf8FromWide(text); }
+
+json NamesJson(const StringList& names) {
+    json list = json::array();
+    for (const std::wstring& name : names) list.push_back(U8(name));
+    return list;
+}
+
+const char* ListKey(bool upper) { return upper ? "upper" : "lower"; }
+
+std::wstring NamesText(const StringList& names) { return names.empty() ? L"(none)" : qx::JoinList(names); }
+
+void PrintJson(const json& document) { Out().WriteUtf8(document.dump(2) + "\r\n"); }
+
+bool TakeTarget(Session& session, Target* target) {
+    if (session.args.words.empty()) {
+        session.args.error = L"\"" + session.args.command + L"\" needs a TARGET: a class GUID, class name or description, or a device instance ID.";
+        return false;
+    }
+    std::wstring error;
+    if (ResolveTarget(session.classes, session.args.words.front(), target, &error)) return true;
+    session.args.error = error;
+    return false;
+}
+
+int RunList(Session& session) {
+    if (!session.args.OnlyOptions({L"--json", L"--devices"})) return kExitUsage;
+    if (!session.args.words.empty()) {
+        session.args.error = L"\"list\" takes no TARGET; use \"quillexc show TARGET\".";
+        return kExitUsage;
+    }
+    const bool devices = session.args.Has(L"--devices");
+    if (session.args.Has(L"--json")) {
+        json classes = json::array();
+        for (const auto& owner : session.classes) classes.push_back(ClassJson(*owner, devices));
+        PrintJson(classes);
+        return kExitDone;
+    }
+    Table table;
+    table.Add({L"GUID", L"Class", L"Description", L"Upper Filters", L"Lower Filters"});
+    for (const auto& owner : session.classes) {
+        table.Add({owner->GetGuidString(), ClassNameOf(*owner), owner->GetDescription(),
+                   NamesText(owner->GetUpperFilters()), NamesText(owner->GetLowerFilters())});
+        if (devices) AddDeviceRows(table, *owner);
+    }
+    table.Print(Out());
+    return kExitDone;
+}
+
+int RunShow(Session& session) {
+    if (!session.args.OnlyOptions({L"--json"})) return kExitUsage;
+    Target target;
+    if (!TakeTarget(session, &target)) return kExitUsage;
+    if (session.args.words.size() > 1) {
+        session.args.error = L"\"show\" takes one TARGET.";
+        return kExitUsage;
+    }
+    return target.device ? ShowDevice(session, *target.device) : ShowClass(session, *target.owner);
+}
+
+int RunCheck(Session& session) {
+    if (!session.args.OnlyOptions({L"--json"}) ) return kExitUsage;
+    if (!session.args.words.empty()) {
+        session.args.error = L"\"check\" takes no TARGET: it checks every list.";
+        return kExitUsage;
+    }
+    const qx::Findings findings = qx::CheckAllFilters(session.classes);
+    struct Problem {
+        const CDevice* device;
+        std::wstring text;
+    };
+    std::vector<Problem> problems;
+    for (const auto& owner : session.classes)
+        for (const auto& device : owner->GetDeviceList()) {
+            std::wstring text = qx::DeviceProblemText(*device);
+            if (!text.empty()) problems.push_back({device.get(), text});
+        }
+    const bool errors = std::any_of(findings.begin(), findings.end(),
+                                    [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
+
+    if (session.args.Has(L"--json")) {
+        json j{{"errors", errors}, {"findings", json::array()}, {"deviceProblems", json::array()}};
+        for (const qx::Finding& f : findings)
+            j["findings"].push_back(json{{"rule", U8(f.rule)},
+                                         {"severity", U8(SeverityText(f.severity))},
+                                         {"target", U8(f.targetText)},
+                                         {"guid", U8(qx::GuidText(f.target.classGuid))},
+                                         {"instanceId", U8(f.target.instanceId)},
+                                         {"list", ListKey(f.target.upper)},
+                                         {"name", U8(f.name)},
+                                         {"message", U8(f.sentence)}});
+        for (const Problem& p : problems)
+            j["deviceProblems"].push_back(json{{"guid", U8(p.device->GetClass()->GetGuidString())},
+                                               {"instanceId", U8(qx::DeviceInstanceId(*p.device))},
+                                               {"description", U8(p.device->GetDeviceDesc())},
+                                               {"message", U8(p.text)}});
+        PrintJson(j);
+        return errors ? kExitCheckErrors : kExitDone;
+    }
+    for (const qx::Finding& f : findings) {
+        std::wstring where = qx::ListTitle(f.target.upper) + L" of " + f.targetText;
+        if (f.target.IsDevice()) where += L" (" + f.target.instanceId + L")";
+        Out().Line(std::wstring(SeverityText(f.severity)) + L" [" + f.rule + L"] " + where +
+                   (f.name.empty() ? L"" : L": " + f.name));
+        Out().Line(L"    " + OneLine(f.sentence));
+    }
+    for (const Problem& p : problems)
+        Out().Line(L"device problem: " + qx::DeviceInstanceId(*p.device) + L" (" + p.device->GetDeviceDesc() + L"): " + p.text);
+    const size_t errorCount = std::count_if(findings.begin(), findings.end(),
+                                            [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
+    Out().Line(std::to_wstring(errorCount) + L" error(s), " + std::to_wstring(findings.size() - errorCount) +
+               L" warning(s), " + std::to_wstring(problems.size()) + L" device problem(s).");
+    return errors ? kExitCheckErrors : kExitDone;
+}
+
+int RunHistory(Session& session) {
+    if (!session.args.OnlyOptions({L"--json"})) return kExitUsage;
+    if (!session.args.words.empty()) {
+        session.args.error = L"\"history\" takes no TARGET.";
+        return kExitUsage;
+    }
+    std::wstring error;
+    const qx::Journal* journal = qx::ChangeJournal(&error);
+    if (!journal) {
+        Err().Line(error);
+        return kExitFailed;
+    }
+    qx::JournalContents contents = journal->Read();
+    if (!contents.error.empty()) {
+        Err().Line(OneLine(contents.error));
+        return kExitFailed;
+    }
+    if (contents.skipped || contents.tornEnd)
+        Err().Line(std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0)) + L" damaged line(s) of " +
+                   journal->Path() + L" skipped.");
+    if (session.args.Has(L"--json")) {
+        json entries = json::array();
+        for (const qx::JournalEntry& e : contents.entries) {
+            json j{{"id", e.id}, {"time", U8(e.time)}, {"user", U8(e.user)}, {"computer", U8(e.computer)},
+                   {"guid", U8(e.classGuid)}, {"instanceId", U8(e.deviceId)}, {"list", ListKey(e.upper)},
+                   {"before", StateJson(e.before)}, {"after", StateJson(e.after)},
+                   {"origin", e.origin == qx::ChangeOrigin::Undo ? "undo"
+                              : e.origin == qx::ChangeOrigin::CommandLine ? "command line" : "program"}};
+            if (e.origin == qx::ChangeOrigin::Undo) j["undoes"] = e.undoes;
+            if (!e.hive.empty()) j["hive"] = U8(e.hive);
+            entries.push_back(j);
+        }
+        PrintJson(json{{"journal", U8(journal->Path())}, {"changes", entries}});
+        return kExitDone;
+    }
+    if (contents.entries.empty()) {
+        Out().Line(L"No changes recorded in " + journal->Path() + L".");
+        return kExitDone;
+    }
+    Table table;
+    table.Add({L"#", L"Time (UTC)", L"Class or Device", L"List", L"Old List", L"New List", L"Origin"});
+    for (const qx::JournalEntry& e : contents.entries)
+        table.Add({std::to_wstring(e.id), e.time, EntryTarget(session.classes, e), qx::ListTitle(e.upper),
+                   qx::StateText(e.before), qx::StateText(e.after), qx::OriginText(e)});
+    table.Print(Out());
+    return kExitDone;
+}
+
+}  // namespace qxc

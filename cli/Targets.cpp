@@ -1,0 +1,94 @@
+#include "cli/Targets.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "model/DeviceAccess.h"
+#include "model/FilterCheck.h"
+#include "model/TextForms.h"
+
+namespace qxc {
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
+std::wstring DeviceText(const CDevice& device) {
+    return device.GetFriendlyName().empty() ? device.GetDeviceDesc() : device.GetFriendlyName();
+}
+
+}  // namespace
+
+std::wstring ClassNameOf(const CDriverClass& owner) {
+    qx::IDeviceAccess& access = qx::Access();
+    uint32_t type = 0, cb = 0;
+    long error = access.QueryValue(owner.GetClassKey(), L"Class", &type, nullptr, &cb);
+    if ((error != qx::kErrSuccess && error != qx::kErrMoreData) || cb == 0 || cb > 0x10000) return L"";
+    std::vector<uint8_t> data(cb);
+    if (access.QueryValue(owner.GetClassKey(), L"Class", &type, data.data(), &cb) != qx::kErrSuccess) return L"";
+    if (type != qx::kRegSz && type != qx::kRegExpandSz) return L"";
+    return qx::TextFromBytes(data.data(), std::min<size_t>(cb, data.size()));
+}
+
+std::wstring TargetText(const Target& target) {
+    if (!target.device) return target.owner->GetGuidString() + L" (" + target.owner->GetDescription() + L")";
+    std::wstring name = DeviceText(*target.device);
+    std::wstring id = qx::DeviceInstanceId(*target.device);
+    return name.empty() ? id : id + L" (" + name + L")";
+}
+
+bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Target* target, std::wstring* error) {
+    const std::wstring wanted = Upper(text);
+    if (wanted.empty()) {
+        // It would name every class without a class name.
+        *error = L"The TARGET is empty.";
+        return false;
+    }
+    std::wstring guidText = wanted;
+    if (guidText.front() != L'{') guidText = L"{" + guidText + L"}";
+    qx::Guid guid;
+    const bool isGuid = qx::ParseGuid(guidText, &guid);
+
+    std::vector<Target> exact, partial;
+    for (const auto& owner : classes) {
+        Target cls{owner.get(), nullptr};
+        if (isGuid) {
+            if (owner->GetGuid() == guid) exact.push_back(cls);
+            continue;
+        }
+        const std::wstring name = Upper(ClassNameOf(*owner)), description = Upper(owner->GetDescription());
+        if (wanted == name || wanted == description)
+            exact.push_back(cls);
+        else if ((name.find(wanted) != std::wstring::npos || description.find(wanted) != std::wstring::npos))
+            partial.push_back(cls);
+        for (const auto& device : owner->GetDeviceList()) {
+            const std::wstring id = Upper(qx::DeviceInstanceId(*device));
+            if (id.empty()) continue;
+            if (wanted == id)
+                exact.push_back(Target{owner.get(), device.get()});
+            else if (id.find(wanted) != std::wstring::npos)
+                partial.push_back(Target{owner.get(), device.get()});
+        }
+    }
+    if (exact.size() == 1) {
+        *target = exact.front();
+        return true;
+    }
+    const std::vector<Target>& candidates = exact.empty() ? partial : exact;
+    *error = L"\"" + text + (exact.empty() ? L"\" names no class or device" : L"\" names more than one class or device");
+    if (candidates.empty()) {
+        *error += L"; \"quillexc list --devices\" shows them all.";
+        return false;
+    }
+    *error += exact.empty() ? L"; did you mean: " : L": ";
+    const size_t kShown = 20;
+    for (size_t i = 0; i < candidates.size() && i < kShown; ++i)
+        *error += (i ? L"; " : L"") + TargetText(candidates[i]);
+    if (candidates.size() > kShown) *error += L"; and " + std::to_wstring(candidates.size() - kShown) + L" more";
+    *error += L".";
+    return false;
+}
+
+}  // namespace qxc

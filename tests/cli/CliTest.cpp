@@ -1,0 +1,352 @@
+// quillexc.exe run as a process, as a script runs it, on scratch classes and services in
+// Wine's registry: its exit codes, its text and its JSON (parsed here), and what it left
+// in the registry and the change journal. The checks it shares with the window are
+// tested in the model; here what is the command line's own.
+#include <windows.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+
+#include "model/FilterRules.h"
+#include "model/TextForms.h"
+#include "model/Utf8.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/TestData.h"
+#include "tests/support/WineScratch.h"
+
+using namespace qx;
+using namespace qx::test;
+using namespace qx::test::wine;
+using nlohmann::json;
+
+namespace {
+
+struct Result {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;  // UTF-8, as the pipe carries it
+    std::string err;
+    json Json() const { return json::parse(out, nullptr, false); }
+};
+
+std::string ReadAll(HANDLE pipe) {
+    std::string text;
+    char buffer[4096];
+    DWORD cb = 0;
+    while (ReadFile(pipe, buffer, sizeof(buffer), &cb, nullptr) && cb) text.append(buffer, cb);
+    return text;
+}
+
+std::wstring Quoted(const std::wstring& word) { return L"\"" + word + L"\""; }
+
+// Runs build\quillexc.exe (beside this test program) with the words, each quoted.
+Result Quillexc(const std::vector<std::wstring>& words) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"quillexc.exe";
+    std::wstring line = Quoted(exe);
+    for (const std::wstring& word : words) line += L" " + Quoted(word);
+
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    Result run;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
+    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) return run;
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (started) {
+        std::thread errReader([&] { run.err = ReadAll(errRead); });
+        run.out = ReadAll(outRead);
+        errReader.join();
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return run;
+}
+
+std::string U8(const std::wstring& text) { return Utf8FromWide(text); }
+
+bool Contains(const std::string& text, const std::wstring& part) { return text.find(U8(part)) != std::string::npos; }
+
+// The line of the output that holds `part`; empty when none does.
+std::string LineWith(const std::string& text, const std::wstring& part) {
+    size_t at = text.find(U8(part));
+    if (at == std::string::npos) return "";
+    size_t start = text.rfind('\n', at);
+    start = start == std::string::npos ? 0 : start + 1;
+    return text.substr(start, text.find('\n', at) - start);
+}
+
+json Find(const json& array, const char* key, const std::string& value) {
+    for (const json& item : array)
+        if (item.is_object() && item.value(key, std::string()) == value) return item;
+    return json();
+}
+
+json Names(std::initializer_list<std::wstring> names) {
+    json list = json::array();
+    for (const std::wstring& name : names) list.push_back(U8(name));
+    return list;
+}
+
+// The class value as stored: its names, or null when there is none.
+json Stored(const std::wstring& keyPath, const wchar_t* value) {
+    RegValue stored;
+    if (!ReadValue(keyPath, value, &stored)) return json();
+    StringList names;
+    AppendMultiSz(names, stored.data.data(), stored.data.size());
+    json list = json::array();
+    for (const std::wstring& name : names) list.push_back(U8(name));
+    return list;
+}
+
+std::string Show(const Result& run) { return "exit " + std::to_string(run.exitCode) + "\nout: " + run.out + "\nerr: " + run.err; }
+
+}  // namespace
+
+class QuillexcTest : public ::testing::Test {
+protected:
+    ScratchClass scratch{L"Quillex Command Line Class"};
+    ScratchService a{L"QxCliA", true}, b{L"QxCliB", true}, c{L"QxCliC", true};
+
+    std::wstring Target() const { return scratch.UpperGuid(); }
+    json Upper() const { return Stored(scratch.KeyPath(), L"UpperFilters"); }
+};
+
+TEST_F(QuillexcTest, ListAndShowClassesAndDevicesInTextAndJson) {
+    ASSERT_TRUE(scratch.IsValid());
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"Class", REG_SZ, Utf16Bytes(L"QxCliClass")));
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({a.Name(), b.Name()})));
+    ScratchDevice* device = scratch.AddDevice();
+    ASSERT_NE(nullptr, device);
+    ASSERT_TRUE(device->SetProperty(SPDRP_LOWERFILTERS, MultiSzBytes({c.Name()})));
+    const std::wstring driverKey = device->MakeDriverKey(L"0000");
+    ASSERT_TRUE(WriteValue(driverKey, L"QxSetting", REG_SZ, Utf16Bytes(L"\u00e9t\u00e9")));
+
+    Result list = Quillexc({L"list", L"--devices", L"--json"});
+    ASSERT_EQ(0u, list.exitCode) << Show(list);
+    json cls = Find(list.Json(), "guid", U8(Target()));
+    ASSERT_TRUE(cls.is_object()) << Show(list);
+    EXPECT_EQ("QxCliClass", cls["className"]);
+    EXPECT_EQ("Quillex Command Line Class", cls["description"]);
+    EXPECT_EQ(Names({a.Name(), b.Name()}), cls["upperFilters"]);
+    EXPECT_EQ(json::array(), cls["lowerFilters"]);
+    ASSERT_EQ(1u, cls["devices"].size());
+    EXPECT_EQ(U8(device->InstanceId()), cls["devices"][0]["instanceId"]);
+    EXPECT_EQ(Names({c.Name()}), cls["devices"][0]["lowerFilters"]);
+
+    Result text = Quillexc({L"list"});
+    ASSERT_EQ(0u, text.exitCode) << Show(text);
+    const std::string row = LineWith(text.out, Target());
+    EXPECT_TRUE(Contains(row, L"  QxCliClass ") && Contains(row, L"  Quillex Command Line Class ") &&
+                Contains(row, L"  " + a.Name() + L" " + b.Name() + L"  (none)"))
+        << Show(text);
+
+    // A class by its GUID in lower case without braces, by class name, by description.
+    std::wstring bare = LowerGuidText(scratch.ClassGuid()).substr(1, 36);
+    for (const std::wstring& target : {bare, std::wstring(L"qxcliclass"), std::wstring(L"Quillex Command Line Class")}) {
+        Result show = Quillexc({L"show", target, L"--json"});
+        ASSERT_EQ(0u, show.exitCode) << Show(show);
+        EXPECT_EQ(U8(Target()), show.Json()["guid"]);
+        EXPECT_EQ(1u, show.Json()["devices"].size());
+    }
+    Result shown = Quillexc({L"show", device->InstanceId(), L"--json"});
+    ASSERT_EQ(0u, shown.exitCode) << Show(shown);
+    json j = shown.Json();
+    EXPECT_EQ(U8(device->InstanceId()), j["instanceId"]);
+    EXPECT_EQ(Names({c.Name()}), j["lowerFilters"]);
+    json setting = Find(j["registry"], "valueName", "QxSetting");
+    EXPECT_EQ("REG_SZ", setting["type"]) << Show(shown);
+    EXPECT_EQ(U8(L"\u00e9t\u00e9"), setting["contents"]);
+    Result deviceText = Quillexc({L"show", device->InstanceId()});
+    EXPECT_TRUE(Contains(deviceText.out, L"Device Lower Filters:  " + c.Name())) << Show(deviceText);
+    EXPECT_TRUE(Contains(deviceText.out, L"QxSetting  REG_SZ  \u00e9t\u00e9")) << Show(deviceText);
+
+    // Unknown and ambiguous targets name the candidates.
+    Result unknown = Quillexc({L"show", L"Command Line"});
+    EXPECT_EQ(2u, unknown.exitCode);
+    EXPECT_TRUE(Contains(unknown.err, Target() + L" (Quillex Command Line Class)")) << Show(unknown);
+    ScratchClass twin{L"Quillex Command Line Class"};
+    Result ambiguous = Quillexc({L"show", L"Quillex Command Line Class"});
+    EXPECT_EQ(2u, ambiguous.exitCode);
+    EXPECT_TRUE(Contains(ambiguous.err, Target()) && Contains(ambiguous.err, twin.UpperGuid())) << Show(ambiguous);
+}
+
+TEST_F(QuillexcTest, FilterOperationsKeepTheOrderAndAreJournalled) {
+    ASSERT_TRUE(scratch.IsValid());
+    auto filters = [&](std::initializer_list<std::wstring> words) {
+        std::vector<std::wstring> all{L"filters", Target(), L"upper"};
+        all.insert(all.end(), words.begin(), words.end());
+        return Quillexc(all);
+    };
+    // A name hidden after an empty string goes with the write, and the user is told.
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({a.Name(), L"", c.Name()})));
+    Result set = filters({L"set", a.Name(), b.Name(), L"--json"});
+    ASSERT_EQ(0u, set.exitCode) << Show(set);
+    EXPECT_TRUE(Contains(set.err, L"Hidden entries dropped: " + c.Name() + L".")) << Show(set);
+    EXPECT_EQ(Names({a.Name()}), set.Json()["before"]);
+    EXPECT_EQ(Names({a.Name(), b.Name()}), set.Json()["after"]);
+    EXPECT_EQ(Names({a.Name(), b.Name()}), Upper());
+
+    Result add = filters({L"add", c.Name(), L"--before", b.Name()});
+    ASSERT_EQ(0u, add.exitCode) << Show(add);
+    EXPECT_TRUE(Contains(add.out, L"old: " + a.Name() + L" " + b.Name())) << Show(add);
+    EXPECT_TRUE(Contains(add.out, L"new: " + a.Name() + L" " + c.Name() + L" " + b.Name())) << Show(add);
+    EXPECT_EQ(Names({a.Name(), c.Name(), b.Name()}), Upper());
+    ASSERT_EQ(0u, filters({L"remove", a.Name()}).exitCode);
+    ASSERT_EQ(0u, filters({L"add", a.Name(), L"--after", c.Name()}).exitCode);
+    EXPECT_EQ(Names({c.Name(), a.Name(), b.Name()}), Upper());
+    ASSERT_EQ(0u, filters({L"remove", b.Name()}).exitCode);
+    ASSERT_EQ(0u, filters({L"add", b.Name(), L"--first"}).exitCode);
+    Result shown = Quillexc({L"filters", Target(), L"upper", L"--json"});
+    EXPECT_EQ(Names({b.Name(), c.Name(), a.Name()}), shown.Json()) << Show(shown);
+    Result lines = Quillexc({L"filters", Target(), L"upper"});
+    EXPECT_EQ(U8(b.Name() + L"\r\n" + c.Name() + L"\r\n" + a.Name() + L"\r\n"), lines.out);
+
+    // set with no names empties the list: the value goes.
+    ASSERT_EQ(0u, filters({L"set"}).exitCode);
+    EXPECT_TRUE(Upper().is_null());
+
+    Result history = Quillexc({L"history", L"--json"});
+    ASSERT_EQ(0u, history.exitCode) << Show(history);
+    json last = history.Json()["changes"].back();
+    EXPECT_EQ(U8(Target()), last["guid"]);
+    EXPECT_EQ("command line", last["origin"]);
+    EXPECT_EQ(Names({b.Name(), c.Name(), a.Name()}), last["before"]);
+    EXPECT_TRUE(last["after"].is_null());
+}
+
+TEST_F(QuillexcTest, RefusedChangesWriteNothingAndSayWhy) {
+    ASSERT_TRUE(scratch.IsValid());
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({a.Name()})));
+    const json before = Upper();
+    struct Case {
+        std::vector<std::wstring> words;
+        DWORD code;
+        std::wstring said;
+    };
+    const Case cases[] = {
+        {{L"set", L"QxNoSuchService0"}, 3, L"Service QxNoSuchService0 could not be located in Registry."},
+        {{L"set", L"bad\\name"}, 3, L"could not be located"},
+        {{L"add", a.Name()}, 3, L"--yes"},  // a duplicate: the window would ask
+        {{L"remove", b.Name()}, 3, b.Name() + L" is not in the list"},
+        {{L"add", b.Name(), L"--before", c.Name()}, 3, c.Name() + L" is not in the list"},
+        {{L"add", b.Name(), L"--first", L"--after", a.Name()}, 2, L"at most one"},
+        {{L"swap", a.Name()}, 2, L"Unknown operation"},
+        {{L"set", a.Name(), L"--force"}, 2, L"Unknown option --force"},
+    };
+    for (const Case& test : cases) {
+        std::vector<std::wstring> w{L"filters", Target(), L"upper"};
+        w.insert(w.end(), test.words.begin(), test.words.end());
+        Result run = Quillexc(w);
+        EXPECT_EQ(test.code, run.exitCode) << Narrow(test.words[0]) << " " << Show(run);
+        EXPECT_TRUE(Contains(run.err, test.said)) << Show(run);
+        EXPECT_EQ("", run.out);
+        EXPECT_EQ(before, Upper());
+    }
+    Result noList = Quillexc({L"filters", Target(), L"middle"});
+    EXPECT_EQ(2u, noList.exitCode);
+    // The duplicate written once it is answered for.
+    Result yes = Quillexc({L"filters", Target(), L"upper", L"add", a.Name(), L"--yes"});
+    EXPECT_EQ(0u, yes.exitCode) << Show(yes);
+    EXPECT_EQ(Names({a.Name(), a.Name()}), Upper());
+}
+
+// Keyboard's GUID on a scratch class: Wine has no keyboard class, and the question
+// comes from the class's GUID alone.
+TEST_F(QuillexcTest, ACriticalClassIsWrittenOnlyWithYes) {
+    const GUID keyboard = {0x4D36E96B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+    ScratchClass critical(keyboard, L"Quillex Keyboards");
+    if (!critical.IsValid()) GTEST_SKIP() << "this machine has a keyboard class of its own";
+    const std::wstring question = DefaultClassRules().CriticalQuestion(ToModelGuid(keyboard));
+    ASSERT_FALSE(question.empty());
+
+    Result asked = Quillexc({L"filters", L"{4d36e96b-e325-11ce-bfc1-08002be10318}", L"lower", L"set", a.Name()});
+    EXPECT_EQ(3u, asked.exitCode) << Show(asked);
+    EXPECT_TRUE(Contains(asked.err, question)) << Show(asked);
+    EXPECT_TRUE(Stored(critical.KeyPath(), L"LowerFilters").is_null());
+
+    Result yes = Quillexc({L"filters", L"Quillex Keyboards", L"lower", L"set", a.Name(), L"--yes"});
+    EXPECT_EQ(0u, yes.exitCode) << Show(yes);
+    EXPECT_EQ(Names({a.Name()}), Stored(critical.KeyPath(), L"LowerFilters"));
+}
+
+TEST_F(QuillexcTest, CheckReportsErrorsWithExitCodeOne) {
+    ASSERT_TRUE(scratch.IsValid());
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"LowerFilters", REG_MULTI_SZ, MultiSzBytes({a.Name(), L"QxGone0"})));
+    Result check = Quillexc({L"check", L"--json"});
+    EXPECT_EQ(1u, check.exitCode) << Show(check);
+    json j = check.Json();
+    EXPECT_EQ(true, j["errors"]);
+    json found;
+    for (const json& f : j["findings"])
+        if (f["guid"] == U8(Target())) found = f;
+    ASSERT_TRUE(found.is_object()) << Show(check);
+    EXPECT_EQ("missing-service", found["rule"]);
+    EXPECT_EQ("error", found["severity"]);
+    EXPECT_EQ("lower", found["list"]);
+    EXPECT_EQ("QxGone0", found["name"]);
+    EXPECT_EQ("Quillex Command Line Class", found["target"]);
+    EXPECT_FALSE(found["message"].get<std::string>().empty());
+
+    Result text = Quillexc({L"check"});
+    EXPECT_EQ(1u, text.exitCode);
+    EXPECT_TRUE(Contains(text.out, L"error [missing-service] Lower Filters of Quillex Command Line Class: QxGone0"))
+        << Show(text);
+}
+
+TEST_F(QuillexcTest, UndoAsksThenPutsTheListBack) {
+    ASSERT_TRUE(scratch.IsValid());
+    ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", a.Name()}).exitCode);
+    ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", b.Name()}).exitCode);
+
+    Result asked = Quillexc({L"undo"});
+    EXPECT_EQ(3u, asked.exitCode) << Show(asked);
+    EXPECT_TRUE(Contains(asked.err, L"Restore the Upper Filters of Quillex Command Line Class to: " + a.Name() + L"?"))
+        << Show(asked);
+    EXPECT_EQ(Names({b.Name()}), Upper());
+
+    Result undo = Quillexc({L"undo", L"--yes"});
+    ASSERT_EQ(0u, undo.exitCode) << Show(undo);
+    EXPECT_EQ(Names({a.Name()}), Upper());
+    ASSERT_EQ(0u, Quillexc({L"undo", L"--yes"}).exitCode);
+    EXPECT_TRUE(Upper().is_null());
+
+    json changes = Quillexc({L"history", L"--json"}).Json()["changes"];
+    ASSERT_GE(changes.size(), 4u);
+    const json& firstUndo = changes[changes.size() - 2];
+    EXPECT_EQ("undo", firstUndo["origin"]);
+    EXPECT_EQ(changes[changes.size() - 3]["id"], firstUndo["undoes"]);
+    Result text = Quillexc({L"history"});
+    EXPECT_TRUE(Contains(text.out, L"undo of #" + std::to_wstring(firstUndo["undoes"].get<uint64_t>()))) << Show(text);
+}
+
+TEST_F(QuillexcTest, HelpAndBadUsage) {
+    Result help = Quillexc({L"help"});
+    EXPECT_EQ(0u, help.exitCode);
+    for (const wchar_t* command : {L"list", L"show", L"filters", L"check", L"history", L"undo"})
+        EXPECT_TRUE(Contains(help.out, std::wstring(L"quillexc ") + command)) << Show(help);
+    Result filtersHelp = Quillexc({L"filters", L"--help"});
+    EXPECT_EQ(0u, filtersHelp.exitCode);
+    EXPECT_TRUE(Contains(filtersHelp.out, L"--before NAME")) << Show(filtersHelp);
+    EXPECT_EQ(2u, Quillexc({L"frobnicate"}).exitCode);
+    EXPECT_EQ(2u, Quillexc({L"list", L"--yes"}).exitCode);
+    EXPECT_EQ(2u, Quillexc({L"show"}).exitCode);
+    EXPECT_EQ(2u, Quillexc({L"show", L""}).exitCode);
+}
