@@ -62,7 +62,14 @@ protected:
         app.PumpFor(20);
     }
 
-    wine::ScratchClass scratch{L"Quillex Edit Road Class"};
+    // Its GUID sorts after every class Wine has, so that it is never the first class
+    // (the one a rebuilt list would show).
+    static GUID LastGuid() {
+        GUID guid = wine::RandomGuid();
+        guid.Data1 |= 0xFFF00000u;
+        return guid;
+    }
+    wine::ScratchClass scratch{LastGuid(), L"Quillex Edit Road Class"};
     wine::ScratchService first{L"QxTestSvc", true}, second{L"QxTestSvc", true};
     MessageBoxRecorder boxes{IDYES};  // a warning of the check is answered Yes
     AppSession app;
