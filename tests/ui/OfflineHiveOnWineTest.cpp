@@ -11,6 +11,7 @@
 #include "model/OfflineHive.h"
 #include "tests/support/ScratchJournal.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TestData.h"
 #include "tests/support/WineScratch.h"
 #include "tests/ui/AppHarness.h"
 #include "ui/VelorTreeView.h"
@@ -20,28 +21,13 @@ namespace wine = qx::test::wine;
 
 namespace {
 
-bool PutValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const std::vector<uint8_t>& data) {
+bool PutValue(const std::wstring& path, const wchar_t* name, DWORD type, const std::vector<uint8_t>& data) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
         return false;
     LONG error = RegSetValueExW(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
     RegCloseKey(key);
     return error == ERROR_SUCCESS;
-}
-std::vector<uint8_t> Text(const std::wstring& text) {
-    const auto* p = reinterpret_cast<const uint8_t*>(text.c_str());
-    return std::vector<uint8_t>(p, p + (text.size() + 1) * sizeof(wchar_t));
-}
-std::vector<uint8_t> Multi(const StringList& names) {
-    std::wstring all;
-    for (const auto& name : names) all += name + L'\0';
-    all += L'\0';
-    const auto* p = reinterpret_cast<const uint8_t*>(all.data());
-    return std::vector<uint8_t>(p, p + all.size() * sizeof(wchar_t));
-}
-std::vector<uint8_t> Dword(DWORD value) {
-    const auto* p = reinterpret_cast<const uint8_t*>(&value);
-    return std::vector<uint8_t>(p, p + 4);
 }
 bool RootKeyExists(const std::wstring& name) {
     HKEY key = nullptr;
@@ -52,7 +38,7 @@ bool RootKeyExists(const std::wstring& name) {
 
 // "<temp>\qxhive<n>\Windows\System32\config\SYSTEM", saved from a tree below HKCU:
 // Select\Current = 1; ControlSet001 with one class (lower filter "QxOffNoFile", a driver
-// without its file), two of its devices and one device of no class, and the services
+// without its file), two of its devices and one device of no class, and the drivers
 // QxOffPresent (with its file) and QxOffNoFile. The second device's upper list also
 // names `machineOnly`, a service of the running machine only.
 class ScratchHive {
@@ -70,25 +56,32 @@ public:
                                   nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 
+        using qx::test::DwordBytes;
+        using qx::test::MultiSzBytes;
+        using qx::test::Utf16Bytes;
         const std::wstring source = L"Software\\QuillexHiveSource" + std::to_wstring(GetCurrentProcessId());
-        const std::wstring set = source + L"\\ControlSet001";
-        const std::wstring device = set + L"\\Enum\\Root\\QXOFFLINE\\";
-        const std::wstring guid = wine::UpperGuidText(m_guid);
-        bool ok = PutValue(HKEY_CURRENT_USER, source + L"\\Select", L"Current", REG_DWORD, Dword(1)) &&
-                  PutValue(HKEY_CURRENT_USER, source + L"\\Select", L"Default", REG_DWORD, Dword(2)) &&
-                  PutValue(HKEY_CURRENT_USER, source + L"\\ControlSet002\\Enum", L"", REG_SZ, Text(L"older")) &&
-                  PutValue(HKEY_CURRENT_USER, set + L"\\Control\\Class\\" + guid, L"", REG_SZ, Text(L"Offline Scratch Class")) &&
-                  PutValue(HKEY_CURRENT_USER, set + L"\\Control\\Class\\" + guid, L"LowerFilters", REG_MULTI_SZ, Multi({L"QxOffNoFile"})) &&
-                  PutValue(HKEY_CURRENT_USER, device + L"0000", L"ClassGUID", REG_SZ, Text(guid)) &&
-                  PutValue(HKEY_CURRENT_USER, device + L"0000", L"DeviceDesc", REG_SZ, Text(L"First offline device")) &&
-                  PutValue(HKEY_CURRENT_USER, device + L"0001", L"ClassGUID", REG_SZ, Text(guid)) &&
-                  PutValue(HKEY_CURRENT_USER, device + L"0001", L"UpperFilters", REG_MULTI_SZ, Multi({L"QxOffPresent", machineOnly})) &&
-                  PutValue(HKEY_CURRENT_USER, set + L"\\Enum\\Root\\NOCLASS\\0000", L"DeviceDesc", REG_SZ, Text(L"x"));
-        for (const wchar_t* service : {L"QxOffPresent", L"QxOffNoFile"}) {
-            const std::wstring key = set + L"\\Services\\" + service;
-            ok = ok && PutValue(HKEY_CURRENT_USER, key, L"Type", REG_DWORD, Dword(1)) &&
-                 PutValue(HKEY_CURRENT_USER, key, L"Start", REG_DWORD, Dword(3));
-        }
+        const std::wstring set = source + L"\\ControlSet001", guid = wine::UpperGuidText(m_guid);
+        const std::wstring classKey = set + L"\\Control\\Class\\" + guid, device = set + L"\\Enum\\Root\\QXOFFLINE\\";
+        struct Value {
+            std::wstring path;
+            const wchar_t* name;
+            DWORD type;
+            std::vector<uint8_t> data;
+        };
+        const Value values[] = {
+            {source + L"\\Select", L"Current", REG_DWORD, DwordBytes(1)},
+            {classKey, L"", REG_SZ, Utf16Bytes(L"Offline Scratch Class")},
+            {classKey, L"LowerFilters", REG_MULTI_SZ, MultiSzBytes({L"QxOffNoFile"})},
+            {device + L"0000", L"ClassGUID", REG_SZ, Utf16Bytes(guid)},
+            {device + L"0000", L"DeviceDesc", REG_SZ, Utf16Bytes(L"First offline device")},
+            {device + L"0001", L"ClassGUID", REG_SZ, Utf16Bytes(guid)},
+            {device + L"0001", L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({L"QxOffPresent", machineOnly})},
+            {set + L"\\Enum\\Root\\NOCLASS\\0000", L"DeviceDesc", REG_SZ, Utf16Bytes(L"x")},
+            {set + L"\\Services\\QxOffPresent", L"Type", REG_DWORD, DwordBytes(1)},
+            {set + L"\\Services\\QxOffNoFile", L"Type", REG_DWORD, DwordBytes(1)},
+        };
+        bool ok = true;
+        for (const Value& value : values) ok = ok && PutValue(value.path, value.name, value.type, value.data);
         long ignored = 0;
         HKEY key = nullptr;
         if (ok && qx::Win32HiveLoader().EnablePrivilege(L"SeBackupPrivilege", &ignored) &&
@@ -189,7 +182,7 @@ TEST_F(OfflineHiveOnWine, CommandLineShowsChecksAndWritesTheHiveAndExitUnloadsIt
     wine::RegValue value;
     ASSERT_TRUE(wine::ReadValue(loadedKey + L"\\ControlSet001\\Enum\\Root\\QXOFFLINE\\0001", L"UpperFilters", &value));
     EXPECT_EQ(static_cast<DWORD>(REG_MULTI_SZ), value.type);
-    EXPECT_EQ(Multi({L"QxOffPresent"}), value.data);
+    EXPECT_EQ(qx::test::MultiSzBytes({L"QxOffPresent"}), value.data);
     EXPECT_FALSE(wine::ReadValue(std::wstring(wine::kEnumRoot) + L"\\Root\\QXOFFLINE\\0001", L"UpperFilters", &value));
     ASSERT_EQ(1u, journal.Entries().size());
     EXPECT_EQ(hive.Path(), journal.Entries()[0].hive);
