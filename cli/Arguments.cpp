@@ -26,6 +26,15 @@ Arguments ParseArguments(int argc, wchar_t** argv) {
                 args.words.push_back(word);
             continue;
         }
+        if (word == L"--hive") {
+            // Says where every command works, so it is no option of one command.
+            if (i + 1 >= argc || !args.hive.empty()) {
+                args.error = i + 1 >= argc ? L"--hive needs the path of a SYSTEM hive file." : L"--hive is given twice.";
+                return args;
+            }
+            args.hive = argv[++i];
+            continue;
+        }
         if (word == L"--before" || word == L"--after") {
             if (i + 1 >= argc) {
                 args.error = word + L" needs the name of a filter in the list.";

@@ -21,6 +21,7 @@ struct Arguments {
     StringList words;           // everything that is not an option, in order
     std::set<std::wstring> options;  // the options given, as spelt ("--json")
     std::wstring before, after; // the names --before and --after take
+    std::wstring hive;          // --hive: the SYSTEM hive file of another installation
     std::wstring error;         // why the line cannot be used; empty when it can
 
     bool Has(const wchar_t* option) const { return options.count(option) != 0; }

@@ -77,6 +77,8 @@ void PrintHelp(const std::wstring& command) {
     Out().Line();
     Out().Line(kTargetText);
     Out().Line(L"--json prints one JSON document (UTF-8) for programs.");
+    Out().Line(L"--hive PATH, before or after any command, works on the SYSTEM hive file of an installation");
+    Out().Line(L"that does not boot (for example D:\\Windows\\System32\\config\\SYSTEM) instead of this machine.");
     Out().Line(kExitText);
 }
 

@@ -3,6 +3,7 @@
 // gate and change journal; a question the window would ask needs --yes here.
 #include "cli/Commands.h"
 #include "model/DeviceAccess.h"
+#include "model/OfflineHive.h"
 
 using namespace qxc;
 
@@ -38,6 +39,18 @@ int wmain(int argc, wchar_t** argv) {
 
     ConsoleMessages messages(args.Has(L"--yes"));
     qx::IMessageSink* previous = qx::SetMessages(&messages);
+    // Another installation's SYSTEM hive: every command works on it instead of this
+    // machine, and it is unloaded again when the command is done (after the records).
+    qx::OfflineHive hive;
+    if (!args.hive.empty()) {
+        qx::UnloadStaleHives();
+        std::wstring error;
+        if (!hive.Open(args.hive, &error)) {
+            Err().Line(error);
+            qx::SetMessages(previous);
+            return kExitFailed;
+        }
+    }
     DriverClassList classes;
     int code = kExitFailed;
     if (!qx::BuildDriverClasses(classes, nullptr)) {

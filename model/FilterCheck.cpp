@@ -222,11 +222,17 @@ std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& f
 }
 
 std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts) {
-    if (!facts.present) return L"";
+    // Without the installation's Windows folder no path can be told (see DriverFileCheckNote).
+    if (!facts.present || Access().GetWindowsFolder().empty()) return L"";
     std::wstring path = DriverFilePath(name, facts);
     if (Access().FileExists(path)) return L"";
     return L"The driver file of " + Quoted(name) + L", " + path + L", does not exist, so the devices "
            L"that use this list fail to start. Install the driver again, or remove the name.";
+}
+
+std::wstring DriverFileCheckNote() {
+    if (!Access().GetWindowsFolder().empty()) return L"";
+    return L"Driver files not checked: this hive's Windows folder is unknown (it is not in System32\\config).";
 }
 
 std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass) {

@@ -67,6 +67,8 @@ std::wstring HiddenEntriesRule(const ListContents& contents);
 std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts);
 std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts);
 std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts);
+// Why the driver-file rule was left out (the Windows folder is unknown); empty when it ran.
+std::wstring DriverFileCheckNote();
 std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass);
 // One sentence per name named again later in the list (names compare without case).
 std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringList& names);

@@ -3,6 +3,7 @@
 #pragma once
 #include "model/ClassList.h"
 #include "model/Journal.h"
+#include "model/OfflineHive.h"
 #include "model/Types.h"
 
 class CDriverClass;
@@ -13,7 +14,9 @@ namespace qx {
 // Where a change comes from; travels with every write.
 struct ChangeContext {
     ChangeOrigin origin = ChangeOrigin::Program;
-    std::wstring hive;  // the offline hive file being changed; empty for this machine
+    // The offline hive file being changed; empty for this machine. By default the hive
+    // the model works on now.
+    std::wstring hive = CurrentOfflineHive();
 };
 
 // The journal every change is recorded in. The program sets it once at start, tests swap

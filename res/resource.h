@@ -38,6 +38,9 @@
 #define ID_OPTIONS_UNDO_FILTER_CHANGE 32774
 #define ID_OPTIONS_CHANGE_HISTORY 32775
 
+// File menu commands
+#define ID_FILE_OPEN_OFFLINE_HIVE 32781
+
 // Modify Filters dialog (131)
 #define IDC_FILTERS_LABEL 1011
 #define IDC_FILTERS_EDIT 1012

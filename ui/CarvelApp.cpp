@@ -1,5 +1,7 @@
 #include "ui/CarvelApp.h"
 
+#include <commdlg.h>
+
 #include "model/FilterStore.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -10,6 +12,7 @@
 
 BEGIN_MESSAGE_MAP(CCarvelApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, &CCarvelApp::OnAppAbout)
+    ON_COMMAND(ID_FILE_OPEN_OFFLINE_HIVE, &CCarvelApp::OnFileOpenOfflineHive)
     // No menu item reaches Open or Print Setup; they stay because the program's command map names them.
     ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
@@ -21,6 +24,28 @@ CCarvelApp theApp;
 namespace {
 DWORD SystemVersion() { return GetVersion(); }
 CCarvelApp::VersionSource g_versionSource = &SystemVersion;
+
+// The program's switches: "/offline PATH" opens a SYSTEM hive instead of the running
+// machine's registry.
+class CQuillexCommandLineInfo : public CCommandLineInfo {
+public:
+    void ParseParam(const CString& param, BOOL bFlag, BOOL bLast) override {
+        if (m_bHivePathNext && !bFlag) {
+            m_strOfflineHive = param;
+            m_bHivePathNext = false;
+            return;
+        }
+        if (bFlag && _wcsicmp(param.c_str(), L"offline") == 0) {
+            m_bOffline = true;
+            m_bHivePathNext = true;
+            return;
+        }
+        CCommandLineInfo::ParseParam(param, bFlag, bLast);
+    }
+    bool m_bOffline = false;
+    bool m_bHivePathNext = false;
+    CString m_strOfflineHive;
+};
 }  // namespace
 
 CCarvelApp::VersionSource CCarvelApp::SetVersionSource(VersionSource source) {
@@ -59,6 +84,9 @@ BOOL CCarvelApp::InitInstance() {
         return FALSE;
     }
 
+    // A hive a crashed run left loaded would stay in the registry until the next boot.
+    qx::UnloadStaleHives();
+
     SetRegistryKey(L"Local AppWizard-Generated Applications");
     LoadStdProfileSettings(4);
 
@@ -69,9 +97,21 @@ BOOL CCarvelApp::InitInstance() {
     RegisterShellFileTypes(TRUE);
 
     // Without arguments this makes the new document, its frame and views.
-    CCommandLineInfo cmdInfo;
+    CQuillexCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    if (!ProcessShellCommand(cmdInfo)) return FALSE;
+    if (cmdInfo.m_bOffline) {
+        // The hive is loaded before the first build, so the running machine is never shown
+        // to a user who asked for another installation.
+        std::wstring error = L"The /offline switch needs the path of a SYSTEM hive.";
+        if (cmdInfo.m_strOfflineHive.empty() || !m_offlineHive.Open(cmdInfo.m_strOfflineHive, &error)) {
+            AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+            return FALSE;
+        }
+    }
+    if (!ProcessShellCommand(cmdInfo)) {
+        m_offlineHive.Close();
+        return FALSE;
+    }
     if (!m_pMainWnd || !m_pMainWnd->m_hWnd) return FALSE;
 
     m_pMainWnd->ShowWindow(SW_SHOW);
@@ -81,6 +121,8 @@ BOOL CCarvelApp::InitInstance() {
 }
 
 int CCarvelApp::ExitInstance() {
+    // The frame and its document are gone, and with them every key of the hive.
+    m_offlineHive.Close();
     if (m_bSinkInstalled) {
         qx::SetMessages(m_pPreviousSink);
         m_bSinkInstalled = false;
@@ -96,4 +138,44 @@ int CCarvelApp::ExitInstance() {
 void CCarvelApp::OnAppAbout() {
     CAboutDlg aboutDlg;
     aboutDlg.DoModal();
+}
+
+std::wstring CCarvelApp::GetDocumentTitle() const {
+    return m_offlineHive.IsOpen() ? m_offlineHive.Title() : std::wstring(L"Quillex V1.0");
+}
+
+void CCarvelApp::OnFileOpenOfflineHive() {
+    wchar_t file[MAX_PATH + 1] = L"SYSTEM";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ofn.lpstrFilter = L"SYSTEM hive (SYSTEM)\0SYSTEM\0All Files (*.*)\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH + 1;
+    ofn.lpstrTitle = L"Open Offline System Hive";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&ofn)) return;
+    OpenOfflineHive(file);
+}
+
+BOOL CCarvelApp::OpenOfflineHive(const std::wstring& path) {
+    auto* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    DriverClassList* pClasses = pFrame ? pFrame->GetDriverClasses() : nullptr;
+    CCarvelDoc* pDoc = pFrame ? pFrame->GetCarvelDoc() : nullptr;
+    if (!pFrame || !pClasses || !pDoc) return FALSE;
+    // Every record and class key of the registry shown now goes before its hive does.
+    pDoc->ReleaseDriverClasses();
+    const std::wstring previous = m_offlineHive.Path();
+    std::wstring error;
+    BOOL bOpened = m_offlineHive.Open(path, &error) ? TRUE : FALSE;
+    if (!bOpened) {
+        AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+        std::wstring ignored;
+        if (!previous.empty() && !m_offlineHive.Open(previous, &ignored))
+            AfxMessageBox(L"The hive shown before, " + previous + L", could not be loaded again: " + ignored +
+                              L" The running machine's registry is shown.",
+                          MB_OK | MB_ICONSTOP);
+    }
+    pFrame->ShowRegistrySource(GetDocumentTitle());
+    return bOpened;
 }

@@ -5,6 +5,7 @@
 
 #include "model/DeviceAccess.h"
 #include "model/Journal.h"
+#include "model/OfflineHive.h"
 #include "ui/framework/WinApp.h"
 
 class CCarvelApp : public CWinApp {
@@ -14,6 +15,17 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
     void OnAppAbout();
+
+    // The offline hive the program shows, if any (closed: the running machine).
+    const qx::OfflineHive& GetOfflineHive() const { return m_offlineHive; }
+    // Shows `path`'s SYSTEM hive in place of what is shown now: the document lets go of its
+    // records, the hive shown before is unloaded, the new one loaded and the tree built
+    // again. A hive that cannot be loaded is reported in a stop box and the one shown
+    // before comes back. True when `path` is shown.
+    BOOL OpenOfflineHive(const std::wstring& path);
+    void OnFileOpenOfflineHive();  // File > Open Offline System Hive...
+    // "Quillex V1.0", or the offline hive's title.
+    std::wstring GetDocumentTitle() const;
 
     // Where the system version comes from (GetVersion); tests put another in.
     using VersionSource = DWORD (*)();
@@ -30,6 +42,7 @@ private:
     bool m_bSinkInstalled = false;
     // The change journal at its usual place, unless one was chosen before start (tests).
     std::unique_ptr<qx::Journal> m_pJournal;
+    qx::OfflineHive m_offlineHive;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -114,8 +114,10 @@ void CFilterReportDlg::Fill() {
 }
 
 CString CFilterReportDlg::GetSummary() const {
+    std::wstring note = qx::DriverFileCheckNote();
+    if (!note.empty()) note = L" " + note;
     if (m_findings.empty())
-        return L"No problems found: every filter list names installed drivers that can start.";
+        return L"No problems found: every filter list names installed drivers that can start." + note;
     size_t errors = std::count_if(m_findings.begin(), m_findings.end(),
                                   [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
     std::vector<const qx::FilterTarget*> lists;
@@ -124,7 +126,7 @@ CString CFilterReportDlg::GetSummary() const {
             lists.push_back(&f.target);
     return Counted(errors, L"error", L"errors") + L" and " +
            Counted(m_findings.size() - errors, L"warning", L"warnings") + L" in " +
-           Counted(lists.size(), L"filter list.", L"filter lists.");
+           Counted(lists.size(), L"filter list.", L"filter lists.") + note;
 }
 
 int CFilterReportDlg::SelectedItem() const {

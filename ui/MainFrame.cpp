@@ -2,6 +2,7 @@
 
 #include "model/FilterStore.h"
 #include "res/resource.h"
+#include "ui/CarvelApp.h"
 #include "ui/CarvelDoc.h"
 #include "ui/ChangeHistoryDlg.h"
 #include "ui/framework/CmdUI.h"
@@ -54,6 +55,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
         return -1;
+
+    // Started on an offline hive (the command line): the status bar says which.
+    if (!qx::CurrentOfflineHive().empty()) SetIdleMessage(theApp.GetDocumentTitle());
 
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     EnableDocking(CBRS_ALIGN_ANY);
@@ -130,10 +134,21 @@ CVelorTreeView* CMainFrame::GetClassTree() const {
     return m_wndSplitter.m_hWnd ? dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0)) : nullptr;
 }
 
-DriverClassList* CMainFrame::GetDriverClasses() const {
+CCarvelDoc* CMainFrame::GetCarvelDoc() const {
     CVelorTreeView* pTree = GetClassTree();
-    CCarvelDoc* pDoc = pTree ? pTree->GetDocument() : nullptr;
+    return pTree ? pTree->GetDocument() : nullptr;
+}
+
+DriverClassList* CMainFrame::GetDriverClasses() const {
+    CCarvelDoc* pDoc = GetCarvelDoc();
     return pDoc ? &pDoc->GetDriverClasses() : nullptr;
+}
+
+void CMainFrame::ShowRegistrySource(const std::wstring& title) {
+    if (CCarvelDoc* pDoc = GetCarvelDoc()) pDoc->SetTitle(title);
+    SetIdleMessage(qx::CurrentOfflineHive().empty() ? CString() : CString(title));
+    OnViewRefresh();
+    if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
 }
 
 void CMainFrame::OnUpdateUndoFilterChange(CCmdUI* pCmdUI) {

@@ -10,6 +10,7 @@
 #include "ui/framework/StatusBar.h"
 #include "ui/framework/ToolBar.h"
 
+class CCarvelDoc;
 class CFilterReportDlg;
 class CSplashScreenThread;
 class CVelorTreeView;
@@ -49,6 +50,11 @@ public:
     // The document's class list; null before there is one.
     DriverClassList* GetDriverClasses() const;
     CVelorTreeView* GetClassTree() const;  // null before the panes exist
+    CCarvelDoc* GetCarvelDoc() const;
+    // After the registry shown changed (an offline hive opened): `title` becomes the
+    // document's title and the status bar's idle text ("Offline: <path> (ControlSet001)"
+    // offline), the tree is built again and an open report checks again.
+    void ShowRegistrySource(const std::wstring& title);
 
 protected:
     void StartSplash();  // the splash thread, attached to this frame until CloseSplash

@@ -1,6 +1,7 @@
 #include "ui/VelorTreeView.h"
 
 #include "model/DriverClass.h"
+#include "model/OfflineHive.h"
 #include "model/TextForms.h"
 #include "ui/CarvelDoc.h"
 #include "ui/InfoView.h"
@@ -59,12 +60,14 @@ void CVelorTreeView::FillTree(const DriverClassList& classes) {
         pFrame->SetProgressText(L"Building Class List");
         pFrame->SetProgressRange(0, static_cast<int>(classes.size()));
     }
+    // A hive has no physical device objects: offline every device is shown.
+    const bool bOffline = !qx::CurrentOfflineHive().empty();
     for (size_t i = 0; i < classes.size(); ++i) {
         CDriverClass* pClass = classes[i].get();
         if (i == 0 && m_pInfoView) m_pInfoView->ShowRecord(pClass);  // the form starts on the first class
         HTREEITEM hClass = InsertRecord(*this, TVI_ROOT, pClass->GetDescription(), pClass);
         for (const auto& device : pClass->GetDeviceList()) {
-            if (device->GetDeviceName().empty()) continue;  // no physical device object
+            if (device->GetDeviceName().empty() && !bOffline) continue;  // no physical device object
             InsertRecord(*this, hClass, qx::DeviceNumberText(device->GetIndex()), device.get());
         }
         if (pFrame) pFrame->StepProgress();

@@ -12,6 +12,7 @@
 #include "model/TextForms.h"
 #include "model/Utf8.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/ScratchHive.h"
 #include "tests/support/TestData.h"
 #include "tests/support/WineScratch.h"
 
@@ -349,4 +350,32 @@ TEST_F(QuillexcTest, HelpAndBadUsage) {
     EXPECT_EQ(2u, Quillexc({L"list", L"--yes"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"show"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"show", L""}).exitCode);
+}
+
+TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
+    ScratchService machineOnly{L"QxCliMachineOnly", true};
+    ScratchHive hive(machineOnly.Name());
+    ASSERT_TRUE(hive.IsValid());
+    const std::string guid = U8(UpperGuidText(hive.Guid()));
+
+    Result list = Quillexc({L"--hive", hive.Path(), L"list", L"--json"});
+    ASSERT_EQ(0u, list.exitCode) << Show(list);
+    json offline = Find(list.Json(), "guid", guid);
+    ASSERT_TRUE(offline.is_object()) << Show(list);
+    EXPECT_EQ(Names({L"QxOffNoFile"}), offline["lowerFilters"]);
+    EXPECT_FALSE(Find(list.Json(), "guid", U8(scratch.UpperGuid())).is_object());  // not this machine's
+
+    // Checked against the hive's own services: one of the running machine only is missing.
+    Result check = Quillexc({L"check", L"--json", L"--hive", hive.Path()});
+    EXPECT_EQ(1u, check.exitCode) << Show(check);
+    EXPECT_TRUE(Contains(check.out, machineOnly.Name())) << Show(check);
+
+    // Unloaded when each command ended; a file that is no hive is exit code 4.
+    HKEY root = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, nullptr, 0, KEY_READ, &root));
+    wchar_t name[256];
+    for (DWORD i = 0; RegEnumKeyW(root, i, name, 256) == ERROR_SUCCESS; ++i)
+        EXPECT_NE(0, wcsncmp(name, L"Quillex Offline", 15)) << "left loaded";
+    RegCloseKey(root);
+    EXPECT_EQ(4u, Quillexc({L"--hive", L"C:\\no such folder\\SYSTEM", L"list"}).exitCode);
 }

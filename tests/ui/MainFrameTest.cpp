@@ -53,7 +53,7 @@ TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
         UINT id;
     };
     const std::vector<std::vector<Item>> items = {
-        {{L"E&xit", ID_APP_EXIT}},
+        {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}},
         {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
          {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
          {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},

@@ -628,7 +628,7 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
         std::vector<Item> items;
     };
     const std::vector<Popup> want = {
-        {L"&File", {{L"E&xit", ID_APP_EXIT}}},
+        {L"&File", {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
                        {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
                        {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
@@ -713,6 +713,8 @@ TEST(ResourcesTest, StringTableHoldsTitlesIndicatorsAndPrompts) {
     EXPECT_EQ(LoadStr(ID_OPTIONS_REGISTRY_PARAMETERS), L"Registry Parameters\nRegistry Parameters");
     EXPECT_EQ(LoadStr(ID_APP_ABOUT), L"Display program information, version number and copyright\nAbout");
     EXPECT_EQ(LoadStr(ID_APP_EXIT), L"Quit the application; prompts to save documents\nExit");
+    EXPECT_EQ(LoadStr(ID_FILE_OPEN_OFFLINE_HIVE),
+              L"Open the SYSTEM hive of a Windows installation that is not running\nOpen Offline System Hive");
     EXPECT_EQ(LoadStr(ID_VIEW_TOOLBAR), L"Show or hide the toolbar\nToggle ToolBar");
     EXPECT_EQ(LoadStr(ID_VIEW_STATUS_BAR), L"Show or hide the status bar\nToggle StatusBar");
     EXPECT_EQ(LoadStr(ID_WINDOW_SPLIT), L"Split the active window into panes\nSplit");

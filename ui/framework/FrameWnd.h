@@ -53,6 +53,8 @@ public:
     // The status bar's message pane.
     void SetMessageText(const CString& text);
     void SetMessageText(UINT nID);  // the prompt of command nID (before its '\n'), or the idle text
+    // The idle text in place of string AFX_IDS_IDLEMESSAGE (empty: that string again).
+    void SetIdleMessage(const CString& text);
     CWnd* GetMessageBar() const;
 
     // The frame's built-in commands (public: a derived frame names them in its map).
@@ -91,5 +93,6 @@ protected:
     BOOL m_bMenuActive = FALSE;
     CCreateContext* m_pCreateContext = nullptr;  // during creation only
     CString m_strTipText;  // the tooltip text handed out last
+    CString m_strIdleMessage;  // when not empty, shown in place of AFX_IDS_IDLEMESSAGE
     DECLARE_MESSAGE_MAP()
 };

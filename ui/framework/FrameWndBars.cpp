@@ -89,10 +89,15 @@ void CFrameWnd::SetMessageText(const CString& text) {
 void CFrameWnd::SetMessageText(UINT nID) {
     CString text;
     if (nID == AFX_IDS_IDLEMESSAGE)
-        text = AfxLoadString(AFX_IDS_IDLEMESSAGE);
+        text = m_strIdleMessage.empty() ? AfxLoadString(AFX_IDS_IDLEMESSAGE) : m_strIdleMessage;
     else if (nID != 0)
         text = AfxExtractSubString(AfxLoadString(nID), 0);  // the prompt, before the tooltip
     SetMessageText(text);
+}
+
+void CFrameWnd::SetIdleMessage(const CString& text) {
+    m_strIdleMessage = text;
+    if (m_nIDTracking == AFX_IDS_IDLEMESSAGE && !m_bMenuActive) SetMessageText(AFX_IDS_IDLEMESSAGE);
 }
 
 LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {

@@ -1,0 +1,385 @@
+#include "model/OfflineHive.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+#include "model/Bytes.h"
+#include "model/JournalFile.h"
+#include "model/TextForms.h"
+
+namespace qx {
+namespace {
+
+constexpr wchar_t kKeyPrefix[] = L"Quillex Offline ";
+constexpr wchar_t kSystem[] = L"System";
+constexpr wchar_t kCurrentControlSet[] = L"CurrentControlSet";
+constexpr uint32_t kKeySetValue = 0x0002;
+
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
+// The rest of `path` after the key `head` (without case): "" for the key itself, "\x"
+// below it; false when the path is not at or below it.
+bool After(const std::wstring& path, const std::wstring& head, std::wstring* rest) {
+    if (path.size() < head.size() || Upper(path.substr(0, head.size())) != Upper(head)) return false;
+    if (path.size() > head.size() && path[head.size()] != L'\\') return false;
+    *rest = path.substr(head.size());
+    return true;
+}
+
+// A REG_SZ / REG_EXPAND_SZ value of up to 4096 characters; empty when absent or another type.
+std::wstring ReadText(IDeviceAccess& access, KeyHandle key, const wchar_t* name) {
+    std::vector<uint8_t> data(8192);
+    uint32_t cb = static_cast<uint32_t>(data.size()), type = kRegNone;
+    if (access.QueryValue(key, name, &type, data.data(), &cb) != kErrSuccess) return L"";
+    if (type != kRegSz && type != kRegExpandSz) return L"";
+    return TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
+}
+
+bool ReadDword(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* value) {
+    uint8_t data[4] = {};
+    uint32_t cb = sizeof(data), type = kRegNone;
+    if (access.QueryValue(key, name, &type, data, &cb) != kErrSuccess || type != kRegDword || cb != 4) return false;
+    *value = ReadLe32(data);
+    return true;
+}
+
+// A key of the machine underneath, closed on every path.
+class InnerKey {
+public:
+    InnerKey(IDeviceAccess& access, const std::wstring& path, uint32_t sam) : m_access(access) {
+        m_error = access.OpenKey(path, sam, &m_key);
+        if (m_error != kErrSuccess) m_key = nullptr;
+    }
+    ~InnerKey() {
+        if (m_key) m_access.CloseKey(m_key);
+    }
+    InnerKey(const InnerKey&) = delete;
+    InnerKey& operator=(const InnerKey&) = delete;
+    KeyHandle Get() const { return m_key; }
+    long Error() const { return m_error; }
+    std::vector<std::wstring> Subkeys() const {
+        std::vector<std::wstring> names;
+        wchar_t name[512];
+        for (uint32_t i = 0; m_key && m_access.EnumKey(m_key, i, name, 512) == kErrSuccess; ++i) names.push_back(name);
+        return names;
+    }
+
+private:
+    IDeviceAccess& m_access;
+    KeyHandle m_key = nullptr;
+    long m_error = kErrSuccess;
+};
+
+// The instance key's value that holds each property offline.
+const wchar_t* PropertyValueName(uint32_t property) {
+    switch (property) {
+    case spdrp::DeviceDesc: return L"DeviceDesc";
+    case spdrp::HardwareId: return L"HardwareID";
+    case spdrp::CompatibleIds: return L"CompatibleIDs";
+    case spdrp::Service: return L"Service";
+    case spdrp::Class: return L"Class";
+    case spdrp::ClassGuid: return L"ClassGUID";
+    case spdrp::Driver: return L"Driver";
+    case spdrp::ConfigFlags: return L"ConfigFlags";
+    case spdrp::Mfg: return L"Mfg";
+    case spdrp::FriendlyName: return L"FriendlyName";
+    case spdrp::LocationInformation: return L"LocationInformation";
+    case spdrp::Capabilities: return L"Capabilities";
+    case spdrp::UiNumber: return L"UINumber";
+    case spdrp::UpperFilters: return L"UpperFilters";
+    case spdrp::LowerFilters: return L"LowerFilters";
+    default: return nullptr;
+    }
+}
+
+const std::wstring* g_currentHive = nullptr;
+
+}  // namespace
+
+std::wstring OfflineKeyName(uint32_t pid) { return kKeyPrefix + std::to_wstring(pid); }
+
+bool ParseOfflineKeyName(const std::wstring& name, uint32_t* pid) {
+    const size_t prefix = std::wcslen(kKeyPrefix);
+    if (name.size() <= prefix || name.size() > prefix + 10 || Upper(name.substr(0, prefix)) != Upper(kKeyPrefix))
+        return false;
+    uint64_t value = 0;
+    for (size_t i = prefix; i < name.size(); ++i) {
+        if (name[i] < L'0' || name[i] > L'9') return false;
+        value = value * 10 + static_cast<uint32_t>(name[i] - L'0');
+    }
+    if (value > 0xFFFFFFFFu) return false;
+    *pid = static_cast<uint32_t>(value);
+    return true;
+}
+
+std::wstring ChooseControlSet(IDeviceAccess& access, const std::wstring& root) {
+    auto exists = [&](const std::wstring& name) {
+        InnerKey key(access, root + L'\\' + name, kKeyRead);
+        return key.Get() != nullptr;
+    };
+    InnerKey select(access, root + L"\\Select", kKeyRead);
+    for (const wchar_t* entry : {L"Current", L"Default"}) {
+        uint32_t number = 0;
+        if (!select.Get() || !ReadDword(access, select.Get(), entry, &number) || number == 0 || number > 999) continue;
+        wchar_t name[32];
+        std::swprintf(name, 32, L"ControlSet%03u", number);
+        if (exists(name)) return name;
+    }
+    return exists(L"ControlSet001") ? L"ControlSet001" : L"";
+}
+
+std::wstring WindowsFolderOfHive(const std::wstring& hivePath) {
+    const std::wstring tail = L"\\SYSTEM32\\CONFIG\\SYSTEM";
+    std::wstring upper = Upper(hivePath);
+    for (wchar_t& c : upper)
+        if (c == L'/') c = L'\\';
+    if (upper.size() <= tail.size() || upper.compare(upper.size() - tail.size(), tail.size(), tail) != 0) return L"";
+    return hivePath.substr(0, hivePath.size() - tail.size());
+}
+
+// ---- OfflineAccess ---------------------------------------------------------------------
+
+struct OfflineAccess::DeviceSet {
+    std::vector<DeviceElement> elements;
+};
+
+OfflineAccess::OfflineAccess(IDeviceAccess& inner, std::wstring root, std::wstring controlSet,
+                             std::wstring windowsFolder)
+    : m_inner(inner), m_root(std::move(root)), m_controlSet(std::move(controlSet)), m_windows(std::move(windowsFolder)) {}
+
+OfflineAccess::~OfflineAccess() = default;
+
+std::wstring OfflineAccess::MapPath(const std::wstring& path) const {
+    std::wstring rest;
+    if (After(path, std::wstring(kSystem) + L'\\' + kCurrentControlSet, &rest)) return m_root + L'\\' + m_controlSet + rest;
+    if (After(path, kSystem, &rest)) return m_root + rest;
+    return path;
+}
+
+long OfflineAccess::OpenKey(const std::wstring& path, uint32_t sam, KeyHandle* key) {
+    return m_inner.OpenKey(MapPath(path), sam, key);
+}
+long OfflineAccess::EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) {
+    return m_inner.EnumKey(key, index, name, cchName);
+}
+long OfflineAccess::EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName, uint32_t* type,
+                              uint8_t* data, uint32_t* cbData) {
+    return m_inner.EnumValue(key, index, name, cchName, type, data, cbData);
+}
+long OfflineAccess::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data, uint32_t* cbData) {
+    return m_inner.QueryValue(key, name, type, data, cbData);
+}
+long OfflineAccess::SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data, uint32_t cbData) {
+    return m_inner.SetValue(key, name, type, data, cbData);
+}
+long OfflineAccess::DeleteValue(KeyHandle key, const wchar_t* name) { return m_inner.DeleteValue(key, name); }
+long OfflineAccess::CloseKey(KeyHandle key) { return m_inner.CloseKey(key); }
+
+bool OfflineAccess::GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) {
+    InnerKey key(m_inner, MapPath(std::wstring(kClassRootPath) + L'\\' + GuidText(classGuid)), kKeyRead);
+    if (!key.Get() || !buffer || cchBuffer == 0) return false;
+    std::wstring text = ReadText(m_inner, key.Get(), L"");
+    if (text.empty() || text.size() >= cchBuffer) return false;
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = L'\0';
+    return true;
+}
+
+KeyHandle OfflineAccess::OpenClassKey(const Guid& classGuid, uint32_t sam) {
+    KeyHandle key = nullptr;
+    if (OpenKey(std::wstring(kClassRootPath) + L'\\' + GuidText(classGuid), sam, &key) != kErrSuccess) return InvalidHandle();
+    return key;
+}
+
+DevInfoHandle OfflineAccess::GetAllClassDevs() {
+    const std::wstring enumRoot = m_root + L'\\' + m_controlSet + L"\\Enum";
+    std::vector<std::pair<std::wstring, Guid>> found;  // instance ID, class
+    InnerKey root(m_inner, enumRoot, kKeyRead);
+    if (!root.Get()) return InvalidHandle();
+    for (const std::wstring& enumerator : root.Subkeys()) {
+        InnerKey enumeratorKey(m_inner, enumRoot + L'\\' + enumerator, kKeyRead);
+        for (const std::wstring& device : enumeratorKey.Subkeys()) {
+            const std::wstring devicePath = enumerator + L'\\' + device;
+            InnerKey deviceKey(m_inner, enumRoot + L'\\' + devicePath, kKeyRead);
+            for (const std::wstring& instance : deviceKey.Subkeys()) {
+                const std::wstring id = devicePath + L'\\' + instance;
+                InnerKey instanceKey(m_inner, enumRoot + L'\\' + id, kKeyRead);
+                Guid guid;
+                if (instanceKey.Get() && ParseGuid(ReadText(m_inner, instanceKey.Get(), L"ClassGUID"), &guid))
+                    found.emplace_back(id, guid);
+            }
+        }
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return Upper(a.first) < Upper(b.first); });
+    auto set = std::make_unique<DeviceSet>();
+    for (const auto& device : found) {
+        const std::wstring upper = Upper(device.first);
+        auto known = m_instanceNumbers.find(upper);
+        if (known == m_instanceNumbers.end()) {
+            m_instances.push_back(device.first);
+            known = m_instanceNumbers.emplace(upper, static_cast<uint32_t>(m_instances.size())).first;
+        }
+        DeviceElement element;
+        element.classGuid = device.second;
+        element.devInst = known->second;
+        set->elements.push_back(element);
+    }
+    m_sets.push_back(std::move(set));
+    return m_sets.back().get();
+}
+
+bool OfflineAccess::EnumDeviceInfo(DevInfoHandle handle, uint32_t index, DeviceElement* element) {
+    for (const auto& set : m_sets) {
+        if (set.get() != handle) continue;
+        if (index >= set->elements.size()) return false;
+        *element = set->elements[index];
+        return true;
+    }
+    return false;
+}
+
+void OfflineAccess::DestroyDeviceInfoList(DevInfoHandle handle) {
+    m_sets.erase(std::remove_if(m_sets.begin(), m_sets.end(), [&](const auto& set) { return set.get() == handle; }),
+                 m_sets.end());
+}
+
+const std::wstring* OfflineAccess::InstanceOf(const DeviceElement& element) const {
+    if (element.devInst == 0 || element.devInst > m_instances.size()) return nullptr;
+    return &m_instances[element.devInst - 1];
+}
+
+long OfflineAccess::OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key) {
+    const std::wstring* id = InstanceOf(element);
+    if (!id) return kErrInvalidParameter;
+    return m_inner.OpenKey(m_root + L'\\' + m_controlSet + L"\\Enum\\" + *id, sam, key);
+}
+
+long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
+                                              uint32_t* type, uint8_t* buffer, uint32_t cbBuffer,
+                                              uint32_t* cbRequired) {
+    const wchar_t* name = PropertyValueName(property);
+    if (!name) return kErrInvalidData;
+    KeyHandle key = nullptr;
+    if (OpenInstanceKey(element, kKeyRead, &key) != kErrSuccess) return kErrInvalidData;
+    uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
+    long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
+    m_inner.CloseKey(key);
+    if (type) *type = valueType;
+    if (cbRequired) *cbRequired = cb;
+    if (error == kErrSuccess && !buffer && cb > 0) return kErrInsufficientBuffer;  // a probe
+    if (error == kErrMoreData) return kErrInsufficientBuffer;
+    if (error != kErrSuccess || cb == 0) return kErrInvalidData;
+    return kErrSuccess;
+}
+
+bool OfflineAccess::SetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
+                                              const uint8_t* buffer, uint32_t cbBuffer) {
+    if (property != spdrp::UpperFilters && property != spdrp::LowerFilters) return false;
+    KeyHandle key = nullptr;
+    if (OpenInstanceKey(element, kKeyRead | kKeySetValue, &key) != kErrSuccess) return false;
+    const wchar_t* name = PropertyValueName(property);
+    long error = buffer && cbBuffer ? m_inner.SetValue(key, name, kRegMultiSz, buffer, cbBuffer)
+                                    : m_inner.DeleteValue(key, name);
+    m_inner.CloseKey(key);
+    return error == kErrSuccess || (!buffer && error == kErrFileNotFound);
+}
+
+std::wstring OfflineAccess::SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) {
+    return m_inner.SecurityDescriptorToText(descriptor, cb);
+}
+
+std::wstring OfflineAccess::GetDeviceInstanceId(const DeviceElement& element) {
+    const std::wstring* id = InstanceOf(element);
+    return id ? *id : std::wstring();
+}
+
+bool OfflineAccess::GetDeviceStatus(const DeviceElement&, uint32_t*, uint32_t*) { return false; }
+
+bool OfflineAccess::FileExists(const std::wstring& path) { return m_inner.FileExists(path); }
+std::wstring OfflineAccess::ExpandEnvironment(const std::wstring& text) { return m_inner.ExpandEnvironment(text); }
+
+// ---- OfflineHive -----------------------------------------------------------------------
+
+OfflineHive::OfflineHive(IHiveLoader& loader) : m_loader(loader) {}
+
+OfflineHive::~OfflineHive() { Close(); }
+
+bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
+    Close();
+    const std::wstring fullPath = m_loader.FullPath(path);
+    for (const wchar_t* privilege : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
+        long code = 0;
+        if (!m_loader.EnablePrivilege(privilege, &code)) {
+            *error = L"Unable to open the offline hive " + fullPath + L": the " + privilege +
+                     L" privilege could not be enabled (" + ErrorText(code) +
+                     L"). Run Quillex as an administrator.";
+            return false;
+        }
+    }
+    const std::wstring keyName = OfflineKeyName(m_loader.CurrentProcessId());
+    long code = m_loader.LoadHive(keyName, fullPath);
+    if (code != kErrSuccess) {
+        // Wine leaves the key of a file it could not read, which would refuse the next load.
+        m_loader.UnloadHive(keyName);
+        const long kPrivilegeNotHeld = 1314;
+        *error = L"Unable to load " + fullPath + L" as a registry hive: " + ErrorText(code);
+        if (code == kPrivilegeNotHeld) *error += L" (loading a hive needs the SeRestorePrivilege privilege)";
+        return false;
+    }
+    std::wstring controlSet = ChooseControlSet(Access(), keyName);
+    if (controlSet.empty()) {
+        m_loader.UnloadHive(keyName);
+        *error = fullPath + L" is not a SYSTEM hive: it holds no control set (no ControlSet001, and no "
+                            L"Select entry that names one).";
+        return false;
+    }
+    m_path = fullPath;
+    m_keyName = keyName;
+    m_controlSet = controlSet;
+    m_access = std::make_unique<OfflineAccess>(Access(), keyName, controlSet, WindowsFolderOfHive(fullPath));
+    m_previous = SetAccess(m_access.get());
+    g_currentHive = &m_path;
+    return true;
+}
+
+void OfflineHive::Close() {
+    if (!m_access) return;
+    if (g_currentHive == &m_path) g_currentHive = nullptr;
+    SetAccess(m_previous);
+    m_access.reset();
+    m_previous = nullptr;
+    m_loader.UnloadHive(m_keyName);
+    m_path.clear();
+    m_keyName.clear();
+    m_controlSet.clear();
+}
+
+std::wstring OfflineHive::Title() const {
+    if (!IsOpen()) return L"";
+    return L"Offline: " + m_path + L" (" + m_controlSet + L")";
+}
+
+const std::wstring& CurrentOfflineHive() {
+    static const std::wstring none;
+    return g_currentHive ? *g_currentHive : none;
+}
+
+int UnloadStaleHives(IHiveLoader& loader) {
+    int unloaded = 0;
+    const uint32_t self = loader.CurrentProcessId();
+    for (const std::wstring& name : loader.RootKeyNames()) {
+        uint32_t pid = 0;
+        if (!ParseOfflineKeyName(name, &pid) || pid == self || loader.ProcessRunning(pid)) continue;
+        long ignored = 0;
+        loader.EnablePrivilege(L"SeRestorePrivilege", &ignored);
+        if (loader.UnloadHive(name) == kErrSuccess) ++unloaded;
+    }
+    return unloaded;
+}
+
+}  // namespace qx

@@ -1,0 +1,149 @@
+// Another installation's SYSTEM hive, loaded below HKEY_LOCAL_MACHINE so that the whole
+// model runs on it unchanged: OfflineAccess stands between the model and the machine,
+// maps "System\CurrentControlSet\..." into the hive's control set and answers the
+// device-setup calls from the hive's Enum key; OfflineHive loads the file, installs the
+// decorator as Access() and takes both away again.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/DeviceAccess.h"
+
+namespace qx {
+
+// The key below HKEY_LOCAL_MACHINE a hive of process `pid` is loaded under.
+std::wstring OfflineKeyName(uint32_t pid);
+// The process id a key name of OfflineKeyName's form holds; false for any other name.
+bool ParseOfflineKeyName(const std::wstring& name, uint32_t* pid);
+
+// "ControlSet%03u" of the hive's Select\Current, else Select\Default, else ControlSet001;
+// only a control set whose key exists in the hive is taken. `root` is the hive's key.
+std::wstring ChooseControlSet(IDeviceAccess& access, const std::wstring& root);
+// "<Windows>" of a hive path "<Windows>\System32\config\SYSTEM" (any case); empty when
+// the hive lies anywhere else.
+std::wstring WindowsFolderOfHive(const std::wstring& hivePath);
+
+// The registry of a loaded hive behind the model's interface. Paths below "System" go
+// to the hive's key (CurrentControlSet to the chosen control set); any other path, and
+// the files, go to the machine underneath.
+class OfflineAccess : public IDeviceAccess {
+public:
+    OfflineAccess(IDeviceAccess& inner, std::wstring root, std::wstring controlSet,
+                  std::wstring windowsFolder);
+    ~OfflineAccess() override;
+
+    // The path the machine underneath is asked for.
+    std::wstring MapPath(const std::wstring& path) const;
+
+    long OpenKey(const std::wstring& path, uint32_t samDesired, KeyHandle* key) override;
+    long EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) override;
+    long EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName, uint32_t* type,
+                   uint8_t* data, uint32_t* cbData) override;
+    long QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data,
+                    uint32_t* cbData) override;
+    long SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
+                  uint32_t cbData) override;
+    long DeleteValue(KeyHandle key, const wchar_t* name) override;
+    long CloseKey(KeyHandle key) override;
+
+    // The class key's default value.
+    bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) override;
+    KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) override;
+    // Every instance key "Enum\<enumerator>\<device>\<instance>" with a ClassGUID, in
+    // the order of their instance IDs (without case).
+    DevInfoHandle GetAllClassDevs() override;
+    bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
+    // The instance key's value of the property; run-time properties are never present.
+    long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element, uint32_t property,
+                                   uint32_t* type, uint8_t* buffer, uint32_t cbBuffer,
+                                   uint32_t* cbRequired) override;
+    // UpperFilters / LowerFilters only: the instance key's REG_MULTI_SZ value, deleted by
+    // a null buffer.
+    bool SetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element, uint32_t property,
+                                   const uint8_t* buffer, uint32_t cbBuffer) override;
+    void DestroyDeviceInfoList(DevInfoHandle set) override;
+    std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override;
+
+    std::wstring GetDeviceInstanceId(const DeviceElement& element) override;
+    // A hive has no running devices: never answers.
+    bool GetDeviceStatus(const DeviceElement& element, uint32_t* status, uint32_t* problem) override;
+
+    // The hive's own Windows folder; empty when unknown (driver files are then not checked).
+    std::wstring GetWindowsFolder() override { return m_windows; }
+    bool FileExists(const std::wstring& path) override;
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
+
+private:
+    struct DeviceSet;
+    const std::wstring* InstanceOf(const DeviceElement& element) const;
+    long OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key);
+
+    IDeviceAccess& m_inner;
+    std::wstring m_root;        // the hive's key below HKEY_LOCAL_MACHINE
+    std::wstring m_controlSet;  // "ControlSet001"
+    std::wstring m_windows;
+    // Every instance ID handed out; an element's devInst is its place here plus one, so
+    // that the same device keeps its number across sets.
+    std::vector<std::wstring> m_instances;
+    std::map<std::wstring, uint32_t> m_instanceNumbers;  // upper-cased ID -> devInst
+    std::vector<std::unique_ptr<DeviceSet>> m_sets;
+};
+
+// The platform's part: loading and unloading a hive file below HKEY_LOCAL_MACHINE.
+class IHiveLoader {
+public:
+    virtual ~IHiveLoader() = default;
+    // Enables the privilege in this process's token; false with the error code when the
+    // account does not hold it.
+    virtual bool EnablePrivilege(const wchar_t* name, long* error) = 0;
+    virtual long LoadHive(const std::wstring& keyName, const std::wstring& file) = 0;
+    virtual long UnloadHive(const std::wstring& keyName) = 0;
+    // The names of HKEY_LOCAL_MACHINE's subkeys.
+    virtual std::vector<std::wstring> RootKeyNames() = 0;
+    virtual uint32_t CurrentProcessId() = 0;
+    virtual bool ProcessRunning(uint32_t pid) = 0;
+    // The full path of a file name, as the user gave it.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
+};
+IHiveLoader& Win32HiveLoader();
+
+// One loaded hive and the decorator over it. While open, Access() is the decorator and
+// every change made through the model is journalled with the hive's path. Close (or the
+// destructor) puts back the access it replaced and unloads the hive: callers release
+// every record and key of the hive first.
+class OfflineHive {
+public:
+    explicit OfflineHive(IHiveLoader& loader = Win32HiveLoader());
+    ~OfflineHive();
+    OfflineHive(const OfflineHive&) = delete;
+    OfflineHive& operator=(const OfflineHive&) = delete;
+
+    // Loads `path` (a hive open before is closed first). False, with the sentence for the
+    // user in *error and nothing left loaded, when it cannot be.
+    bool Open(const std::wstring& path, std::wstring* error);
+    void Close();
+    bool IsOpen() const { return m_access != nullptr; }
+
+    const std::wstring& Path() const { return m_path; }
+    const std::wstring& ControlSet() const { return m_controlSet; }
+    // "Offline: <path> (ControlSet001)"; empty while closed.
+    std::wstring Title() const;
+
+private:
+    IHiveLoader& m_loader;
+    std::wstring m_path, m_keyName, m_controlSet;
+    std::unique_ptr<OfflineAccess> m_access;
+    IDeviceAccess* m_previous = nullptr;
+};
+
+// The hive file the model works on now; empty for this machine. Changes are journalled
+// with it, and undo takes only its changes.
+const std::wstring& CurrentOfflineHive();
+
+// Unloads every hive a run of this program left loaded when its process is gone (a run
+// that crashed); returns how many were unloaded.
+int UnloadStaleHives(IHiveLoader& loader = Win32HiveLoader());
+
+}  // namespace qx
