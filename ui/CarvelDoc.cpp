@@ -1,12 +1,13 @@
 #include "ui/CarvelDoc.h"
 
+#include "res/resource.h"
 #include "ui/MainFrame.h"
 
 IMPLEMENT_DYNCREATE(CCarvelDoc, CDocument)
 
 BOOL CCarvelDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return FALSE;
-    SetTitle(L"Quillex V1.0");
+    SetTitle(AfxLoadString(IDS_DOCUMENT_TITLE));
     return TRUE;
 }
 

@@ -89,10 +89,10 @@ void CInfoView::OnInitialUpdate() {
     RECT rc;
     m_listRegistry.GetClientRect(&rc);
     const int w = (rc.right - rc.left) / 5;
-    m_listRegistry.InsertColumn(0, L"Key Name", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(1, L"Value Name", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(2, L"Type", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(3, L"Contents", LVCFMT_LEFT, 2 * w);
+    m_listRegistry.InsertColumn(0, AfxLoadString(IDS_COLUMN_KEY_NAME), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(1, AfxLoadString(IDS_COLUMN_VALUE_NAME), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(2, AfxLoadString(IDS_COLUMN_TYPE), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(3, AfxLoadString(IDS_COLUMN_CONTENTS), LVCFMT_LEFT, 2 * w);
     m_bColumnsSet = true;
 }
 
@@ -124,8 +124,8 @@ void CInfoView::ClearDeviceFields() {
 
 void CInfoView::SetButtonCaptions(bool bDevice) {
     if (!m_btnModifyUpper.m_hWnd || !m_btnModifyLower.m_hWnd) return;
-    m_btnModifyUpper.SetWindowText(bDevice ? L"Modify Device &Upper Filters" : L"Modify Class &Upper Filters");
-    m_btnModifyLower.SetWindowText(bDevice ? L"Modify Device &Lower Filters" : L"Modify Class &Lower Filters");
+    m_btnModifyUpper.SetWindowText(AfxLoadString(bDevice ? IDS_MODIFY_DEVICE_UPPER : IDS_MODIFY_CLASS_UPPER));
+    m_btnModifyLower.SetWindowText(AfxLoadString(bDevice ? IDS_MODIFY_DEVICE_LOWER : IDS_MODIFY_CLASS_LOWER));
 }
 
 void CInfoView::ShowRecord(CObject* pRecord) {
@@ -213,9 +213,7 @@ void CInfoView::ModifyFilters(bool bUpper) {
     if (m_nReleases != nReleases || !pClass) {
         // The class list was released while the dialog was up: its record is gone, and
         // no other record may take the list in its place.
-        AfxMessageBox(L"The class list was reloaded while the dialog was open, so the change was not made. "
-                      L"Select the class or device again and repeat the change.",
-                      MB_OK | MB_ICONHAND);
+        AfxMessageBox(IDS_CLASS_LIST_RELOADED, MB_OK | MB_ICONHAND);
         return;
     }
     const StringList names = pDlg->GetFilterNames();

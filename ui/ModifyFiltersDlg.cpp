@@ -15,8 +15,8 @@ void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CModifyFiltersDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetWindowText(m_bUpper ? L"Modify Upper Filters" : L"Modify Lower Filters");
-    m_wndLabel.SetWindowText(m_bUpper ? L"Upper Filters:" : L"Lower Filters:");
+    SetWindowText(AfxLoadString(m_bUpper ? IDS_MODIFY_UPPER_CAPTION : IDS_MODIFY_LOWER_CAPTION));
+    m_wndLabel.SetWindowText(AfxLoadString(m_bUpper ? IDS_UPPER_FILTERS_LABEL : IDS_LOWER_FILTERS_LABEL));
     return TRUE;
 }
 
@@ -32,8 +32,7 @@ void CModifyFiltersDlg::OnOK() {
 bool CModifyFiltersDlg::ValidateFilters() {
     m_filterNames = qx::SplitFilterText(m_strFilters);
     if (const std::wstring* missing = qx::FindMissingService(m_filterNames)) {
-        AfxMessageBox(L"Service " + *missing + L" could not be located in Registry.",
-                      MB_OKCANCEL | MB_ICONHAND);
+        AfxMessageBox(AfxFormatStrings(IDS_SERVICE_NOT_FOUND, {*missing}), MB_OKCANCEL | MB_ICONHAND);
         return false;
     }
     if (!m_bHasTarget) return true;
@@ -50,7 +49,7 @@ bool CModifyFiltersDlg::ValidateFilters() {
     for (const qx::Finding& finding : findings)
         if (finding.severity == qx::Severity::Warning) warnings += finding.sentence + L"\n\n";
     if (!warnings.empty() &&
-        AfxMessageBox(warnings + L"Write the new list all the same?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        AfxMessageBox(warnings + AfxLoadString(IDS_WRITE_ANYWAY), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return false;
     const CString question = qx::DefaultClassRules().CriticalQuestion(target.classGuid);
     if (!question.empty() && AfxMessageBox(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
