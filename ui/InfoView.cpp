@@ -1,5 +1,6 @@
 #include "ui/InfoView.h"
 
+#include <iterator>
 #include <memory>
 
 #include "model/DriverClass.h"
@@ -31,7 +32,7 @@ struct DeviceField {
     const std::wstring& (CDevice::*get)() const;
 };
 
-const DeviceField kDeviceFields[CInfoView::kDeviceTexts - 1] = {
+const DeviceField kDeviceFields[] = {
     {IDC_DEVICE_ADDRESS, &CDevice::GetAddress},
     {IDC_DEVICE_BUS_NUMBER, &CDevice::GetBusNumber},
     {IDC_DEVICE_BUS_TYPE_GUID, &CDevice::GetBusTypeGuid},
@@ -60,11 +61,11 @@ const DeviceField kDeviceFields[CInfoView::kDeviceTexts - 1] = {
     {IDC_DEVICE_UI_NUMBER, &CDevice::GetUiNumber},
     {IDC_DEVICE_LEGACY_BUS_TYPE, &CDevice::GetLegacyBusType},
 };
-constexpr int kInstanceText = CInfoView::kDeviceTexts - 1;
+constexpr int kInstanceText = static_cast<int>(std::size(kDeviceFields));
 
 }  // namespace
 
-CInfoView::CInfoView() : CFormView(IDD_INFO_FORM) {}
+CInfoView::CInfoView() : CFormView(IDD_INFO_FORM), m_strDevice(kInstanceText + 1) {}
 
 void CInfoView::DoDataExchange(CDataExchange* pDX) {
     CFormView::DoDataExchange(pDX);
