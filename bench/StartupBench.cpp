@@ -7,22 +7,14 @@
 #include <chrono>
 #include <string>
 
-namespace {
+#include "tests/support/ProcessWindow.h"
 
-struct Search {
-    DWORD processId;
-    HWND found;
-};
+namespace {
 
 // The main frame is the program's one visible top-level window with a menu (the
 // splash has none).
-BOOL CALLBACK FindMainWindow(HWND hWnd, LPARAM lParam) {
-    Search* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hWnd, &owner);
-    if (owner != search->processId || !IsWindowVisible(hWnd) || !GetMenu(hWnd)) return TRUE;
-    search->found = hWnd;
-    return FALSE;
+HWND FindMainWindow(DWORD processId) {
+    return FindProcessWindow(processId, [](HWND hWnd) { return GetMenu(hWnd) != nullptr; });
 }
 
 std::wstring ProgramPath() {
@@ -44,19 +36,19 @@ double TimeStartup() {
     if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return -1;
-    Search search{process.dwProcessId, nullptr};
+    HWND hMain = nullptr;
     double seconds = -1;
     // Looked for every 5 ms: fine enough for seconds, and little work for Wine's server
     // while the program uses it.
     while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        hMain = FindMainWindow(process.dwProcessId);
+        if (hMain) {
             seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             break;
         }
         if (std::chrono::steady_clock::now() - t0 > std::chrono::minutes(10)) break;
     }
-    if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+    if (hMain) PostMessageW(hMain, WM_CLOSE, 0, 0);
     // A program still running would take the next start's command line by DDE.
     if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);

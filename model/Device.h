@@ -17,9 +17,14 @@ public:
     CDevice();
     ~CDevice() override;
 
-#define QX_DEVICE_TEXT(Name) \
-    const std::wstring& Get##Name() const { return m_str##Name; } \
-    void Set##Name(const std::wstring& text) { m_str##Name = text; }
+    // One line a text property: its accessors and its member.
+#define QX_DEVICE_TEXT(Name)                                                   \
+public:                                                                        \
+    const std::wstring& Get##Name() const { return m_str##Name; }              \
+    void Set##Name(const std::wstring& text) { m_str##Name = text; }           \
+                                                                               \
+private:                                                                       \
+    std::wstring m_str##Name;
     QX_DEVICE_TEXT(DeviceName)
     QX_DEVICE_TEXT(Address)
     QX_DEVICE_TEXT(BusNumber)
@@ -46,11 +51,10 @@ public:
     QX_DEVICE_TEXT(SecuritySds)
     QX_DEVICE_TEXT(Service)
     QX_DEVICE_TEXT(UiNumber)
+    QX_DEVICE_TEXT(ClassText)  // the Class property's text (GetClass is the owning class record)
 #undef QX_DEVICE_TEXT
-    // The Class property's text (GetClass is the owning class record).
-    const std::wstring& GetClassText() const { return m_strClass; }
-    void SetClassText(const std::wstring& text) { m_strClass = text; }
 
+public:
     const StringList& GetCompatibleIds() const { return m_compatibleIds; }
     void AddCompatibleIds(const uint8_t* data, size_t cb);
     const StringList& GetUpperFilters() const { return m_upperFilters; }
@@ -88,36 +92,8 @@ public:
 private:
     bool StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
 
-
-    std::wstring m_strDeviceName;
-    std::wstring m_strAddress;
-    std::wstring m_strBusNumber;
-    std::wstring m_strBusTypeGuid;
-    std::wstring m_strCapabilities;
-    std::wstring m_strCharacteristics;
-    std::wstring m_strClass;
-    std::wstring m_strClassGuid;
     StringList m_compatibleIds;
-    std::wstring m_strConfigFlags;
-    std::wstring m_strConfiguration;
-    std::wstring m_strConfigVector;
-    std::wstring m_strDeviceDesc;
-    std::wstring m_strDevType;
-    std::wstring m_strDriver;
-    std::wstring m_strEnumerator;
-    std::wstring m_strExclusive;
-    std::wstring m_strFriendlyName;
-    std::wstring m_strHardwareId;
-    std::wstring m_strLegacyBusType;
-    std::wstring m_strLocationInfo;
     StringList m_lowerFilters;
-    std::wstring m_strMfg;
-    std::wstring m_strNtDevicePaths;
-    std::wstring m_strPdoName;
-    std::wstring m_strSecurity;
-    std::wstring m_strSecuritySds;
-    std::wstring m_strService;
-    std::wstring m_strUiNumber;
     StringList m_upperFilters;
 
     CDriverClass* m_pClass = nullptr;

@@ -24,7 +24,7 @@ std::wstring TargetName(const CDriverClass& owner, const CDevice* device) {
 }
 
 std::wstring ListOf(const CDriverClass& owner, const CDevice* device, bool upper) {
-    return std::wstring(upper ? L"The Upper Filters" : L"The Lower Filters") + L" of " + TargetName(owner, device);
+    return L"The " + ListTitle(upper) + L" of " + TargetName(owner, device);
 }
 
 std::wstring HoldsText(const StringList& names) {

@@ -195,9 +195,12 @@ std::wstring Journal::DefaultPath(std::wstring* error) {
 
 namespace {
 
+// The head of every reason the journal cannot take an entry.
+std::wstring CannotWrite(const std::wstring& path) { return L"The change journal " + path + L" cannot be written: "; }
+
 // Makes the journal's folder and opens the file for appending; false with *error set.
 bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstring* error) {
-    const std::wstring cannot = L"The change journal " + path + L" cannot be written: ";
+    const std::wstring cannot = CannotWrite(path);
     std::wstring folder = FolderOf(path);
     if (!folder.empty()) {
         long code = CreateJournalFolder(folder);
@@ -228,7 +231,7 @@ bool Journal::CheckWritable(std::wstring* error) const {
 }
 
 bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
-    const std::wstring cannot = L"The change journal " + m_path + L" cannot be written: ";
+    const std::wstring cannot = CannotWrite(m_path);
     JournalFile file;
     if (!OpenJournalToAppend(m_path, file, error)) return false;
     long code = kErrSuccess;

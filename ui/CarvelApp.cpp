@@ -80,7 +80,7 @@ BOOL CCarvelApp::InitInstance() {
 
     // Windows 2000 (major version 5) or later.
     if (LOBYTE(LOWORD(g_versionSource())) < 5) {
-        AfxMessageBox(L"Velor Carvel only supports Windows 2000", MB_ICONHAND, 0);
+        AfxMessageBox(IDS_NEEDS_WINDOWS_2000, MB_ICONHAND, 0);
         return FALSE;
     }
 

@@ -1,7 +1,5 @@
 #include "ui/ChangeHistoryDlg.h"
 
-#include <algorithm>
-
 #include "model/FilterStore.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
@@ -13,35 +11,34 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const wchar_t* const kHeadings[CChangeHistoryDlg::kColumns] = {L"#", L"Time (UTC)", L"Class or Device", L"List",
-                                                               L"Old List", L"New List", L"Origin"};
+const ReportColumn kColumnSet[CChangeHistoryDlg::kColumns] = {
+    {IDS_COLUMN_NUMBER, 35},    {IDS_COLUMN_TIME, 125},     {IDS_COLUMN_TARGET, 220}, {IDS_COLUMN_LIST, 85},
+    {IDS_COLUMN_OLD_LIST, 150}, {IDS_COLUMN_NEW_LIST, 150}, {IDS_COLUMN_ORIGIN, 80}};
 
 }  // namespace
 
 CChangeHistoryDlg::CChangeHistoryDlg(const qx::Journal* pJournal, const DriverClassList* pClasses, CWnd* pParent)
-    : CDialog(IDD_CHANGE_HISTORY, pParent), m_pJournal(pJournal), m_pClasses(pClasses) {}
+    : CDialog(IDD_CHANGE_HISTORY, pParent), m_pJournal(pJournal), m_pClasses(pClasses), m_sort(kId, false) {}
 
 BOOL CChangeHistoryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_list.SubclassDlgItem(IDC_HISTORY_LIST, this);
-    m_list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    static const int kWidths[kColumns] = {35, 125, 220, 85, 150, 150, 80};
-    for (int i = 0; i < kColumns; ++i) m_list.InsertColumn(i, kHeadings[i], LVCFMT_LEFT, kWidths[i]);
+    SetUpReportList(m_list, this, IDC_HISTORY_LIST, kColumnSet, kColumns);
 
     qx::JournalContents contents;
     if (m_pJournal) contents = m_pJournal->Read();
     m_entries = std::move(contents.entries);
     if (!m_pJournal) {
-        m_strSummary = L"There is no change journal: the common application data folder is unknown.";
+        m_strSummary = AfxLoadString(IDS_NO_JOURNAL);
     } else if (!contents.error.empty()) {
         m_strSummary = contents.error;
     } else {
-        m_strSummary = std::to_wstring(m_entries.size()) + (m_entries.size() == 1 ? L" change" : L" changes") +
-                       L" recorded in " + m_pJournal->Path() + L".";
+        m_strSummary = AfxFormatStrings(m_entries.size() == 1 ? IDS_ONE_CHANGE : IDS_CHANGES,
+                                        {std::to_wstring(m_entries.size()), m_pJournal->Path()});
         if (contents.skipped || contents.tornEnd)
-            m_strSummary += L" " + std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0)) +
-                            L" damaged line(s) skipped.";
-        if (contents.dropped) m_strSummary += L" " + std::to_wstring(contents.dropped) + L" older changes not shown.";
+            m_strSummary += L" " + AfxFormatStrings(IDS_DAMAGED_LINES,
+                                                    {std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0))});
+        if (contents.dropped)
+            m_strSummary += L" " + AfxFormatStrings(IDS_OLDER_NOT_SHOWN, {std::to_wstring(contents.dropped)});
     }
     Sort();
     return TRUE;
@@ -58,8 +55,8 @@ std::wstring CChangeHistoryDlg::ColumnText(const qx::JournalEntry& entry, int nC
             for (const auto& record : *m_pClasses)
                 if (record->GetGuid() == guid) name = record->GetDescription();
         std::wstring target = entry.deviceId.empty() ? entry.classGuid : entry.deviceId;
-        if (!name.empty()) target += L" (" + name + L")";
-        if (!entry.hive.empty()) target += L" in " + entry.hive;
+        if (!name.empty()) target = AfxFormatStrings(IDS_TARGET_NAMED, {target, name});
+        if (!entry.hive.empty()) target = AfxFormatStrings(IDS_TARGET_IN_HIVE, {target, entry.hive});
         return target;
     }
     case kList: return qx::ListTitle(entry.upper);
@@ -70,37 +67,33 @@ std::wstring CChangeHistoryDlg::ColumnText(const qx::JournalEntry& entry, int nC
 }
 
 void CChangeHistoryDlg::SortBy(int nColumn) {
-    if (nColumn < 0 || nColumn >= kColumns) return;
-    m_bAscending = nColumn == m_nSortColumn ? !m_bAscending : true;
-    m_nSortColumn = nColumn;
-    Sort();
+    if (m_sort.Click(nColumn, kColumns)) Sort();
 }
 
 void CChangeHistoryDlg::Sort() {
+    const int nColumn = m_sort.Column();
     // Within equal keys, the newest change comes first.
-    std::stable_sort(m_entries.begin(), m_entries.end(), [this](const qx::JournalEntry& a, const qx::JournalEntry& b) {
-        int order = m_nSortColumn == kId ? (a.id < b.id ? -1 : a.id > b.id ? 1 : 0)
-                                         : ColumnText(a, m_nSortColumn).compare(ColumnText(b, m_nSortColumn));
-        if (order != 0) return m_bAscending ? order < 0 : order > 0;
-        return a.id > b.id;
-    });
+    m_sort.Sort(
+        m_entries,
+        [&](const qx::JournalEntry& a, const qx::JournalEntry& b) {
+            return nColumn == kId ? (a.id < b.id ? -1 : a.id > b.id ? 1 : 0)
+                                  : ColumnText(a, nColumn).compare(ColumnText(b, nColumn));
+        },
+        [](const qx::JournalEntry& a, const qx::JournalEntry& b) { return a.id > b.id; });
     Fill();
 }
 
 void CChangeHistoryDlg::Fill() {
     if (!m_list.m_hWnd) return;
-    m_list.DeleteAllItems();
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        int nItem = m_list.InsertItem(static_cast<int>(i), ColumnText(m_entries[i], 0));
-        for (int c = 1; c < kColumns; ++c) m_list.SetItemText(nItem, c, ColumnText(m_entries[i], c));
-    }
+    FillReportList(m_list, m_entries, kColumns,
+                   [this](const qx::JournalEntry& entry, int nColumn) { return ColumnText(entry, nColumn); });
     ::SetDlgItemTextW(m_hWnd, IDC_HISTORY_SUMMARY, m_strSummary.c_str());
     ::EnableWindow(GetDlgItemHwnd(IDC_HISTORY_COPY), m_entries.empty() ? FALSE : TRUE);
 }
 
 CString CChangeHistoryDlg::GetText() const {
     CString text;
-    for (int c = 0; c < kColumns; ++c) text += (c ? L"\t" : L"") + std::wstring(kHeadings[c]);
+    for (int c = 0; c < kColumns; ++c) text += (c ? L"\t" : L"") + AfxLoadString(kColumnSet[c].nHeading);
     text += L"\r\n";
     for (const auto& entry : m_entries) {
         for (int c = 0; c < kColumns; ++c) text += (c ? L"\t" : L"") + ColumnText(entry, c);
@@ -137,5 +130,5 @@ void CChangeHistoryDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
 
 void CChangeHistoryDlg::OnCopy() {
     if (!CopyToClipboard())
-        AfxMessageBox(L"The change history could not be put on the clipboard.", MB_OK | MB_ICONHAND);
+        AfxMessageBox(IDS_CLIPBOARD_FAILED, MB_OK | MB_ICONHAND);
 }

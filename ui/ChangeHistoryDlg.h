@@ -7,7 +7,7 @@
 #include "model/ClassList.h"
 #include "model/Journal.h"
 #include "ui/framework/Dialog.h"
-#include "ui/framework/ListCtrl.h"
+#include "ui/ReportList.h"
 
 class CChangeHistoryDlg : public CDialog {
 public:
@@ -40,8 +40,7 @@ protected:
     CListCtrl m_list;
     std::vector<qx::JournalEntry> m_entries;
     CString m_strSummary;
-    int m_nSortColumn = kId;
-    bool m_bAscending = false;  // newest first
+    CReportSort m_sort;  // newest first at opening
 
     DECLARE_MESSAGE_MAP()
 };

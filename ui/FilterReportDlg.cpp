@@ -19,13 +19,17 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const wchar_t* SeverityText(qx::Severity severity) {
-    return severity == qx::Severity::Error ? L"Error" : L"Warning";
+const ReportColumn kColumnSet[CFilterReportDlg::kColumns] = {
+    {IDS_COLUMN_SEVERITY, 60}, {IDS_COLUMN_TARGET, 170}, {IDS_COLUMN_LIST, 120},
+    {IDS_COLUMN_NAME, 110},    {IDS_COLUMN_RULE, 120},   {IDS_COLUMN_SENTENCE, 600}};
+
+CString SeverityText(qx::Severity severity) {
+    return AfxLoadString(severity == qx::Severity::Error ? IDS_SEVERITY_ERROR : IDS_SEVERITY_WARNING);
 }
 
-const wchar_t* ListText(const qx::FilterTarget& target) {
-    if (target.IsDevice()) return target.upper ? L"Device Upper Filters" : L"Device Lower Filters";
-    return target.upper ? L"Class Upper Filters" : L"Class Lower Filters";
+CString ListText(const qx::FilterTarget& target) {
+    if (target.IsDevice()) return AfxLoadString(target.upper ? IDS_LIST_DEVICE_UPPER : IDS_LIST_DEVICE_LOWER);
+    return AfxLoadString(target.upper ? IDS_LIST_CLASS_UPPER : IDS_LIST_CLASS_LOWER);
 }
 
 std::wstring ColumnText(const qx::Finding& f, int nColumn) {
@@ -39,9 +43,7 @@ std::wstring ColumnText(const qx::Finding& f, int nColumn) {
     }
 }
 
-std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* many) {
-    return std::to_wstring(n) + L" " + (n == 1 ? one : many);
-}
+CString Counted(size_t n, UINT nOne, UINT nMany) { return AfxFormatStrings(n == 1 ? nOne : nMany, {std::to_wstring(n)}); }
 
 bool SameTarget(const qx::FilterTarget& a, const qx::FilterTarget& b) {
     return a.classGuid == b.classGuid && a.instanceId == b.instanceId && a.upper == b.upper;
@@ -57,20 +59,14 @@ HTREEITEM FindTreeItem(CVelorTreeView& tree, HTREEITEM hFirst, const CObject* pR
 
 }  // namespace
 
-CFilterReportDlg::CFilterReportDlg(CMainFrame* pFrame) : CDialog(IDD_FILTER_CHECK, pFrame), m_pFrame(pFrame) {}
+CFilterReportDlg::CFilterReportDlg(CMainFrame* pFrame)
+    : CDialog(IDD_FILTER_CHECK, pFrame), m_pFrame(pFrame), m_sort(kSeverity, true) {}
 
 BOOL CFilterReportDlg::Create() { return CDialog::Create(IDD_FILTER_CHECK, m_pFrame); }
 
 BOOL CFilterReportDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_list.SubclassDlgItem(IDC_CHECK_LIST, this);
-    m_list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    static const struct {
-        const wchar_t* heading;
-        int width;
-    } kHeadings[kColumns] = {{L"Severity", 60}, {L"Class or Device", 170}, {L"List", 120},
-                             {L"Name", 110}, {L"Rule", 120}, {L"What happens, and what to do", 600}};
-    for (int i = 0; i < kColumns; ++i) m_list.InsertColumn(i, kHeadings[i].heading, LVCFMT_LEFT, kHeadings[i].width);
+    SetUpReportList(m_list, this, IDC_CHECK_LIST, kColumnSet, kColumns);
     Refresh();
     return TRUE;
 }
@@ -85,30 +81,25 @@ void CFilterReportDlg::Refresh() {
 }
 
 void CFilterReportDlg::SortBy(int nColumn) {
-    if (nColumn < 0 || nColumn >= kColumns) return;
-    m_bAscending = nColumn == m_nSortColumn ? !m_bAscending : true;
-    m_nSortColumn = nColumn;
-    Sort();
+    if (m_sort.Click(nColumn, kColumns)) Sort();
 }
 
 void CFilterReportDlg::Sort() {
+    const int nColumn = m_sort.Column();
     // Within equal keys, errors stay before warnings, and the check's order holds.
-    std::stable_sort(m_findings.begin(), m_findings.end(), [this](const qx::Finding& a, const qx::Finding& b) {
-        int order = m_nSortColumn == kSeverity ? static_cast<int>(a.severity) - static_cast<int>(b.severity)
-                                               : ColumnText(a, m_nSortColumn).compare(ColumnText(b, m_nSortColumn));
-        if (order != 0) return m_bAscending ? order < 0 : order > 0;
-        return a.severity < b.severity;
-    });
+    m_sort.Sort(
+        m_findings,
+        [&](const qx::Finding& a, const qx::Finding& b) {
+            return nColumn == kSeverity ? static_cast<int>(a.severity) - static_cast<int>(b.severity)
+                                        : ColumnText(a, nColumn).compare(ColumnText(b, nColumn));
+        },
+        [](const qx::Finding& a, const qx::Finding& b) { return a.severity < b.severity; });
     Fill();
 }
 
 void CFilterReportDlg::Fill() {
     if (!m_list.m_hWnd) return;
-    m_list.DeleteAllItems();
-    for (size_t i = 0; i < m_findings.size(); ++i) {
-        int nItem = m_list.InsertItem(static_cast<int>(i), ColumnText(m_findings[i], 0));
-        for (int c = 1; c < kColumns; ++c) m_list.SetItemText(nItem, c, ColumnText(m_findings[i], c));
-    }
+    FillReportList(m_list, m_findings, kColumns, ColumnText);
     ::SetDlgItemTextW(m_hWnd, IDC_CHECK_SUMMARY, GetSummary().c_str());
     ::EnableWindow(GetDlgItemHwnd(IDC_CHECK_REMOVE), m_findings.empty() ? FALSE : TRUE);
 }
@@ -117,16 +108,17 @@ CString CFilterReportDlg::GetSummary() const {
     std::wstring note = qx::DriverFileCheckNote();
     if (!note.empty()) note = L" " + note;
     if (m_findings.empty())
-        return L"No problems found: every filter list names installed drivers that can start." + note;
+        return AfxLoadString(IDS_CHECK_NO_PROBLEMS) + note;
     size_t errors = std::count_if(m_findings.begin(), m_findings.end(),
                                   [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
     std::vector<const qx::FilterTarget*> lists;
     for (const auto& f : m_findings)
         if (std::none_of(lists.begin(), lists.end(), [&](const qx::FilterTarget* t) { return SameTarget(*t, f.target); }))
             lists.push_back(&f.target);
-    return Counted(errors, L"error", L"errors") + L" and " +
-           Counted(m_findings.size() - errors, L"warning", L"warnings") + L" in " +
-           Counted(lists.size(), L"filter list.", L"filter lists.") + note;
+    return AfxFormatStrings(IDS_CHECK_SUMMARY, {Counted(errors, IDS_ONE_ERROR, IDS_ERRORS),
+                                                Counted(m_findings.size() - errors, IDS_ONE_WARNING, IDS_WARNINGS),
+                                                Counted(lists.size(), IDS_ONE_FILTER_LIST, IDS_FILTER_LISTS)}) +
+           note;
 }
 
 int CFilterReportDlg::SelectedItem() const {
@@ -153,9 +145,7 @@ void CFilterReportDlg::RemoveBrokenNames(int nItem) {
     const qx::Finding finding = m_findings[static_cast<size_t>(nItem)];
     auto* pForm = dynamic_cast<CInfoView*>(m_pFrame->GetSplitter().GetPane(0, 1));
     if (!pForm || pForm->IsSafeMode()) {
-        AfxMessageBox(L"Safe Mode is on, so no filter list can be changed. Turn Safe Mode off in the "
-                      L"Options menu first.",
-                      MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(IDS_SAFE_MODE_ON, MB_OK | MB_ICONINFORMATION);
         return;
     }
     // The list as stored now, not as it was when the check ran.
@@ -163,20 +153,19 @@ void CFilterReportDlg::RemoveBrokenNames(int nItem) {
     CDriverClass* pClass = qx::FindClassRecord(*pClasses, finding.target.classGuid);
     CDevice* pDevice = qx::FindDeviceRecord(*pClasses, finding.target);
     if (!pClass || (finding.target.IsDevice() && !pDevice) || !qx::ReadTargetList(*pClasses, finding.target, &stored)) {
-        AfxMessageBox(L"The list of " + finding.targetText + L" can no longer be read. Check Again to see "
-                      L"the machine as it is now.", MB_OK | MB_ICONHAND);
+        AfxMessageBox(AfxFormatStrings(IDS_LIST_UNREADABLE, {finding.targetText}), MB_OK | MB_ICONHAND);
         return;
     }
     StringList repaired = qx::RepairedList(finding.target, stored);
-    std::wstring newText = repaired.empty() ? L"(none: the value is removed)" : qx::JoinList(repaired);
+    std::wstring newText = repaired.empty() ? AfxLoadString(IDS_LIST_REMOVED) : qx::JoinList(repaired);
     if (qx::StoredListText(stored) == newText && qx::TakeApart(stored).isList) {
-        AfxMessageBox(L"Nothing in this list can be removed: its names are not broken.", MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(IDS_NOTHING_TO_REMOVE, MB_OK | MB_ICONINFORMATION);
         return;
     }
     std::wstring question = qx::DefaultClassRules().CriticalQuestion(finding.target.classGuid);
-    std::wstring text = finding.targetText + L", " + ListText(finding.target) + L"\n\nStored: " +
-                        qx::StoredListText(stored) + L"\nNew: " + newText + L"\n\n" +
-                        (question.empty() ? L"Write the new list?" : question);
+    std::wstring text =
+        AfxFormatStrings(IDS_REMOVE_QUESTION, {finding.targetText, ListText(finding.target), qx::StoredListText(stored),
+                                               newText, question.empty() ? AfxLoadString(IDS_WRITE_NEW_LIST) : question});
     if (AfxMessageBox(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) return;
 
     bool bStored = pDevice ? (finding.target.upper ? pDevice->SetUpperFilters(repaired)
@@ -203,7 +192,7 @@ void CFilterReportDlg::OnItemActivate(NMHDR* pNMHDR, LRESULT* pResult) {
 void CFilterReportDlg::OnRemove() {
     int nItem = SelectedItem();
     if (nItem < 0) {
-        AfxMessageBox(L"Select a finding first: its list is the one changed.", MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(IDS_SELECT_FINDING, MB_OK | MB_ICONINFORMATION);
         return;
     }
     RemoveBrokenNames(nItem);

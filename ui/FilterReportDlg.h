@@ -4,8 +4,8 @@
 // the finding's list without them, after the user saw old and new list and agreed.
 #pragma once
 #include "model/FilterCheck.h"
+#include "ui/ReportList.h"
 #include "ui/framework/Dialog.h"
-#include "ui/framework/ListCtrl.h"
 
 class CMainFrame;
 
@@ -44,8 +44,7 @@ protected:
     CMainFrame* m_pFrame;  // not owned
     CListCtrl m_list;
     qx::Findings m_findings;
-    int m_nSortColumn = kSeverity;
-    bool m_bAscending = true;
+    CReportSort m_sort;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,5 +1,6 @@
 #include "ui/InfoView.h"
 
+#include <iterator>
 #include <memory>
 
 #include "model/DriverClass.h"
@@ -33,7 +34,7 @@ struct DeviceField {
     const std::wstring& (CDevice::*get)() const;
 };
 
-const DeviceField kDeviceFields[CInfoView::kDeviceTexts - 1] = {
+const DeviceField kDeviceFields[] = {
     {IDC_DEVICE_ADDRESS, &CDevice::GetAddress},
     {IDC_DEVICE_BUS_NUMBER, &CDevice::GetBusNumber},
     {IDC_DEVICE_BUS_TYPE_GUID, &CDevice::GetBusTypeGuid},
@@ -62,11 +63,11 @@ const DeviceField kDeviceFields[CInfoView::kDeviceTexts - 1] = {
     {IDC_DEVICE_UI_NUMBER, &CDevice::GetUiNumber},
     {IDC_DEVICE_LEGACY_BUS_TYPE, &CDevice::GetLegacyBusType},
 };
-constexpr int kInstanceText = CInfoView::kDeviceTexts - 1;
+constexpr int kInstanceText = static_cast<int>(std::size(kDeviceFields));
 
 }  // namespace
 
-CInfoView::CInfoView() : CFormView(IDD_INFO_FORM) {}
+CInfoView::CInfoView() : CFormView(IDD_INFO_FORM), m_strDevice(kInstanceText + 1) {}
 
 void CInfoView::DoDataExchange(CDataExchange* pDX) {
     CFormView::DoDataExchange(pDX);
@@ -91,10 +92,10 @@ void CInfoView::OnInitialUpdate() {
     RECT rc;
     m_listRegistry.GetClientRect(&rc);
     const int w = (rc.right - rc.left) / 5;
-    m_listRegistry.InsertColumn(0, L"Key Name", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(1, L"Value Name", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(2, L"Type", LVCFMT_LEFT, w);
-    m_listRegistry.InsertColumn(3, L"Contents", LVCFMT_LEFT, 2 * w);
+    m_listRegistry.InsertColumn(0, AfxLoadString(IDS_COLUMN_KEY_NAME), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(1, AfxLoadString(IDS_COLUMN_VALUE_NAME), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(2, AfxLoadString(IDS_COLUMN_TYPE), LVCFMT_LEFT, w);
+    m_listRegistry.InsertColumn(3, AfxLoadString(IDS_COLUMN_CONTENTS), LVCFMT_LEFT, 2 * w);
     m_bColumnsSet = true;
 }
 
@@ -127,8 +128,8 @@ void CInfoView::ClearDeviceFields() {
 
 void CInfoView::SetButtonCaptions(bool bDevice) {
     if (!m_btnModifyUpper.m_hWnd || !m_btnModifyLower.m_hWnd) return;
-    m_btnModifyUpper.SetWindowText(bDevice ? L"Modify Device &Upper Filters" : L"Modify Class &Upper Filters");
-    m_btnModifyLower.SetWindowText(bDevice ? L"Modify Device &Lower Filters" : L"Modify Class &Lower Filters");
+    m_btnModifyUpper.SetWindowText(AfxLoadString(bDevice ? IDS_MODIFY_DEVICE_UPPER : IDS_MODIFY_CLASS_UPPER));
+    m_btnModifyLower.SetWindowText(AfxLoadString(bDevice ? IDS_MODIFY_DEVICE_LOWER : IDS_MODIFY_CLASS_LOWER));
 }
 
 void CInfoView::ShowRecord(CObject* pRecord) {
@@ -245,9 +246,7 @@ void CInfoView::ModifyFilters(bool bUpper) {
     if (m_nReleases != nReleases || !pClass) {
         // The class list was released while the dialog was up: its record is gone, and
         // no other record may take the list in its place.
-        AfxMessageBox(L"The class list was reloaded while the dialog was open, so the change was not made. "
-                      L"Select the class or device again and repeat the change.",
-                      MB_OK | MB_ICONHAND);
+        AfxMessageBox(IDS_CLASS_LIST_RELOADED, MB_OK | MB_ICONHAND);
         return;
     }
     const StringList names = pDlg->GetFilterNames();

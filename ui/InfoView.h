@@ -2,6 +2,8 @@
 // device selected in the class tree, the two buttons that edit its filter lists, and
 // the Safe Mode and Registry Parameters options.
 #pragma once
+#include <vector>
+
 #include "model/Types.h"
 #include "ui/RegistryListCtrl.h"
 #include "ui/framework/Button.h"
@@ -41,8 +43,6 @@ public:
     void OnRegistryParameters();
     void OnUpdateRegistryParameters(CCmdUI* pCmdUI);
 
-    static constexpr int kDeviceTexts = 28;
-
 protected:
     void ModifyFilters(bool bUpper);
     void ClearDeviceFields();
@@ -60,7 +60,7 @@ protected:
     CString m_strClassName;
     CString m_strClassLowerFilters;
     CString m_strClassUpperFilters;
-    CString m_strDevice[kDeviceTexts];  // in the order of the form's device field table
+    std::vector<CString> m_strDevice;  // in the order of the form's device field table, then the number
     CDevice* m_pCurrentDevice = nullptr;      // not owned
     CDriverClass* m_pCurrentClass = nullptr;  // not owned
     bool m_bRegistryParameters = false;

@@ -162,9 +162,7 @@ void CMainFrame::OnUndoFilterChange() {
     if (!pForm || !pClasses) return;
     // The accelerator reaches here whatever the menu shows.
     if (pForm->IsSafeMode()) {
-        AfxMessageBox(L"Safe Mode is on, so no filter list can be changed. Turn Safe Mode off in the "
-                      L"Options menu first.",
-                      MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(IDS_SAFE_MODE_ON, MB_OK | MB_ICONINFORMATION);
         return;
     }
     qx::UndoneTarget target;

@@ -16,10 +16,10 @@ void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CModifyFiltersDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CString caption = m_bUpper ? L"Modify Upper Filters" : L"Modify Lower Filters";
+    CString caption = AfxLoadString(m_bUpper ? IDS_MODIFY_UPPER_CAPTION : IDS_MODIFY_LOWER_CAPTION);
     if (!m_hidden.empty()) caption += L" (hidden entries dropped: " + qx::JoinList(m_hidden) + L")";
     SetWindowText(caption);
-    m_wndLabel.SetWindowText(m_bUpper ? L"Upper Filters:" : L"Lower Filters:");
+    m_wndLabel.SetWindowText(AfxLoadString(m_bUpper ? IDS_UPPER_FILTERS_LABEL : IDS_LOWER_FILTERS_LABEL));
     return TRUE;
 }
 

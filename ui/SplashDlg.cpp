@@ -21,7 +21,7 @@ BOOL CSplashDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_progress.SetRange(0, 100);
     m_progress.SetStep(1);
-    m_strStatus = L"Initializing";
+    m_strStatus = AfxLoadString(IDS_SPLASH_INITIALIZING);
     UpdateData(FALSE);
 
     // The program's icon, at the sizes the system wants for each.

@@ -3,6 +3,7 @@
 #include "model/DriverClass.h"
 #include "model/OfflineHive.h"
 #include "model/TextForms.h"
+#include "res/resource.h"
 #include "ui/CarvelDoc.h"
 #include "ui/InfoView.h"
 #include "ui/MainFrame.h"
@@ -57,7 +58,7 @@ HTREEITEM InsertRecord(CTreeView& tree, HTREEITEM hParent, const std::wstring& t
 void CVelorTreeView::FillTree(const DriverClassList& classes) {
     auto* pFrame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
     if (pFrame) {
-        pFrame->SetProgressText(L"Building Class List");
+        pFrame->SetProgressText(AfxLoadString(IDS_BUILDING_CLASS_LIST));
         pFrame->SetProgressRange(0, static_cast<int>(classes.size()));
     }
     // A hive has no physical device objects: offline every device is shown.

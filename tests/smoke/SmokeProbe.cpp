@@ -10,30 +10,21 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/ProcessWindow.h"
+
 namespace {
 
 const DWORD kStepTimeoutMs = 60000;
 const int kClassGuidId = 1001;  // the form's "Class GUID:" and "Class:" fields
 const int kClassNameId = 1003;
 
-struct Search {
-    DWORD processId;
-    HWND hWnd;
-};
-
 // The program's main window: a visible top-level window of its process whose caption
 // has "Device Quillex - " (its title, then the document's).
-BOOL CALLBACK FindMainWindow(HWND hWnd, LPARAM lParam) {
-    Search* pSearch = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t title[128] = L"";
-    if (pid == pSearch->processId && IsWindowVisible(hWnd) && GetWindowTextW(hWnd, title, 128) > 0 &&
-        wcsstr(title, L"Device Quillex - ")) {
-        pSearch->hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
+HWND FindMainWindow(DWORD processId) {
+    return FindProcessWindow(processId, [](HWND hWnd) {
+        wchar_t title[128] = L"";
+        return GetWindowTextW(hWnd, title, 128) > 0 && wcsstr(title, L"Device Quillex - ") != nullptr;
+    });
 }
 
 BOOL CALLBACK FindTree(HWND hWnd, LPARAM lParam) {
@@ -108,10 +99,10 @@ int wmain(int argc, wchar_t** argv) {
     CloseHandle(pi.hThread);
     std::printf("started\n");
 
-    Search main = {pi.dwProcessId, nullptr};
+    HWND hMain = nullptr;
     if (!WaitFor(pi.hProcess, [&] {
-            EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&main));
-            return main.hWnd != nullptr;
+            hMain = FindMainWindow(pi.dwProcessId);
+            return hMain != nullptr;
         }))
         return Fail("the main window did not appear", pi.hProcess);
     std::printf("main window shown\n");
@@ -119,7 +110,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND hTree = nullptr;
     LRESULT nItems = 0;
     if (!WaitFor(pi.hProcess, [&] {
-            if (!hTree) EnumChildWindows(main.hWnd, FindTree, reinterpret_cast<LPARAM>(&hTree));
+            if (!hTree) EnumChildWindows(hMain, FindTree, reinterpret_cast<LPARAM>(&hTree));
             DWORD_PTR count = 0;
             if (hTree && SendMessageTimeoutW(hTree, TVM_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
                 nItems = static_cast<LRESULT>(count);
@@ -130,14 +121,14 @@ int wmain(int argc, wchar_t** argv) {
 
     std::wstring name, guid;
     if (!WaitFor(pi.hProcess, [&] {
-            name = ControlText(main.hWnd, kClassNameId);
-            guid = ControlText(main.hWnd, kClassGuidId);
+            name = ControlText(hMain, kClassNameId);
+            guid = ControlText(hMain, kClassGuidId);
             return !name.empty() && guid.size() == 38 && guid[0] == L'{' && guid[37] == L'}';
         }))
         return Fail("the form shows no class", pi.hProcess);
     std::printf("form shows class %ls %ls\n", name.c_str(), guid.c_str());
 
-    PostMessageW(main.hWnd, WM_CLOSE, 0, 0);
+    PostMessageW(hMain, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, kStepTimeoutMs) != WAIT_OBJECT_0)
         return Fail("the program did not end after its window was closed", pi.hProcess);
     DWORD exitCode = 1;

@@ -24,6 +24,22 @@ CString AfxExtractSubString(const CString& text, int nField) {
     return text.substr(start, end == CString::npos ? CString::npos : end - start);
 }
 
+CString AfxFormatStrings(UINT nIDS, std::initializer_list<CString> args) {
+    const CString format = AfxLoadString(nIDS);
+    CString text;
+    for (size_t i = 0; i < format.size(); ++i) {
+        const wchar_t next = i + 1 < format.size() ? format[i + 1] : L'\0';
+        const size_t n = next >= L'1' && next <= L'9' ? static_cast<size_t>(next - L'1') : args.size();
+        if (format[i] == L'%' && n < args.size()) {
+            text += args.begin()[n];
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
 namespace {
 CCriticalSection g_hookLock;
 AfxMessageBoxHook g_hook;
@@ -62,5 +78,5 @@ int AfxMessageBox(const CString& text, UINT nType, UINT nIDHelp) {
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
-    return AfxMessageBox(AfxLoadString(nIDPrompt), nType, nIDHelp == static_cast<UINT>(-1) ? nIDPrompt : nIDHelp);
+    return AfxMessageBox(AfxLoadString(nIDPrompt), nType, nIDHelp);
 }

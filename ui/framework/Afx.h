@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "common/Object.h"
@@ -30,11 +31,14 @@ HINSTANCE AfxGetResourceHandle();
 CString AfxLoadString(UINT nID);
 // Field nField (from 0) of a text whose fields are separated by '\n'.
 CString AfxExtractSubString(const CString& text, int nField);
+// String nIDS of the string table with %1, %2, ... replaced by args (in one pass: a
+// '%' inside an argument is left as it is).
+CString AfxFormatStrings(UINT nIDS, std::initializer_list<CString> args);
 
 // Every message of the program goes through here: captioned with the application
 // title, owned by the main window when there is one.
 int AfxMessageBox(const CString& text, UINT nType = MB_OK, UINT nIDHelp = 0);
-int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = 0);
 
 // What a message box was asked to show; tests install a hook that records it and
 // answers without a person.

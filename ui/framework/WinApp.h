@@ -51,7 +51,6 @@ public:
     // outermost loop; nothing asked for is lost.
     void BeginModalState() { ++m_nModalDepth; }
     void EndModalState();
-    BOOL InModalState() const { return m_nModalDepth > 0 ? TRUE : FALSE; }
     // Opens, in order, what arrived during modal loops (the main frame's WM_OPENDEFERRED).
     void OpenDeferredDocuments();
     virtual void AddToRecentFileList(LPCWSTR lpszPathName);

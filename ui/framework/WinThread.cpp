@@ -51,10 +51,6 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
     return TRUE;
 }
 
-BOOL CWinThread::PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::PostThreadMessageW(m_nThreadID, message, wParam, lParam);
-}
-
 BOOL CWinThread::InitInstance() { return FALSE; }
 
 int CWinThread::ExitInstance() { return m_nExitCode; }

@@ -18,7 +18,6 @@ public:
     BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0,
                       LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
     DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
-    BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     virtual BOOL InitInstance();
     virtual int ExitInstance();
