@@ -121,7 +121,7 @@ void CInfoView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
 
 void CInfoView::ClearDeviceFields() {
     for (CString& text : m_strDevice) text.clear();
-    if (m_hWnd) ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP, L"Device Information");
+    if (m_hWnd) ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP, AfxLoadString(IDS_DEVICE_INFORMATION).c_str());
     for (CListBox* box : {&m_listCompatibleIds, &m_listLowerFilters, &m_listUpperFilters})
         if (box->m_hWnd) box->ResetContent();
 }
@@ -165,7 +165,10 @@ StringList HiddenNames(const CDriverClass* pClass, const CDevice* pDevice, bool 
 std::wstring ClassListText(const CDriverClass* pClass, bool upper) {
     std::wstring text = qx::JoinList(pClass->GetFilters(upper));
     const StringList hidden = HiddenNames(pClass, nullptr, upper);
-    if (!hidden.empty()) text += (text.empty() ? L"(hidden: " : L" (hidden: ") + qx::JoinList(hidden) + L")";
+    if (!hidden.empty()) {
+        const CString names = AfxFormatStrings(IDS_HIDDEN_NAMES, {qx::JoinList(hidden)});
+        text += text.empty() ? names : L" " + names;
+    }
     return text;
 }
 
@@ -188,14 +191,14 @@ void CInfoView::ShowDevice(const CDevice* pDevice) {
     for (bool upper : {false, true}) {
         CListBox& box = upper ? m_listUpperFilters : m_listLowerFilters;
         for (const std::wstring& name : HiddenNames(pDevice->GetClass(), pDevice, upper))
-            if (box.m_hWnd) box.AddString(L"(hidden: " + name + L")");
+            if (box.m_hWnd) box.AddString(AfxFormatStrings(IDS_HIDDEN_NAMES, {name}));
     }
     // A device that reports a problem says so above its fields.
     uint32_t status = 0, problem = 0;
     const std::wstring problemText = qx::DeviceProblemText(*pDevice);
     if (!problemText.empty() && qx::ReadDeviceStatus(*pDevice, &status, &problem) && m_hWnd)
         ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP,
-                          (L"Device Information: status " + qx::HexText(status) + L", " + problemText).c_str());
+                          AfxFormatStrings(IDS_DEVICE_PROBLEM, {qx::HexText(status), problemText}).c_str());
     if (m_bRegistryParameters) FillRegistryList(pDevice);
 }
 

@@ -17,7 +17,7 @@ void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CModifyFiltersDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CString caption = AfxLoadString(m_bUpper ? IDS_MODIFY_UPPER_CAPTION : IDS_MODIFY_LOWER_CAPTION);
-    if (!m_hidden.empty()) caption += L" (hidden entries dropped: " + qx::JoinList(m_hidden) + L")";
+    if (!m_hidden.empty()) caption = AfxFormatStrings(IDS_HIDDEN_DROPPED, {caption, qx::JoinList(m_hidden)});
     SetWindowText(caption);
     m_wndLabel.SetWindowText(AfxLoadString(m_bUpper ? IDS_UPPER_FILTERS_LABEL : IDS_LOWER_FILTERS_LABEL));
     return TRUE;
