@@ -173,14 +173,8 @@ int RunUndo(Session& session) {
         return kExitUsage;
     }
     // A journal that cannot be read is a failure, not a refusal.
-    std::wstring error;
-    const qx::Journal* journal = qx::ChangeJournal(&error);
     qx::JournalContents contents;
-    if (journal) contents = journal->Read();
-    if (!journal || !contents.error.empty()) {
-        Err().Line(OneLine(journal ? contents.error : error));
-        return kExitFailed;
-    }
+    if (!ReadChangeJournal(&contents)) return kExitFailed;
     const qx::JournalEntry* next = qx::NextToUndo(contents.entries);
     const qx::JournalEntry change = next ? *next : qx::JournalEntry{};
 

@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/Targets.h"
 #include "model/ClassList.h"
+#include "model/Journal.h"
 
 namespace qxc {
 
@@ -37,5 +38,7 @@ std::wstring NamesText(const StringList& names);
 void PrintJson(const nlohmann::json& document);
 // Resolves the first word as TARGET; prints the error and gives false when it fails.
 bool TakeTarget(Session& session, Target* target);
+// Reads the change journal whole; prints why and gives null when it cannot be read.
+const qx::Journal* ReadChangeJournal(qx::JournalContents* contents);
 
 }  // namespace qxc

@@ -173,6 +173,17 @@ std::wstring NamesText(const StringList& names) { return names.empty() ? L"(none
 
 void PrintJson(const json& document) { Out().WriteUtf8(document.dump(2) + "\r\n"); }
 
+const qx::Journal* ReadChangeJournal(qx::JournalContents* contents) {
+    std::wstring error;
+    const qx::Journal* journal = qx::ChangeJournal(&error);
+    if (journal) *contents = journal->Read();
+    if (!journal || !contents->error.empty()) {
+        Err().Line(OneLine(journal ? contents->error : error));
+        return nullptr;
+    }
+    return journal;
+}
+
 bool TakeTarget(Session& session, Target* target) {
     if (session.args.words.empty()) {
         session.args.error = L"\"" + session.args.command + L"\" needs a TARGET: a class GUID, class name or description, or a device instance ID.";
@@ -280,17 +291,9 @@ int RunHistory(Session& session) {
         session.args.error = L"\"history\" takes no TARGET.";
         return kExitUsage;
     }
-    std::wstring error;
-    const qx::Journal* journal = qx::ChangeJournal(&error);
-    if (!journal) {
-        Err().Line(error);
-        return kExitFailed;
-    }
-    qx::JournalContents contents = journal->Read();
-    if (!contents.error.empty()) {
-        Err().Line(OneLine(contents.error));
-        return kExitFailed;
-    }
+    qx::JournalContents contents;
+    const qx::Journal* journal = ReadChangeJournal(&contents);
+    if (!journal) return kExitFailed;
     if (contents.skipped || contents.tornEnd)
         Err().Line(std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0)) + L" damaged line(s) of " +
                    journal->Path() + L" skipped.");
@@ -300,8 +303,7 @@ int RunHistory(Session& session) {
             json j{{"id", e.id}, {"time", U8(e.time)}, {"user", U8(e.user)}, {"computer", U8(e.computer)},
                    {"guid", U8(e.classGuid)}, {"instanceId", U8(e.deviceId)}, {"list", ListKey(e.upper)},
                    {"before", StateJson(e.before)}, {"after", StateJson(e.after)},
-                   {"origin", e.origin == qx::ChangeOrigin::Undo ? "undo"
-                              : e.origin == qx::ChangeOrigin::CommandLine ? "command line" : "program"}};
+                   {"origin", qx::OriginName(e.origin)}};
             if (e.origin == qx::ChangeOrigin::Undo) j["undoes"] = e.undoes;
             if (!e.hive.empty()) j["hive"] = U8(e.hive);
             entries.push_back(j);

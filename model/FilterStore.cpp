@@ -188,11 +188,9 @@ std::wstring StateText(const StoredList& state) {
 }
 
 std::wstring OriginText(const JournalEntry& entry) {
-    switch (entry.origin) {
-    case ChangeOrigin::CommandLine: return L"command line";
-    case ChangeOrigin::Undo: return L"undo of #" + std::to_wstring(entry.undoes);
-    default: return L"program";
-    }
+    if (entry.origin == ChangeOrigin::Undo) return L"undo of #" + std::to_wstring(entry.undoes);
+    std::string name = OriginName(entry.origin);
+    return std::wstring(name.begin(), name.end());  // the names are ASCII
 }
 
 bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,

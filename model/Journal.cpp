@@ -19,14 +19,6 @@ constexpr size_t kMaxLine = 1 << 20;
 constexpr uint32_t kTailBytes = 64 * 1024;
 constexpr size_t kChunk = 64 * 1024;
 
-const char* OriginName(ChangeOrigin origin) {
-    switch (origin) {
-    case ChangeOrigin::CommandLine: return "command line";
-    case ChangeOrigin::Undo: return "undo";
-    default: return "program";
-    }
-}
-
 bool ParseOrigin(const std::string& name, ChangeOrigin* origin) {
     for (ChangeOrigin o : {ChangeOrigin::Program, ChangeOrigin::CommandLine, ChangeOrigin::Undo}) {
         if (name == OriginName(o)) {
@@ -135,6 +127,14 @@ uint64_t LastIdInTail(JournalFile& file, uint64_t cbFile, long* error) {
 }
 
 }  // namespace
+
+const char* OriginName(ChangeOrigin origin) {
+    switch (origin) {
+    case ChangeOrigin::CommandLine: return "command line";
+    case ChangeOrigin::Undo: return "undo";
+    default: return "program";
+    }
+}
 
 std::string EntryLine(const JournalEntry& entry) {
     json j = {

@@ -12,6 +12,8 @@
 namespace qx {
 
 enum class ChangeOrigin { Program, CommandLine, Undo };
+// The origin's name as the journal stores it: "program", "command line", "undo".
+const char* OriginName(ChangeOrigin origin);
 
 struct JournalEntry {
     // Given by the journal when the entry is appended: ids count up from 1.
