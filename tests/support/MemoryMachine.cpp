@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "model/TextForms.h"
+
 namespace qx::test {
 
 namespace {
@@ -41,16 +43,6 @@ bool SplitPath(const std::wstring& path, std::vector<std::wstring>* parts) {
         if (end == std::wstring::npos) return true;
         start = end + 1;
     }
-}
-
-std::wstring GuidKeyName(const Guid& g) {
-    wchar_t text[40];
-    std::swprintf(text, 40, L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned>(g.Data1), unsigned{g.Data2}, unsigned{g.Data3},
-                  unsigned{g.Data4[0]}, unsigned{g.Data4[1]}, unsigned{g.Data4[2]},
-                  unsigned{g.Data4[3]}, unsigned{g.Data4[4]}, unsigned{g.Data4[5]},
-                  unsigned{g.Data4[6]}, unsigned{g.Data4[7]});
-    return text;
 }
 
 std::vector<uint8_t> Utf16(const std::wstring& text, bool terminate) {
@@ -247,14 +239,14 @@ std::wstring MemoryMachine::AddClass(const std::wstring& keyName, const wchar_t*
 }
 
 std::wstring MemoryMachine::AddClass(const Guid& classGuid, const wchar_t* description, bool lowerCase) {
-    std::wstring name = GuidKeyName(classGuid);
+    std::wstring name = qx::GuidText(classGuid);
     if (lowerCase)
         for (auto& c : name) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
     return AddClass(name, description);
 }
 
 std::wstring MemoryMachine::ClassKeyPath(const Guid& classGuid) {
-    return std::wstring(kClassRoot) + L"\\" + GuidKeyName(classGuid);
+    return std::wstring(kClassRoot) + L"\\" + qx::GuidText(classGuid);
 }
 
 uint32_t MemoryMachine::AddDevice(const Guid& classGuid) {
@@ -511,7 +503,7 @@ long MemoryMachine::CloseKey(KeyHandle key) {
 
 MemoryMachine::Node* MemoryMachine::FindClassKey(const Guid& classGuid) const {
     Node* root = Find(kClassRoot);
-    return root ? root->Child(GuidKeyName(classGuid)) : nullptr;
+    return root ? root->Child(qx::GuidText(classGuid)) : nullptr;
 }
 
 bool MemoryMachine::GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) {

@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <random>
 
+#include "model/Bytes.h"
+
 namespace qx::test::wine {
 
 const wchar_t kClassRoot[] = L"System\\CurrentControlSet\\Control\\Class";
@@ -136,14 +138,7 @@ std::wstring LowerGuidText(const GUID& g) {
     return text;
 }
 
-Guid ToModelGuid(const GUID& g) {
-    Guid model;
-    model.Data1 = g.Data1;
-    model.Data2 = g.Data2;
-    model.Data3 = g.Data3;
-    for (int i = 0; i < 8; ++i) model.Data4[i] = g.Data4[i];
-    return model;
-}
+Guid ToModelGuid(const GUID& g) { return qx::ReadGuid(reinterpret_cast<const uint8_t*>(&g)); }
 
 // ---- Devices ---------------------------------------------------------------------------------
 
