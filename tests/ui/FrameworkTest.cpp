@@ -249,6 +249,11 @@ TEST(FormViewTest, FormScrollsWhenItsPaneIsSmallerThanTheTemplate) {
     GetWindowRect(hGuid, &after);
     EXPECT_EQ(client.bottom, form->GetScrollPosition().y);
     EXPECT_EQ(before.top - client.bottom, after.top);  // the controls moved up by a page
+    // A wheel notch away from the user scrolls up, one toward the user down.
+    form->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(client.bottom - 48, form->GetScrollPosition().y);
+    form->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)));
+    EXPECT_EQ(client.bottom, form->GetScrollPosition().y);
     // Growing the pane back scrolls home, since nothing is hidden any more.
     SetWindowPos(frame->m_hWnd, nullptr, 0, 0, 1200, 900, SWP_NOZORDER | SWP_NOMOVE);
     app.PumpFor(30);

@@ -7,12 +7,12 @@
 IMPLEMENT_DYNAMIC(CFormView, CView)
 
 BEGIN_MESSAGE_MAP(CFormView, CView)
-    ON_MESSAGE(WM_PAINT, &CFormView::OnDefault)
+    ON_WM_PAINT()  // the dialog paints itself
     ON_WM_SIZE()
-    ON_MESSAGE(WM_HSCROLL, &CFormView::OnHScroll)
-    ON_MESSAGE(WM_VSCROLL, &CFormView::OnVScroll)
-    ON_MESSAGE(WM_MOUSEWHEEL, &CFormView::OnMouseWheel)
-    ON_MESSAGE(WM_SETFOCUS, &CFormView::OnSetFocusMessage)
+    ON_WM_HSCROLL()
+    ON_WM_VSCROLL()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 BOOL CFormView::Create(LPCWSTR, LPCWSTR, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID,
@@ -52,7 +52,7 @@ void CFormView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDea
     CView::OnActivateView(bActivate, pActivateView, pDeactiveView);
 }
 
-LRESULT CFormView::OnSetFocusMessage(WPARAM, LPARAM) {
+void CFormView::OnSetFocus(HWND) {
     // The control that had the focus last, else the first that takes it.
     HWND hTarget = (m_hWndFocus && ::IsWindow(m_hWndFocus) && ::IsChild(m_hWnd, m_hWndFocus) &&
                     ::IsWindowEnabled(m_hWndFocus) && ::IsWindowVisible(m_hWndFocus))
@@ -62,7 +62,6 @@ LRESULT CFormView::OnSetFocusMessage(WPARAM, LPARAM) {
         ::SetFocus(hTarget);
     else
         Default();
-    return 0;
 }
 
 BOOL CFormView::PreTranslateMessage(MSG* pMsg) {
@@ -115,16 +114,18 @@ void CFormView::ScrollToPosition(POINT pt) {
 
 void CFormView::OnSize(UINT, int, int) { UpdateBars(); }
 
-LRESULT CFormView::OnHScroll(WPARAM wParam, LPARAM lParam) {
-    if (lParam) return Default();  // a scroll bar control of the form, not the form's own
-    OnScroll(SB_HORZ, LOWORD(wParam));
-    return 0;
+void CFormView::OnHScroll(UINT nSBCode, UINT, HWND hScrollBar) {
+    if (hScrollBar)
+        Default();  // a scroll bar control of the form, not the form's own
+    else
+        OnScroll(SB_HORZ, nSBCode);
 }
 
-LRESULT CFormView::OnVScroll(WPARAM wParam, LPARAM lParam) {
-    if (lParam) return Default();
-    OnScroll(SB_VERT, LOWORD(wParam));
-    return 0;
+void CFormView::OnVScroll(UINT nSBCode, UINT, HWND hScrollBar) {
+    if (hScrollBar)
+        Default();
+    else
+        OnScroll(SB_VERT, nSBCode);
 }
 
 void CFormView::OnScroll(int nBar, UINT nCode) {
@@ -151,10 +152,8 @@ void CFormView::OnScroll(int nBar, UINT nCode) {
     ScrollToPosition(pt);
 }
 
-LRESULT CFormView::OnMouseWheel(WPARAM wParam, LPARAM) {
-    int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+void CFormView::OnMouseWheel(UINT, short zDelta, POINT) {
     POINT pt = m_ptScroll;
-    pt.y -= delta * 48 / WHEEL_DELTA;
+    pt.y -= zDelta * 48 / WHEEL_DELTA;
     ScrollToPosition(pt);
-    return 0;
 }

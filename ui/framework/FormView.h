@@ -22,12 +22,12 @@ public:
 protected:
     void UpdateBars();
     void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnHScroll(WPARAM, LPARAM);
-    LRESULT OnVScroll(WPARAM, LPARAM);
+    void OnHScroll(UINT nSBCode, UINT nPos, HWND hScrollBar);
+    void OnVScroll(UINT nSBCode, UINT nPos, HWND hScrollBar);
     void OnScroll(int nBar, UINT nCode);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
-    LRESULT OnSetFocusMessage(WPARAM, LPARAM);
-    LRESULT OnDefault(WPARAM, LPARAM) { return Default(); }
+    void OnMouseWheel(UINT nFlags, short zDelta, POINT pt);
+    void OnSetFocus(HWND hOldWnd);
+    void OnPaint() { Default(); }
 
     UINT m_nIDTemplate;
     SIZE m_sizeTotal = {0, 0};  // the template's size in pixels

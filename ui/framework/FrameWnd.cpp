@@ -12,12 +12,12 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_SIZE()
-    ON_MESSAGE(WM_CLOSE, &CFrameWnd::OnCloseMessage)
+    ON_WM_CLOSE()
     ON_WM_DESTROY()
-    ON_MESSAGE(WM_SETFOCUS, &CFrameWnd::OnSetFocusMessage)
-    ON_MESSAGE(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup)
-    ON_MESSAGE(WM_MENUSELECT, &CFrameWnd::OnMenuSelect)
-    ON_MESSAGE(WM_EXITMENULOOP, &CFrameWnd::OnExitMenuLoop)
+    ON_WM_SETFOCUS()
+    ON_WM_INITMENUPOPUP()
+    ON_WM_MENUSELECT()
+    ON_WM_EXITMENULOOP()
     ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
     ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
     ON_WM_DROPFILES()
@@ -191,28 +191,26 @@ void CFrameWnd::OnSize(UINT nType, int, int) {
     if (nType != SIZE_MINIMIZED) RecalcLayout();
 }
 
-LRESULT CFrameWnd::OnSetFocusMessage(WPARAM, LPARAM) {
+void CFrameWnd::OnSetFocus(HWND) {
     if (m_pViewActive && m_pViewActive->m_hWnd)
         m_pViewActive->SetFocus();
     else
         Default();
-    return 0;
 }
 
-LRESULT CFrameWnd::OnCloseMessage(WPARAM, LPARAM) {
+void CFrameWnd::OnClose() {
     CDocument* pDoc = GetActiveDocument();
     if (!pDoc) {
         CWinApp* pApp = AfxGetApp();
         if (pApp && pApp->GetDocTemplate()) pDoc = pApp->GetDocTemplate()->GetOnlyDocument();
     }
-    if (pDoc && !pDoc->CanCloseFrame(this)) return 0;
+    if (pDoc && !pDoc->CanCloseFrame(this)) return;
     if (pDoc) {
         // The document goes first (its records before the views); it destroys this frame.
         pDoc->OnCloseDocument();
-        return 0;
+        return;
     }
     DestroyWindow();
-    return 0;
 }
 
 void CFrameWnd::OnDestroy() {

@@ -68,12 +68,12 @@ public:
 protected:
     void PostNcDestroy() override;  // frames are made by their template and go with their window
     void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnCloseMessage(WPARAM, LPARAM);
+    void OnClose();
     void OnDestroy();
-    LRESULT OnSetFocusMessage(WPARAM, LPARAM);
-    LRESULT OnInitMenuPopup(WPARAM, LPARAM);
-    LRESULT OnMenuSelect(WPARAM, LPARAM);
-    LRESULT OnExitMenuLoop(WPARAM, LPARAM);
+    void OnSetFocus(HWND hOldWnd);
+    void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu);
+    void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
+    void OnExitMenuLoop(BOOL bIsTrackPopupMenu);
     LRESULT OnSetMessageString(WPARAM, LPARAM);
     LRESULT OnPopMessageString(WPARAM, LPARAM);
     void OnDropFiles(HDROP hDrop);

@@ -117,29 +117,27 @@ LRESULT CFrameWnd::OnPopMessageString(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
-    UINT nItemID = LOWORD(wParam);
-    UINT nFlags = HIWORD(wParam);
-    if (nFlags == 0xFFFF && lParam == 0) {
+void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu) {
+    if (nFlags == 0xFFFF && !hSysMenu) {
         m_bMenuActive = FALSE;  // the menu closed
         OnSetMessageString(AFX_IDS_IDLEMESSAGE, 0);
-        return 0;
+        return;
     }
     m_bMenuActive = TRUE;
     UINT nID = (nFlags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU)) ? 0 : nItemID;
     if (nID != m_nIDTracking || nID == 0) OnSetMessageString(nID, 0);
-    return 0;
 }
 
-LRESULT CFrameWnd::OnExitMenuLoop(WPARAM, LPARAM) {
+void CFrameWnd::OnExitMenuLoop(BOOL) {
     m_bMenuActive = FALSE;
     OnSetMessageString(AFX_IDS_IDLEMESSAGE, 0);
-    return 0;
 }
 
-LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(lParam)) return Default();  // the system menu
-    HMENU hMenu = reinterpret_cast<HMENU>(wParam);
+void CFrameWnd::OnInitMenuPopup(HMENU hMenu, UINT, BOOL bSysMenu) {
+    if (bSysMenu) {
+        Default();
+        return;
+    }
     int count = GetMenuItemCount(hMenu);
     for (int i = 0; i < count; ++i) {
         UINT nID = GetMenuItemID(hMenu, i);
@@ -150,7 +148,6 @@ LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
         state.m_hMenu = hMenu;
         state.DoUpdate(this, TRUE);  // no handler anywhere: greyed
     }
-    return 0;
 }
 
 BOOL CFrameWnd::OnBarCheck(UINT nID) {

@@ -46,6 +46,22 @@ template <class T, auto F> bool OnCreate(CCmdTarget* p, AfxCall& c) { c.lResult 
 template <class T, auto F> bool OnVoid(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(); c.lResult = 0; return true; }
 template <class T, auto F> bool OnSize(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(static_cast<UINT>(c.wParam), static_cast<short>(LOWORD(c.lParam)), static_cast<short>(HIWORD(c.lParam))); return true; }
 template <class T, auto F> bool OnDropFiles(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(reinterpret_cast<HDROP>(c.wParam)); return true; }
+// The window messages below carry handles where a handler might want a window object;
+// the framework keeps no temporary objects for windows it did not make, so they stay HWND.
+inline POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+template <class T, auto F> bool OnWindow(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(reinterpret_cast<HWND>(c.wParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnWindowL(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(reinterpret_cast<HWND>(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnMouse(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(static_cast<UINT>(c.wParam), PointOf(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnKey(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(static_cast<UINT>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnScroll(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(LOWORD(c.wParam), HIWORD(c.wParam), reinterpret_cast<HWND>(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnSetCursor(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(reinterpret_cast<HWND>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); return true; }
+template <class T, auto F> bool OnMouseActivate(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(reinterpret_cast<HWND>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); return true; }
+template <class T, auto F> bool OnGetDlgCode(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(); return true; }
+template <class T, auto F> bool OnMouseWheel(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(LOWORD(c.wParam), static_cast<short>(HIWORD(c.wParam)), PointOf(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnNcCalcSize(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(static_cast<BOOL>(c.wParam), reinterpret_cast<NCCALCSIZE_PARAMS*>(c.lParam)); return true; }
+template <class T, auto F> bool OnInitMenuPopup(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(reinterpret_cast<HMENU>(c.wParam), LOWORD(c.lParam), HIWORD(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnMenuSelect(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(LOWORD(c.wParam), HIWORD(c.wParam), reinterpret_cast<HMENU>(c.lParam)); c.lResult = 0; return true; }
+template <class T, auto F> bool OnBool(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(static_cast<BOOL>(c.wParam)); c.lResult = 0; return true; }
 }  // namespace afx
 
 #define DECLARE_MESSAGE_MAP()                          \
@@ -86,3 +102,22 @@ protected:                                             \
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, &afx::OnVoid<ThisClass, &ThisClass::OnDestroy>},
 #define ON_WM_SIZE() {WM_SIZE, 0, 0, 0, &afx::OnSize<ThisClass, &ThisClass::OnSize>},
 #define ON_WM_DROPFILES() {WM_DROPFILES, 0, 0, 0, &afx::OnDropFiles<ThisClass, &ThisClass::OnDropFiles>},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, &afx::OnVoid<ThisClass, &ThisClass::OnPaint>},
+#define ON_WM_NCPAINT() {WM_NCPAINT, 0, 0, 0, &afx::OnVoid<ThisClass, &ThisClass::OnNcPaint>},
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, &afx::OnVoid<ThisClass, &ThisClass::OnClose>},
+#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, 0, &afx::OnWindow<ThisClass, &ThisClass::OnSetFocus>},
+#define ON_WM_CAPTURECHANGED() {WM_CAPTURECHANGED, 0, 0, 0, &afx::OnWindowL<ThisClass, &ThisClass::OnCaptureChanged>},
+#define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, 0, &afx::OnSetCursor<ThisClass, &ThisClass::OnSetCursor>},
+#define ON_WM_MOUSEACTIVATE() {WM_MOUSEACTIVATE, 0, 0, 0, &afx::OnMouseActivate<ThisClass, &ThisClass::OnMouseActivate>},
+#define ON_WM_LBUTTONDOWN() {WM_LBUTTONDOWN, 0, 0, 0, &afx::OnMouse<ThisClass, &ThisClass::OnLButtonDown>},
+#define ON_WM_LBUTTONUP() {WM_LBUTTONUP, 0, 0, 0, &afx::OnMouse<ThisClass, &ThisClass::OnLButtonUp>},
+#define ON_WM_MOUSEMOVE() {WM_MOUSEMOVE, 0, 0, 0, &afx::OnMouse<ThisClass, &ThisClass::OnMouseMove>},
+#define ON_WM_MOUSEWHEEL() {WM_MOUSEWHEEL, 0, 0, 0, &afx::OnMouseWheel<ThisClass, &ThisClass::OnMouseWheel>},
+#define ON_WM_KEYDOWN() {WM_KEYDOWN, 0, 0, 0, &afx::OnKey<ThisClass, &ThisClass::OnKeyDown>},
+#define ON_WM_GETDLGCODE() {WM_GETDLGCODE, 0, 0, 0, &afx::OnGetDlgCode<ThisClass, &ThisClass::OnGetDlgCode>},
+#define ON_WM_HSCROLL() {WM_HSCROLL, 0, 0, 0, &afx::OnScroll<ThisClass, &ThisClass::OnHScroll>},
+#define ON_WM_VSCROLL() {WM_VSCROLL, 0, 0, 0, &afx::OnScroll<ThisClass, &ThisClass::OnVScroll>},
+#define ON_WM_NCCALCSIZE() {WM_NCCALCSIZE, 0, 0, 0, &afx::OnNcCalcSize<ThisClass, &ThisClass::OnNcCalcSize>},
+#define ON_WM_INITMENUPOPUP() {WM_INITMENUPOPUP, 0, 0, 0, &afx::OnInitMenuPopup<ThisClass, &ThisClass::OnInitMenuPopup>},
+#define ON_WM_MENUSELECT() {WM_MENUSELECT, 0, 0, 0, &afx::OnMenuSelect<ThisClass, &ThisClass::OnMenuSelect>},
+#define ON_WM_EXITMENULOOP() {WM_EXITMENULOOP, 0, 0, 0, &afx::OnBool<ThisClass, &ThisClass::OnExitMenuLoop>},

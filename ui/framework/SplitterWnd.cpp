@@ -9,14 +9,14 @@ IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CSplitterWnd, CWnd)
     ON_WM_SIZE()
-    ON_MESSAGE(WM_PAINT, &CSplitterWnd::OnPaintMessage)
-    ON_MESSAGE(WM_SETCURSOR, &CSplitterWnd::OnSetCursorMessage)
-    ON_MESSAGE(WM_LBUTTONDOWN, &CSplitterWnd::OnLButtonDown)
-    ON_MESSAGE(WM_MOUSEMOVE, &CSplitterWnd::OnMouseMove)
-    ON_MESSAGE(WM_LBUTTONUP, &CSplitterWnd::OnLButtonUp)
-    ON_MESSAGE(WM_KEYDOWN, &CSplitterWnd::OnKeyDown)
-    ON_MESSAGE(WM_CAPTURECHANGED, &CSplitterWnd::OnCaptureChanged)
-    ON_MESSAGE(WM_GETDLGCODE, &CSplitterWnd::OnGetDlgCode)
+    ON_WM_PAINT()
+    ON_WM_SETCURSOR()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+    ON_WM_KEYDOWN()
+    ON_WM_CAPTURECHANGED()
+    ON_WM_GETDLGCODE()
 END_MESSAGE_MAP()
 
 namespace {
@@ -156,57 +156,54 @@ void CSplitterWnd::DoKeyboardSplit() {
     SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
 }
 
-LRESULT CSplitterWnd::OnKeyDown(WPARAM wParam, LPARAM) {
-    if (!m_bTracking) return Default();
+void CSplitterWnd::OnKeyDown(UINT nChar, UINT, UINT) {
+    if (!m_bTracking) {
+        Default();
+        return;
+    }
     int x = 0;
     for (int c = 0; c < m_nTrackCol; ++c) x += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
     x += m_colInfo[static_cast<size_t>(m_nTrackCol)].nCurSize;
     int step = (GetKeyState(VK_CONTROL) < 0) ? 1 : kKeyboardStep;
-    switch (wParam) {
+    switch (nChar) {
     case VK_LEFT: MoveBarTo(x - step); break;
     case VK_RIGHT: MoveBarTo(x + step); break;
     case VK_RETURN: StopTracking(true); break;
     case VK_ESCAPE: StopTracking(false); break;
     default: break;
     }
-    return 0;
 }
 
-LRESULT CSplitterWnd::OnGetDlgCode(WPARAM, LPARAM) { return DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
+UINT CSplitterWnd::OnGetDlgCode() { return DLGC_WANTARROWS | DLGC_WANTALLKEYS; }
 
-LRESULT CSplitterWnd::OnLButtonDown(WPARAM, LPARAM lParam) {
-    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+void CSplitterWnd::OnLButtonDown(UINT, POINT pt) {
     if (m_bTracking) {
         StopTracking(true);  // a click ends a keyboard move where the bar stands
-        return 0;
+        return;
     }
     int col = HitTestBar(pt);
-    if (col < 0) return 0;
+    if (col < 0) return;
     int x = 0;
     for (int c = 0; c < col; ++c) x += m_colInfo[static_cast<size_t>(c)].nCurSize + m_cxSplitter;
     x += m_colInfo[static_cast<size_t>(col)].nCurSize;
     m_nTrackOffset = pt.x - x;
     StartTracking(col, false);
-    return 0;
 }
 
-LRESULT CSplitterWnd::OnMouseMove(WPARAM, LPARAM lParam) {
-    if (m_bTracking && !m_bKeyboardTracking) MoveBarTo(static_cast<short>(LOWORD(lParam)) - m_nTrackOffset);
-    return 0;
+void CSplitterWnd::OnMouseMove(UINT, POINT point) {
+    if (m_bTracking && !m_bKeyboardTracking) MoveBarTo(point.x - m_nTrackOffset);
 }
 
-LRESULT CSplitterWnd::OnLButtonUp(WPARAM, LPARAM) {
+void CSplitterWnd::OnLButtonUp(UINT, POINT) {
     if (m_bTracking && !m_bKeyboardTracking) StopTracking(true);
-    return 0;
 }
 
-LRESULT CSplitterWnd::OnCaptureChanged(WPARAM, LPARAM lParam) {
-    if (m_bTracking && reinterpret_cast<HWND>(lParam) != m_hWnd) StopTracking(true);
-    return 0;
+void CSplitterWnd::OnCaptureChanged(HWND hWnd) {
+    if (m_bTracking && hWnd != m_hWnd) StopTracking(true);
 }
 
-LRESULT CSplitterWnd::OnSetCursorMessage(WPARAM wParam, LPARAM lParam) {
-    if (reinterpret_cast<HWND>(wParam) == m_hWnd && LOWORD(lParam) == HTCLIENT) {
+BOOL CSplitterWnd::OnSetCursor(HWND hWnd, UINT nHitTest, UINT) {
+    if (hWnd == m_hWnd && nHitTest == HTCLIENT) {
         POINT pt;
         GetCursorPos(&pt);
         ScreenToClient(m_hWnd, &pt);
@@ -215,14 +212,14 @@ LRESULT CSplitterWnd::OnSetCursorMessage(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
     }
-    return Default();
+    return static_cast<BOOL>(Default());
 }
 
 void CSplitterWnd::OnSize(UINT nType, int, int) {
     if (nType != SIZE_MINIMIZED) RecalcLayout();
 }
 
-LRESULT CSplitterWnd::OnPaintMessage(WPARAM, LPARAM) {
+void CSplitterWnd::OnPaint() {
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
     RECT rc;
@@ -236,7 +233,6 @@ LRESULT CSplitterWnd::OnPaintMessage(WPARAM, LPARAM) {
         x += m_cxSplitter;
     }
     EndPaint(m_hWnd, &ps);
-    return 0;
 }
 
 int CSplitterWnd::PaneIndex(HWND hPane, int* pRow, int* pCol) const {

@@ -43,14 +43,14 @@ protected:
     int PaneIndex(HWND hPane, int* pRow, int* pCol) const;
 
     void OnSize(UINT nType, int cx, int cy);
-    LRESULT OnPaintMessage(WPARAM, LPARAM);
-    LRESULT OnSetCursorMessage(WPARAM, LPARAM);
-    LRESULT OnLButtonDown(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnLButtonUp(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnCaptureChanged(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
+    void OnLButtonDown(UINT nFlags, POINT point);
+    void OnMouseMove(UINT nFlags, POINT point);
+    void OnLButtonUp(UINT nFlags, POINT point);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnCaptureChanged(HWND hWnd);
+    UINT OnGetDlgCode();
 
     int m_nRows = 0;
     int m_nCols = 0;

@@ -9,8 +9,8 @@ IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
     ON_NOTIFY_REFLECT(TBN_HOTITEMCHANGE, &CToolBar::OnHotItemChange)
-    ON_MESSAGE(WM_NCCALCSIZE, &CToolBar::OnNcCalcSize)
-    ON_MESSAGE(WM_NCPAINT, &CToolBar::OnNcPaint)
+    ON_WM_NCCALCSIZE()
+    ON_WM_NCPAINT()
 END_MESSAGE_MAP()
 
 namespace {
@@ -154,9 +154,10 @@ void CToolBar::OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult) {
         m_pDockSite->SendMessage(WM_SETMESSAGESTRING, static_cast<WPARAM>(pHot->idNew));
 }
 
-LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
-    LRESULT result = Default();
-    auto* rc = reinterpret_cast<RECT*>(lParam);
+// The result is the default one (the WVR_ flags of the window's class).
+UINT CToolBar::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS* lpncsp) {
+    UINT result = static_cast<UINT>(Default());
+    RECT* rc = lpncsp ? &lpncsp->rgrc[0] : nullptr;  // the first rectangle either way
     if (rc) {
         bool bHorz = (m_dwStyle & CBRS_ORIENT_HORZ) != 0;
         if (HasGripper()) (bHorz ? rc->left : rc->top) += kGripper;
@@ -165,14 +166,13 @@ LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
         rc->right -= m_rcBorders.right;
         rc->bottom -= m_rcBorders.bottom;
     }
-    (void)wParam;
     return result;
 }
 
-LRESULT CToolBar::OnNcPaint(WPARAM, LPARAM) {
+void CToolBar::OnNcPaint() {
     Default();
     HDC hDC = GetWindowDC(m_hWnd);
-    if (!hDC) return 0;
+    if (!hDC) return;
     RECT rc;
     GetWindowRect(&rc);
     OffsetRect(&rc, -rc.left, -rc.top);
@@ -200,5 +200,4 @@ LRESULT CToolBar::OnNcPaint(WPARAM, LPARAM) {
         DrawEdge(hDC, &grip, BDR_RAISEDINNER, BF_RECT);
     }
     ReleaseDC(m_hWnd, hDC);
-    return 0;
 }

@@ -26,8 +26,8 @@ public:
 
 protected:
     void OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult);
-    LRESULT OnNcCalcSize(WPARAM, LPARAM);
-    LRESULT OnNcPaint(WPARAM, LPARAM);
+    UINT OnNcCalcSize(BOOL bCalcValidRects, NCCALCSIZE_PARAMS* lpncsp);
+    void OnNcPaint();
     bool HasGripper() const { return (m_dwStyle & CBRS_GRIPPER) != 0; }
 
     HBITMAP m_hbmImage = nullptr;

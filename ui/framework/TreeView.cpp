@@ -3,7 +3,7 @@
 IMPLEMENT_DYNAMIC(CTreeView, CView)
 
 BEGIN_MESSAGE_MAP(CTreeView, CView)
-    ON_MESSAGE(WM_PAINT, &CTreeView::OnDefault)  // the control paints itself
+    ON_WM_PAINT()  // the control paints itself
 END_MESSAGE_MAP()
 
 BOOL CTreeView::PreCreateWindow(CREATESTRUCT& cs) {

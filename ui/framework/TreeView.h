@@ -25,6 +25,6 @@ public:
     CString GetItemText(HTREEITEM hItem) const;
 
 protected:
-    LRESULT OnDefault(WPARAM, LPARAM) { return Default(); }
+    void OnPaint() { Default(); }
     DECLARE_MESSAGE_MAP()
 };

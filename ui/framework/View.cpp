@@ -9,8 +9,8 @@ IMPLEMENT_DYNAMIC(CView, CWnd)
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_MESSAGE(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage)
-    ON_MESSAGE(WM_MOUSEACTIVATE, &CView::OnMouseActivate)
-    ON_MESSAGE(WM_PAINT, &CView::OnPaint)
+    ON_WM_MOUSEACTIVATE()
+    ON_WM_PAINT()
     ON_WM_DESTROY()
     ON_COMMAND_EX_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnNextPaneCmd)
     ON_UPDATE_COMMAND_UI_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnUpdateNextPaneMenu)
@@ -46,12 +46,11 @@ LRESULT CView::OnInitialUpdateMessage(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CView::OnPaint(WPARAM, LPARAM) {
+void CView::OnPaint() {
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
     OnDraw(hDC);
     EndPaint(m_hWnd, &ps);
-    return 0;
 }
 
 void CView::OnDestroy() {
@@ -60,8 +59,8 @@ void CView::OnDestroy() {
     Default();
 }
 
-LRESULT CView::OnMouseActivate(WPARAM, LPARAM) {
-    LRESULT nResult = Default();  // the parents answer first
+int CView::OnMouseActivate(HWND, UINT, UINT) {
+    int nResult = static_cast<int>(Default());  // the parents answer first
     if (nResult == MA_NOACTIVATE || nResult == MA_NOACTIVATEANDEAT) return nResult;
     if (CFrameWnd* pFrame = GetParentFrame()) {
         HWND hWndFocus = ::GetFocus();

@@ -41,8 +41,8 @@ protected:
     void AttachToDocument(CCreateContext* pContext);
     void PostNcDestroy() override;  // views are made with new and go with their window
     LRESULT OnInitialUpdateMessage(WPARAM, LPARAM);
-    LRESULT OnMouseActivate(WPARAM, LPARAM);
-    LRESULT OnPaint(WPARAM, LPARAM);
+    int OnMouseActivate(HWND hDesktopWnd, UINT nHitTest, UINT message);
+    void OnPaint();
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };
