@@ -31,18 +31,17 @@ class CTestThread : public CWinThread {
 public:
     ~CTestThread() override { g_threadDeleted = true; }
     BOOL InitInstance() override { return TRUE; }
-    void OnPing(WPARAM wParam, LPARAM) {
-        g_handlerThread = GetCurrentThreadId();
-        g_threadEvents += static_cast<int>(wParam);
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->hwnd) return CWinThread::PreTranslateMessage(pMsg);
+        if (pMsg->message == WM_TEST_PING) {
+            g_handlerThread = GetCurrentThreadId();
+            g_threadEvents += static_cast<int>(pMsg->wParam);
+        } else if (pMsg->message == WM_TEST_END) {
+            AfxEndThread(1);
+        }
+        return TRUE;
     }
-    void OnEnd(WPARAM, LPARAM) { AfxEndThread(1); }
-    DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(CTestThread, CWinThread)
-    ON_THREAD_MESSAGE(WM_TEST_PING, &CTestThread::OnPing)
-    ON_THREAD_MESSAGE(WM_TEST_END, &CTestThread::OnEnd)
-END_MESSAGE_MAP()
 
 TEST(WinThreadTest, ThreadMessagesRunOnTheThreadAndAfxEndThreadDeletesIt) {
     auto* thread = new CTestThread;

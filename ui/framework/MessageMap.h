@@ -41,7 +41,6 @@ template <class T, auto F> bool CmdEx(CCmdTarget* p, AfxCall& c) { return (stati
 template <class T, auto F> bool CmdUI(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.pCmdUI); return true; }
 template <class T, auto F> bool Notify(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.pNMHDR, c.pResult); return true; }
 template <class T, auto F> bool Message(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(c.wParam, c.lParam); return true; }
-template <class T, auto F> bool ThreadMessage(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(c.wParam, c.lParam); return true; }
 template <class T, auto F> bool OnCreate(CCmdTarget* p, AfxCall& c) { c.lResult = (static_cast<T*>(p)->*F)(reinterpret_cast<LPCREATESTRUCT>(c.lParam)); return true; }
 template <class T, auto F> bool OnVoid(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(); c.lResult = 0; return true; }
 template <class T, auto F> bool OnSize(CCmdTarget* p, AfxCall& c) { (static_cast<T*>(p)->*F)(static_cast<UINT>(c.wParam), static_cast<short>(LOWORD(c.lParam)), static_cast<short>(HIWORD(c.lParam))); return true; }
@@ -95,9 +94,8 @@ protected:                                             \
 // A control's WM_NOTIFY, at its parent when the control's object did not take it.
 #define ON_NOTIFY(code, id, fn) {WM_NOTIFY, static_cast<WORD>(code), (id), (id), &afx::Notify<ThisClass, fn>},
 #define ON_NOTIFY_REFLECT(code, fn) {WM_NOTIFY + WM_REFLECT_BASE, static_cast<WORD>(code), 0, 0, &afx::Notify<ThisClass, fn>},
-// Window and thread messages.
+// Window messages.
 #define ON_MESSAGE(msg, fn) {(msg), 0, 0, 0, &afx::Message<ThisClass, fn>},
-#define ON_THREAD_MESSAGE(msg, fn) {(msg), 0, 0, 0, &afx::ThreadMessage<ThisClass, fn>},
 #define ON_WM_CREATE() {WM_CREATE, 0, 0, 0, &afx::OnCreate<ThisClass, &ThisClass::OnCreate>},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, &afx::OnVoid<ThisClass, &ThisClass::OnDestroy>},
 #define ON_WM_SIZE() {WM_SIZE, 0, 0, 0, &afx::OnSize<ThisClass, &ThisClass::OnSize>},

@@ -82,18 +82,8 @@ BOOL CWinThread::PumpMessage() {
     return TRUE;
 }
 
-BOOL CWinThread::DispatchThreadMessageEx(MSG* pMsg) {
-    const AFX_MSGMAP_ENTRY* e = FindEntry(pMsg->message, 0, 0);
-    if (!e) return FALSE;
-    AfxCall call;
-    call.wParam = pMsg->wParam;
-    call.lParam = pMsg->lParam;
-    e->pfn(this, call);
-    return TRUE;
-}
-
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg) {
-    if (!pMsg->hwnd) return DispatchThreadMessageEx(pMsg);
+    if (!pMsg->hwnd) return FALSE;  // a thread message: nobody here takes those
     // From the window the message is for up to its top-level window: the innermost
     // object that takes it (a dialog's keyboard handling, the frame's accelerators) wins.
     for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {

@@ -29,9 +29,6 @@ public:
     virtual void Delete();                // deletes the object when m_bAutoDelete
     virtual CWnd* GetMainWnd() { return m_pMainWnd; }
 
-    // Messages posted to the thread itself (no window) go through its map.
-    BOOL DispatchThreadMessageEx(MSG* pMsg);
-
 protected:
     int m_nExitCode = 0;
     MSG m_msgCur = {};  // the message being pumped
