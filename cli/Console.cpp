@@ -89,7 +89,6 @@ void Table::Print(Stream& out) const {
 int ConsoleMessages::ShowMessage(const std::wstring& text, unsigned type) {
     if ((type & 0xF) == qx::kMbYesNo) {
         if (m_yes) return qx::kIdYes;
-        m_declined = true;
         Err().Line(OneLine(text));
         return qx::kIdNo;
     }

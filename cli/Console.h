@@ -43,13 +43,11 @@ public:
     explicit ConsoleMessages(bool yes) : m_yes(yes) {}
     int ShowMessage(const std::wstring& text, unsigned type) override;
 
-    bool Declined() const { return m_declined; }
     // A store said it could not write the list (or put it back, or journal it).
     bool WriteFailed() const { return m_writeFailed; }
 
 private:
     bool m_yes;
-    bool m_declined = false;
     bool m_writeFailed = false;
 };
 

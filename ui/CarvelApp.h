@@ -16,8 +16,6 @@ public:
     int ExitInstance() override;
     void OnAppAbout();
 
-    // The offline hive the program shows, if any (closed: the running machine).
-    const qx::OfflineHive& GetOfflineHive() const { return m_offlineHive; }
     // Shows `path`'s SYSTEM hive in place of what is shown now: the document lets go of its
     // records, the hive shown before is unloaded, the new one loaded and the tree built
     // again. A hive that cannot be loaded is reported in a stop box and the one shown
@@ -42,7 +40,7 @@ private:
     bool m_bSinkInstalled = false;
     // The change journal at its usual place, unless one was chosen before start (tests).
     std::unique_ptr<qx::Journal> m_pJournal;
-    qx::OfflineHive m_offlineHive;
+    qx::OfflineHive m_offlineHive;  // the offline hive shown, if any (closed: this machine)
 
     DECLARE_MESSAGE_MAP()
 };

@@ -21,7 +21,6 @@ public:
     CString GetText() const;  // a heading line, then the rows as shown, tab-separated
     BOOL CopyToClipboard();
 
-    const std::vector<qx::JournalEntry>& GetEntries() const { return m_entries; }  // in the order shown
     CString GetSummary() const { return m_strSummary; }
     CListCtrl& GetList() { return m_list; }
     std::wstring ColumnText(const qx::JournalEntry& entry, int nColumn) const;

@@ -22,7 +22,6 @@ public:
     void GoToFinding(int nItem);          // selects the row's class or device in the tree
     void RemoveBrokenNames(int nItem);    // the row's list, without its broken names
 
-    const qx::Findings& GetFindings() const { return m_findings; }  // in the order shown
     CListCtrl& GetList() { return m_list; }
     CString GetSummary() const;
 

@@ -31,7 +31,6 @@ public:
     void FillRegistryList(const CDevice* pDevice);
 
     BOOL IsSafeMode() const { return m_bSafeMode ? TRUE : FALSE; }
-    BOOL IsRegistryParameters() const { return m_bRegistryParameters ? TRUE : FALSE; }
     CDevice* GetCurrentDevice() const { return m_pCurrentDevice; }
     CDriverClass* GetCurrentClass() const { return m_pCurrentClass; }
 

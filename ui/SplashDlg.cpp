@@ -9,7 +9,7 @@ BEGIN_MESSAGE_MAP(CSplashDlg, CDialog)
     ON_MESSAGE(WM_SPLASH_CLOSE, &CSplashDlg::OnSplashClose)
 END_MESSAGE_MAP()
 
-CSplashDlg::CSplashDlg(CWnd* pParent) : CDialog(IDD_SPLASH, nullptr), m_pParentObject(pParent) {}
+CSplashDlg::CSplashDlg(CWnd*) : CDialog(IDD_SPLASH, nullptr) {}
 
 void CSplashDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);

@@ -10,8 +10,8 @@ class CSplashScreenThread;
 class CSplashDlg : public CDialog {
 public:
     // pParent is the frame the splash reports for. It is deliberately not made the
-    // window's owner: a window owned across threads ties the two threads' input
-    // together, and the busy main thread would then hold up the splash.
+    // window's owner (nor kept): a window owned across threads ties the two threads'
+    // input together, and the busy main thread would then hold up the splash.
     explicit CSplashDlg(CWnd* pParent);
 
     void SetThread(CSplashScreenThread* pThread) { m_pThread = pThread; }
@@ -32,7 +32,6 @@ protected:
     LRESULT OnSplashClose(WPARAM, LPARAM);
 
     CSplashScreenThread* m_pThread = nullptr;  // not owned
-    CWnd* m_pParentObject;                      // not owned
 
     DECLARE_MESSAGE_MAP()
 };
