@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cwctype>
 
 #include "cli/Commands.h"
 #include "model/FilterStore.h"
@@ -12,14 +11,6 @@ using nlohmann::json;
 namespace qxc {
 namespace {
 
-// Service names are not case sensitive.
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
-    return true;
-}
-
 // Names as the edit dialog takes them: spaces separate names, empty ones are dropped.
 StringList NamesOf(StringList::const_iterator first, StringList::const_iterator last) {
     StringList names;
@@ -31,7 +22,7 @@ StringList NamesOf(StringList::const_iterator first, StringList::const_iterator 
 }
 
 bool HoldsName(const StringList& list, const std::wstring& name) {
-    return std::any_of(list.begin(), list.end(), [&](const std::wstring& n) { return SameName(n, name); });
+    return std::any_of(list.begin(), list.end(), [&](const std::wstring& n) { return qx::SameNameNoCase(n, name); });
 }
 
 // The new list an operation makes of the current one. Returns an exit code: done,
@@ -61,7 +52,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
             Err().Line(name + L" is not in the list; nothing was written.");
             return kExitRefused;
         }
-        result->erase(std::remove_if(result->begin(), result->end(), [&](const std::wstring& n) { return SameName(n, name); }),
+        result->erase(std::remove_if(result->begin(), result->end(), [&](const std::wstring& n) { return qx::SameNameNoCase(n, name); }),
                       result->end());
         return kExitDone;
     }
@@ -74,7 +65,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     if (args.Has(L"--first")) at = result->begin();
     const std::wstring& anchor = args.Has(L"--before") ? args.before : args.after;
     if (args.Has(L"--before") || args.Has(L"--after")) {
-        at = std::find_if(result->begin(), result->end(), [&](const std::wstring& n) { return SameName(n, anchor); });
+        at = std::find_if(result->begin(), result->end(), [&](const std::wstring& n) { return qx::SameNameNoCase(n, anchor); });
         if (at == result->end()) {
             Err().Line(anchor + L" is not in the list; nothing was written.");
             return kExitRefused;

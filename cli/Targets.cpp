@@ -1,7 +1,6 @@
 #include "cli/Targets.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "model/DeviceAccess.h"
 #include "model/FilterCheck.h"
@@ -9,11 +8,6 @@
 
 namespace qxc {
 namespace {
-
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    return text;
-}
 
 std::wstring DeviceText(const CDevice& device) {
     return device.GetFriendlyName().empty() ? device.GetDeviceDesc() : device.GetFriendlyName();
@@ -40,7 +34,7 @@ std::wstring TargetText(const Target& target) {
 }
 
 bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Target* target, std::wstring* error) {
-    const std::wstring wanted = Upper(text);
+    const std::wstring wanted = qx::UpperCase(text);
     if (wanted.empty()) {
         // It would name every class without a class name.
         *error = L"The TARGET is empty.";
@@ -58,13 +52,13 @@ bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Tar
             if (owner->GetGuid() == guid) exact.push_back(cls);
             continue;
         }
-        const std::wstring name = Upper(ClassNameOf(*owner)), description = Upper(owner->GetDescription());
+        const std::wstring name = qx::UpperCase(ClassNameOf(*owner)), description = qx::UpperCase(owner->GetDescription());
         if (wanted == name || wanted == description)
             exact.push_back(cls);
         else if ((name.find(wanted) != std::wstring::npos || description.find(wanted) != std::wstring::npos))
             partial.push_back(cls);
         for (const auto& device : owner->GetDeviceList()) {
-            const std::wstring id = Upper(qx::DeviceInstanceId(*device));
+            const std::wstring id = qx::UpperCase(qx::DeviceInstanceId(*device));
             if (id.empty()) continue;
             if (wanted == id)
                 exact.push_back(Target{owner.get(), device.get()});

@@ -1,7 +1,5 @@
 #include "model/FilterCheck.h"
 
-#include <cwctype>
-
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
 #include "model/TextForms.h"
@@ -13,13 +11,8 @@ constexpr uint32_t kKernelDriver = 1;
 constexpr uint32_t kFileSystemDriver = 2;
 constexpr uint32_t kStartDisabled = 4;
 
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    return text;
-}
-
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
-    return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
+    return text.size() >= prefix.size() && UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
 }
 
 bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
@@ -45,8 +38,8 @@ std::wstring TypeName(uint32_t type) {
 std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
     std::wstring out = text;
     for (const wchar_t* variable : {L"%SystemRoot%", L"%windir%"}) {
-        const std::wstring key = Upper(variable);
-        for (size_t at = Upper(out).find(key); at != std::wstring::npos; at = Upper(out).find(key, at + windows.size()))
+        const std::wstring key = UpperCase(variable);
+        for (size_t at = UpperCase(out).find(key); at != std::wstring::npos; at = UpperCase(out).find(key, at + windows.size()))
             out.replace(at, key.size(), windows);
     }
     return Access().ExpandEnvironment(out);
@@ -246,8 +239,8 @@ std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringLis
     std::vector<std::pair<std::wstring, std::wstring>> found;
     for (size_t i = 0; i < names.size(); ++i) {
         bool repeated = false, reported = false;
-        for (size_t j = 0; j < i; ++j) repeated = repeated || Upper(names[j]) == Upper(names[i]);
-        for (const auto& entry : found) reported = reported || Upper(entry.first) == Upper(names[i]);
+        for (size_t j = 0; j < i; ++j) repeated = repeated || UpperCase(names[j]) == UpperCase(names[i]);
+        for (const auto& entry : found) reported = reported || UpperCase(entry.first) == UpperCase(names[i]);
         if (repeated && !reported)
             found.emplace_back(names[i], Quoted(names[i]) + L" is named more than once in this list, so "
                                          L"the filter is stacked more than once. Remove the extra names.");
@@ -302,7 +295,7 @@ StringList RepairedList(const FilterTarget& target, const StoredList& stored) {
     StringList repaired;
     auto keep = [&](const std::wstring& name) {
         for (const auto& kept : repaired)
-            if (Upper(kept) == Upper(name)) return;
+            if (UpperCase(kept) == UpperCase(name)) return;
         if (!HasError(target, name)) repaired.push_back(name);
     };
     for (const auto& name : contents.names) keep(name);
@@ -331,7 +324,7 @@ CDevice* FindDeviceRecord(const DriverClassList& classes, const FilterTarget& ta
     CDriverClass* record = FindClassRecord(classes, target.classGuid);
     if (!record || !target.IsDevice()) return nullptr;
     for (const auto& device : record->GetDeviceList())
-        if (Upper(DeviceInstanceId(*device)) == Upper(target.instanceId)) return device.get();
+        if (UpperCase(DeviceInstanceId(*device)) == UpperCase(target.instanceId)) return device.get();
     return nullptr;
 }
 

@@ -1,6 +1,6 @@
 #include "model/FilterRules.h"
 
-#include <cwctype>
+#include "model/TextForms.h"
 
 namespace qx {
 namespace {
@@ -42,13 +42,6 @@ const ClassRule kBuiltIn[] = {
      L"The system devices (buses, timers, power and interrupt controllers) depend on this list. If a "
      L"filter named here cannot start, the machine may not start. Write the new list?"},
 };
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
-    return true;
-}
 
 struct Problem {
     uint32_t code;
@@ -109,7 +102,7 @@ const ClassRule* ClassRules::Find(const Guid& classGuid) const {
 
 const ClassRule* ClassRules::FindByName(const std::wstring& name) const {
     for (const ClassRule& entry : m_rules)
-        if (SameText(entry.name, name)) return &entry;
+        if (SameNameNoCase(entry.name, name)) return &entry;
     return nullptr;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 
 #include "model/Bytes.h"
 #include "model/JournalFile.h"
@@ -16,15 +15,10 @@ constexpr wchar_t kSystem[] = L"System";
 constexpr wchar_t kCurrentControlSet[] = L"CurrentControlSet";
 constexpr uint32_t kKeySetValue = 0x0002;
 
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    return text;
-}
-
 // The rest of `path` after the key `head` (without case): "" for the key itself, "\x"
 // below it; false when the path is not at or below it.
 bool After(const std::wstring& path, const std::wstring& head, std::wstring* rest) {
-    if (path.size() < head.size() || Upper(path.substr(0, head.size())) != Upper(head)) return false;
+    if (path.size() < head.size() || UpperCase(path.substr(0, head.size())) != UpperCase(head)) return false;
     if (path.size() > head.size() && path[head.size()] != L'\\') return false;
     *rest = path.substr(head.size());
     return true;
@@ -104,7 +98,7 @@ std::wstring OfflineKeyName(uint32_t pid) { return kKeyPrefix + std::to_wstring(
 
 bool ParseOfflineKeyName(const std::wstring& name, uint32_t* pid) {
     const size_t prefix = std::wcslen(kKeyPrefix);
-    if (name.size() <= prefix || name.size() > prefix + 10 || Upper(name.substr(0, prefix)) != Upper(kKeyPrefix))
+    if (name.size() <= prefix || name.size() > prefix + 10 || UpperCase(name.substr(0, prefix)) != UpperCase(kKeyPrefix))
         return false;
     uint64_t value = 0;
     for (size_t i = prefix; i < name.size(); ++i) {
@@ -134,7 +128,7 @@ std::wstring ChooseControlSet(IDeviceAccess& access, const std::wstring& root) {
 
 std::wstring WindowsFolderOfHive(const std::wstring& hivePath) {
     const std::wstring tail = L"\\SYSTEM32\\CONFIG\\SYSTEM";
-    std::wstring upper = Upper(hivePath);
+    std::wstring upper = UpperCase(hivePath);
     for (wchar_t& c : upper)
         if (c == L'/') c = L'\\';
     if (upper.size() <= tail.size() || upper.compare(upper.size() - tail.size(), tail.size(), tail) != 0) return L"";
@@ -215,10 +209,10 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
         }
     }
     std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return Upper(a.first) < Upper(b.first); });
+                     [](const auto& a, const auto& b) { return UpperCase(a.first) < UpperCase(b.first); });
     auto set = std::make_unique<DeviceSet>();
     for (const auto& device : found) {
-        const std::wstring upper = Upper(device.first);
+        const std::wstring upper = UpperCase(device.first);
         auto known = m_instanceNumbers.find(upper);
         if (known == m_instanceNumbers.end()) {
             m_instances.push_back(device.first);

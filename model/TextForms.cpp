@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 
 #include "model/Bytes.h"
 
@@ -25,6 +26,18 @@ std::wstring NumberText(const wchar_t* format, unsigned value) {
 }  // namespace
 
 std::wstring HexText(uint32_t value) { return NumberText(L"%08.8x", static_cast<unsigned>(value)); }
+
+std::wstring UpperCase(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
+bool SameNameNoCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
+    return true;
+}
 
 std::wstring GuidText(const Guid& g) {
     wchar_t text[40];

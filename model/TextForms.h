@@ -9,6 +9,11 @@ std::wstring GuidText(const Guid& guid);               // {XXXXXXXX-XXXX-XXXX-XX
 std::wstring DeviceNumberText(int32_t number);         // "%04.4X": 26 -> 001A
 std::wstring JoinList(const StringList& list);         // entries joined by single spaces
 
+// Names the registry and the device manager compare without case (services, keys,
+// instance IDs, paths): upper-cased a code unit at a time, and compared so.
+std::wstring UpperCase(std::wstring text);
+bool SameNameNoCase(const std::wstring& a, const std::wstring& b);
+
 // A registry key name as a class GUID: exactly "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
 // in hexadecimal digits of either case, and nothing else.
 bool ParseGuid(const std::wstring& text, Guid* guid);

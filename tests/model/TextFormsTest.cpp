@@ -89,3 +89,10 @@ TEST(TextForms, JoinListUsesSingleSpaces) {
     EXPECT_EQ(L"kbdclass", JoinList({L"kbdclass"}));
     EXPECT_EQ(L"a bc a", JoinList({L"a", L"bc", L"a"}));
 }
+
+TEST(TextForms, NamesCompareWithoutCaseButWholly) {
+    EXPECT_EQ(L"KBDCLASS\\ROOT_1", UpperCase(L"KbdClass\\root_1"));
+    EXPECT_TRUE(SameNameNoCase(L"kbdclass", L"KbdClass"));
+    EXPECT_FALSE(SameNameNoCase(L"kbdclass", L"kbdclass2"));  // a prefix is not the name
+    EXPECT_FALSE(SameNameNoCase(L"kbdclass", L"kbdclasz"));
+}
