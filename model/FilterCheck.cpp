@@ -24,15 +24,6 @@ bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
     return true;
 }
 
-std::wstring TypeName(uint32_t type) {
-    static const wchar_t* const kNames[] = {
-        L"REG_NONE", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY", L"REG_DWORD", L"REG_DWORD_BIG_ENDIAN",
-        L"REG_LINK", L"REG_MULTI_SZ", L"REG_RESOURCE_LIST", L"REG_FULL_RESOURCE_DESCRIPTOR",
-        L"REG_RESOURCE_REQUIREMENTS_LIST", L"REG_QWORD"};
-    if (type < sizeof(kNames) / sizeof(kNames[0])) return kNames[type];
-    return L"type " + std::to_wstring(type);
-}
-
 // %SystemRoot% and %windir% are the installation's own folder, which for an offline
 // hive is not this machine's; anything else the environment expands.
 std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
@@ -165,7 +156,7 @@ ListContents TakeApart(const StoredList& stored) {
 std::wstring StoredListText(const StoredList& stored) {
     if (!stored.present) return L"(none)";
     ListContents contents = TakeApart(stored);
-    if (!contents.isList) return L"(a " + TypeName(stored.type) + L" value, not a list)";
+    if (!contents.isList) return L"(a " + RegistryTypeName(stored.type) + L" value, not a list)";
     std::wstring text = JoinList(contents.names);
     if (!contents.hidden.empty()) text += (text.empty() ? L"(hidden: " : L" (hidden: ") + JoinList(contents.hidden) + L")";
     return text.empty() ? L"(empty)" : text;
@@ -188,7 +179,7 @@ std::wstring InvalidNameRule(const std::wstring& name) {
 
 std::wstring WrongTypeRule(const StoredList& stored) {
     if (!stored.present || stored.type == kRegMultiSz || stored.type == kRegSz) return L"";
-    return L"The list is stored as " + TypeName(stored.type) + L", which the platform does not read as a "
+    return L"The list is stored as " + RegistryTypeName(stored.type) + L", which the platform does not read as a "
            L"list of filters: no name in it is in force. Store the list again, or remove the value.";
 }
 

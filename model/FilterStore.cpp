@@ -65,7 +65,7 @@ bool WriteState(CDriverClass& owner, CDevice* device, bool upper, const StoredLi
     if (device)
         return owner.SetDeviceProperty(*device, upper ? spdrp::UpperFilters : spdrp::LowerFilters, data, cb);
     IDeviceAccess& access = Access();
-    const wchar_t* valueName = upper ? L"UpperFilters" : L"LowerFilters";
+    const wchar_t* valueName = FilterValueName(upper);
     if (!state.present) {
         long error = access.DeleteValue(owner.GetClassKey(), valueName);
         return error == kErrSuccess;

@@ -124,33 +124,31 @@ std::wstring BigEndianNumber(const uint8_t* data, uint32_t cb) {
                    : HexBytes(data, cb);
 }
 
-struct ValueForm {
-    const wchar_t* typeName;
-    std::wstring (*contents)(const uint8_t*, uint32_t);
-};
+using ContentsForm = std::wstring (*)(const uint8_t*, uint32_t);
 
-// Indexed by the registry type code.
-const ValueForm kValueForms[] = {
-    {L"UNKNOWN", nullptr},  // REG_NONE
-    {L"REG_SZ", &UnicodeText},
-    {L"REG_EXPAND_SZ", &UnicodeText},  // references are not expanded
-    {L"REG_BINARY", &HexBytes},
-    {L"REG_DWORD", &LittleEndianNumber},
-    {L"REG_DWORD_BIG_ENDIAN", &BigEndianNumber},
-    {L"REG_LINK", &EightBitText},
-    {L"REG_MULTI_SZ", &MultiStringText},
-    {L"REG_RESOURCE_LIST", &EightBitText},
-    {L"REG_FULL_RESOURCE_DESCRIPTOR", &EightBitText},
-    {L"REG_RESOURCE_REQUIREMENTS_LIST", &Elided},
+// Indexed by the registry type code; REG_NONE and the types after the last here are
+// shown as "UNKNOWN", without contents.
+const ContentsForm kContentsForms[] = {
+    nullptr,              // REG_NONE
+    &UnicodeText,         // REG_SZ
+    &UnicodeText,         // REG_EXPAND_SZ: references are not expanded
+    &HexBytes,            // REG_BINARY
+    &LittleEndianNumber,  // REG_DWORD
+    &BigEndianNumber,     // REG_DWORD_BIG_ENDIAN
+    &EightBitText,        // REG_LINK
+    &MultiStringText,     // REG_MULTI_SZ
+    &EightBitText,        // REG_RESOURCE_LIST
+    &EightBitText,        // REG_FULL_RESOURCE_DESCRIPTOR
+    &Elided,              // REG_RESOURCE_REQUIREMENTS_LIST
 };
 
 }  // namespace
 
 FormattedValue FormatRegistryValue(uint32_t type, const uint8_t* data, uint32_t cb) {
-    const ValueForm& form = type < std::size(kValueForms) ? kValueForms[type] : kValueForms[0];
+    const ContentsForm form = type < std::size(kContentsForms) ? kContentsForms[type] : nullptr;
     FormattedValue out;
-    out.typeName = form.typeName;
-    out.hasContents = form.contents != nullptr;  // an unknown type leaves the contents unset
-    if (out.hasContents) out.contents = form.contents(data, cb);
+    out.typeName = form ? qx::RegistryTypeName(type) : L"UNKNOWN";
+    out.hasContents = form != nullptr;  // an unknown type leaves the contents unset
+    if (out.hasContents) out.contents = form(data, cb);
     return out;
 }

@@ -20,7 +20,7 @@ bool operator==(const StoredList& a, const StoredList& b) {
 
 bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory) {
     IDeviceAccess& access = Access();
-    const wchar_t* name = upper ? L"UpperFilters" : L"LowerFilters";
+    const wchar_t* name = FilterValueName(upper);
     *list = StoredList{};
     if (noMemory) *noMemory = false;
     list->data.resize(1024);

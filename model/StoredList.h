@@ -19,6 +19,9 @@ struct StoredList {
 bool operator==(const StoredList& a, const StoredList& b);
 inline bool operator!=(const StoredList& a, const StoredList& b) { return !(a == b); }
 
+// The name of a class key's filter value: "UpperFilters" or "LowerFilters".
+inline const wchar_t* FilterValueName(bool upper) { return upper ? L"UpperFilters" : L"LowerFilters"; }
+
 // The value "UpperFilters" or "LowerFilters" of an open class key, read whole. False
 // when it exists but cannot be read; an absent value reads as absent. *noMemory (when
 // given) tells a value too large to hold apart from one that could not be read.

@@ -39,6 +39,15 @@ bool SameNameNoCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+std::wstring RegistryTypeName(uint32_t type) {
+    static const wchar_t* const kNames[] = {
+        L"REG_NONE", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY", L"REG_DWORD", L"REG_DWORD_BIG_ENDIAN",
+        L"REG_LINK", L"REG_MULTI_SZ", L"REG_RESOURCE_LIST", L"REG_FULL_RESOURCE_DESCRIPTOR",
+        L"REG_RESOURCE_REQUIREMENTS_LIST", L"REG_QWORD"};
+    if (type < sizeof(kNames) / sizeof(kNames[0])) return kNames[type];
+    return L"type " + std::to_wstring(type);
+}
+
 std::wstring GuidText(const Guid& g) {
     wchar_t text[40];
     std::swprintf(text, 40, L"{%08.8X-%04.4X-%04.4X-%02.2X%02.2X-%02.2X%02.2X%02.2X%02.2X%02.2X%02.2X}",

@@ -24,6 +24,9 @@ void AppendMultiSz(StringList& list, const wchar_t* data, size_t cch);
 // The same for raw registry bytes (an odd last byte is ignored).
 void AppendMultiSz(StringList& list, const uint8_t* data, size_t cb);
 
+// A registry type's name: "REG_SZ", ... for the types 0 to 11, "type N" for others.
+std::wstring RegistryTypeName(uint32_t type);
+
 // UTF-16 registry bytes up to the first zero character or the end of the data.
 std::wstring TextFromBytes(const uint8_t* data, size_t cb);
 
