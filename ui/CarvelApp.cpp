@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "model/FilterStore.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -102,7 +104,7 @@ BOOL CCarvelApp::InitInstance() {
     if (cmdInfo.m_bOffline) {
         // The hive is loaded before the first build, so the running machine is never shown
         // to a user who asked for another installation.
-        std::wstring error = L"The /offline switch needs the path of a SYSTEM hive.";
+        std::wstring error = AfxLoadString(IDS_OFFLINE_NEEDS_PATH);
         if (cmdInfo.m_strOfflineHive.empty() || !m_offlineHive.Open(cmdInfo.m_strOfflineHive, &error)) {
             AfxMessageBox(error, MB_OK | MB_ICONSTOP);
             return FALSE;
@@ -141,18 +143,21 @@ void CCarvelApp::OnAppAbout() {
 }
 
 std::wstring CCarvelApp::GetDocumentTitle() const {
-    return m_offlineHive.IsOpen() ? m_offlineHive.Title() : std::wstring(L"Quillex V1.0");
+    return m_offlineHive.IsOpen() ? m_offlineHive.Title() : std::wstring(AfxLoadString(IDS_DOCUMENT_TITLE));
 }
 
 void CCarvelApp::OnFileOpenOfflineHive() {
     wchar_t file[MAX_PATH + 1] = L"SYSTEM";
+    CString filter = AfxLoadString(IDS_OFFLINE_FILTER);  // '|' stands for the separating zeros
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    const CString title = AfxLoadString(IDS_OPEN_OFFLINE_HIVE);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    ofn.lpstrFilter = L"SYSTEM hive (SYSTEM)\0SYSTEM\0All Files (*.*)\0*.*\0";
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH + 1;
-    ofn.lpstrTitle = L"Open Offline System Hive";
+    ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn)) return;
     OpenOfflineHive(file);
@@ -172,9 +177,7 @@ BOOL CCarvelApp::OpenOfflineHive(const std::wstring& path) {
         AfxMessageBox(error, MB_OK | MB_ICONSTOP);
         std::wstring ignored;
         if (!previous.empty() && !m_offlineHive.Open(previous, &ignored))
-            AfxMessageBox(L"The hive shown before, " + previous + L", could not be loaded again: " + ignored +
-                              L" The running machine's registry is shown.",
-                          MB_OK | MB_ICONSTOP);
+            AfxMessageBox(AfxFormatStrings(IDS_PREVIOUS_HIVE_LOST, {previous, ignored}), MB_OK | MB_ICONSTOP);
     }
     pFrame->ShowRegistrySource(GetDocumentTitle());
     return bOpened;

@@ -22,7 +22,7 @@ public:
     // before comes back. True when `path` is shown.
     BOOL OpenOfflineHive(const std::wstring& path);
     void OnFileOpenOfflineHive();  // File > Open Offline System Hive...
-    // "Quillex V1.0", or the offline hive's title.
+    // The string table's document title ("Quillex V1.0"), or the offline hive's title.
     std::wstring GetDocumentTitle() const;
 
     // Where the system version comes from (GetVersion); tests put another in.

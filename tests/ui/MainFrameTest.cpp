@@ -296,6 +296,7 @@ TEST_F(MainFrameTest, HelpKeysOpenTheHelpPageBesideTheProgram) {
     ASSERT_EQ(2u, boxes.Requests().size());
     for (const AfxMessageBoxRequest& request : boxes.Requests()) {
         EXPECT_NE(std::wstring::npos, request.text.find(theApp.m_pszExeName + L".html"));
+        EXPECT_EQ(L"The help page " + theApp.m_pszHelpFilePath + L" is missing.", request.text);
         EXPECT_TRUE(request.nType & MB_ICONHAND);
         EXPECT_EQ(L"Quillex", request.caption);
     }

@@ -731,7 +731,8 @@ TEST(ResourcesTest, StringTableHoldsTitlesIndicatorsAndPrompts) {
 
     // The texts the windows set in code: each id has its text, and what is filled in
     // is taken as it is (a "%1" inside a name is not filled again).
-    for (UINT id = IDS_NEEDS_WINDOWS_2000; id <= IDS_HIDDEN_DROPPED; ++id) EXPECT_FALSE(LoadStr(id).empty()) << id;
+    for (UINT id = IDS_NEEDS_WINDOWS_2000; id <= IDS_PREVIOUS_HIVE_LOST; ++id) EXPECT_FALSE(LoadStr(id).empty()) << id;
+    for (UINT id = AFX_IDS_APP_TITLE; id <= AFX_IDS_HELP_FAILED; ++id) EXPECT_FALSE(LoadStr(id).empty()) << id;
     EXPECT_EQ(AfxFormatStrings(IDS_LIST_UNREADABLE, {L"a%1b"}),
               L"The list of a%1b can no longer be read. Check Again to see the machine as it is now.");
     EXPECT_EQ(AfxFormatStrings(IDS_REMOVE_QUESTION, {L"x", L"y", L"z", L"v", L"w"}), L"x, y\n\nStored: z\nNew: v\n\nw");

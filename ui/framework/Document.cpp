@@ -42,7 +42,7 @@ BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName) {
         wchar_t* reason = nullptr;
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, err, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr);
-        CString text = L"Cannot open " + CString(lpszPathName) + L".";
+        CString text = AfxFormatStrings(AFX_IDS_CANNOT_OPEN, {lpszPathName});
         if (reason) {
             text += L"\n";
             text += reason;

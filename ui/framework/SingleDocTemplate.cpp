@@ -54,7 +54,7 @@ CFrameWnd* CSingleDocTemplate::CreateNewFrame(CDocument* pDoc) {
 
 void CSingleDocTemplate::SetDefaultTitle(CDocument* pDocument) {
     CString title;
-    if (!GetDocString(title, docName)) title = L"Untitled";
+    if (!GetDocString(title, docName)) title = AfxLoadString(AFX_IDS_UNTITLED);
     pDocument->SetTitle(title);
 }
 
@@ -74,7 +74,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMake
     } else {
         pDocument = CreateNewDocument();
         if (!pDocument) {
-            AfxMessageBox(L"Failed to create empty document.", MB_OK | MB_ICONHAND);
+            AfxMessageBox(AFX_IDS_CREATE_DOC_FAILED, MB_OK | MB_ICONHAND);
             return nullptr;
         }
         bCreated = TRUE;
@@ -86,7 +86,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMake
         pFrame = CreateNewFrame(pDocument);
         pDocument->m_bAutoDelete = bAutoDelete;
         if (!pFrame) {
-            AfxMessageBox(L"Failed to create empty document.", MB_OK | MB_ICONHAND);
+            AfxMessageBox(AFX_IDS_CREATE_DOC_FAILED, MB_OK | MB_ICONHAND);
             delete pDocument;
             return nullptr;
         }

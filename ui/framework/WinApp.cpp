@@ -214,7 +214,7 @@ void CWinApp::OnFileOpen() {
         filter += L"*" + filterExt;
         filter.push_back(L'\0');
     }
-    filter += L"All Files (*.*)";
+    filter += AfxLoadString(AFX_IDS_ALL_FILES);
     filter.push_back(L'\0');
     filter += L"*.*";
     filter.push_back(L'\0');
@@ -255,11 +255,11 @@ void CWinApp::OnAppExit() {
 void CWinApp::ShowHelpPage() {
     HWND hOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     if (GetFileAttributesW(m_pszHelpFilePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        AfxMessageBox(L"The help page " + m_pszHelpFilePath + L" is missing.", MB_OK | MB_ICONHAND);
+        AfxMessageBox(AfxFormatStrings(AFX_IDS_HELP_MISSING, {m_pszHelpFilePath}), MB_OK | MB_ICONHAND);
         return;
     }
     auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(hOwner, L"open", m_pszHelpFilePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32)
-        AfxMessageBox(L"The help page " + m_pszHelpFilePath + L" could not be opened.", MB_OK | MB_ICONHAND);
+        AfxMessageBox(AfxFormatStrings(AFX_IDS_HELP_FAILED, {m_pszHelpFilePath}), MB_OK | MB_ICONHAND);
 }
