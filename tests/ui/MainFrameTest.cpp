@@ -2,6 +2,8 @@
 // command routing to the active pane, the View and Options commands, and the exit.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "res/resource.h"
 #include "tests/ui/AppHarness.h"
 #include "ui/InfoView.h"
@@ -262,6 +264,61 @@ TEST_F(MainFrameTest, SplitterBarFollowsTheMouse) {
     splitter.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(barInSplitter.x + 50, barInSplitter.y));
     tree = PaneRect(0);
     EXPECT_EQ(250, tree.right - tree.left);
+}
+
+// What the user sees after the bar moves: every pixel of the form that no control
+// covers is the form's background (no copy of what stood there before).
+TEST_F(MainFrameTest, TheFormPaintsItselfWholeAfterTheBarMoves) {
+    CWnd* form = Pane(1);
+    // The form just fits; the move makes it narrower than its template.
+    SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, 952, 741, SWP_NOMOVE);
+    app.PumpFor(50);
+    CSplitterWnd& splitter = frame->GetSplitter();
+    const int bar = PaneRect(0).right - PaneRect(0).left + 2;
+    splitter.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar, 40));
+    for (int step = 1; step <= 4; ++step) {
+        splitter.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(bar + 30 * step, 40));
+        app.PumpFor(20);
+    }
+    splitter.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(bar + 120, 40));
+    frame->UpdateWindow();
+    app.PumpFor(50);
+
+    // Controls cover their rectangles; a group box only its frame and caption.
+    std::vector<RECT> covered;
+    for (HWND h = GetWindow(form->m_hWnd, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(h)) continue;
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, form->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        InflateRect(&r, 2, 2);
+        if ((GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) {
+            covered.push_back(r);
+            continue;
+        }
+        covered.push_back({r.left, r.top, r.right, r.top + 16});
+        covered.push_back({r.left, r.top, r.left + 6, r.bottom});
+        covered.push_back({r.right - 6, r.top, r.right, r.bottom});
+        covered.push_back({r.left, r.bottom - 6, r.right, r.bottom});
+    }
+    RECT client;
+    form->GetClientRect(&client);
+    HDC hdc = GetDC(form->m_hWnd);
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    int checked = 0, wrong = 0;
+    for (int y = 1; y < client.bottom - 1; y += 3) {
+        for (int x = 1; x < client.right - 1; x += 3) {
+            const POINT pt = {x, y};
+            bool underControl = false;
+            for (const RECT& r : covered) underControl = underControl || PtInRect(&r, pt);
+            if (underControl) continue;
+            ++checked;
+            if (GetPixel(hdc, x, y) != background) ++wrong;
+        }
+    }
+    ReleaseDC(form->m_hWnd, hdc);
+    EXPECT_GT(checked, 5000);
+    EXPECT_EQ(0, wrong) << "of " << checked << " pixels";
 }
 
 TEST_F(MainFrameTest, AboutCommandRunsTheAboutBoxModally) {

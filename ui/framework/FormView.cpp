@@ -29,7 +29,7 @@ BOOL CFormView::Create(LPCWSTR, LPCWSTR, DWORD dwStyle, const RECT& rect, CWnd* 
     GetWindowRect(&rcTemplate);
     m_sizeTotal = {rcTemplate.right - rcTemplate.left, rcTemplate.bottom - rcTemplate.top};
     SetWindowLongPtrW(m_hWnd, GWLP_ID, static_cast<LONG_PTR>(nID));
-    ModifyStyle(WS_POPUP | WS_CAPTION, WS_CHILD | WS_CLIPCHILDREN | (dwStyle & WS_VISIBLE));
+    ModifyStyle(WS_POPUP | WS_CAPTION, WS_CHILD | (dwStyle & WS_VISIBLE));
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE,
                       GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT);
     SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,

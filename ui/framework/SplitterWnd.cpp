@@ -82,8 +82,11 @@ void CSplitterWnd::RecalcLayout() {
         int left = 0;
         for (int c = 0; c < m_nCols; ++c) {
             int cx = m_colInfo[static_cast<size_t>(c)].nCurSize;
+            // A pane's old pixels are not kept: copied to the pane's new place they were
+            // left showing where the pane's own painting does not reach (seen on Wine).
             if (HWND hPane = ::GetDlgItem(m_hWnd, IdFromRowCol(r, c)))
-                ::MoveWindow(hPane, left, y, cx, info.nCurSize, TRUE);
+                ::SetWindowPos(hPane, nullptr, left, y, cx, info.nCurSize,
+                               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
             left += cx + m_cxSplitter;
         }
         y += info.nCurSize + m_cxSplitter;
