@@ -1,5 +1,6 @@
 #include "model/FilterCheck.h"
 
+#include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
 #include "model/TextForms.h"
@@ -20,7 +21,7 @@ bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
     uint32_t cb = sizeof(data), type = kRegNone;
     if (Access().QueryValue(key, name, &type, data, &cb) != kErrSuccess || type != kRegDword || cb != 4)
         return false;
-    *value = data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24;
+    *value = ReadLe32(data);
     return true;
 }
 
@@ -137,7 +138,7 @@ ListContents TakeApart(const StoredList& stored) {
     // Everything after the first empty string, its own empty strings left out.
     std::wstring all;
     for (size_t i = 0; i + 1 < stored.data.size(); i += 2)
-        all += static_cast<wchar_t>(stored.data[i] | stored.data[i + 1] << 8);
+        all += static_cast<wchar_t>(ReadLe16(&stored.data[i]));
     size_t end = 0;
     for (size_t n = 0; n < contents.names.size(); ++n) end += contents.names[n].size() + 1;
     std::wstring current;
