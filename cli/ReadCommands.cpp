@@ -294,9 +294,15 @@ int RunHistory(Session& session) {
     qx::JournalContents contents;
     const qx::Journal* journal = ReadChangeJournal(&contents);
     if (!journal) return kExitFailed;
-    if (contents.skipped || contents.tornEnd)
-        Err().Line(std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0)) + L" damaged line(s) of " +
-                   journal->Path() + L" skipped.");
+    if (contents.skipped || contents.tornEnd || contents.idsNotRising || contents.idsMissing) {
+        std::wstring damage = L"The change journal " + journal->Path() + L" is damaged:";
+        if (contents.skipped || contents.tornEnd)
+            damage += L" " + std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0)) + L" damaged line(s) skipped.";
+        if (contents.idsNotRising)
+            damage += L" " + std::to_wstring(contents.idsNotRising) + L" entry id(s) repeat or fall.";
+        if (contents.idsMissing) damage += L" " + std::to_wstring(contents.idsMissing) + L" entry id(s) missing.";
+        Err().Line(damage);
+    }
     if (session.args.Has(L"--json")) {
         json entries = json::array();
         for (const qx::JournalEntry& e : contents.entries) {

@@ -1,13 +1,17 @@
 // quillexc: the class list, the filter lists and their changes for scripts and remote
 // shells. The same model as the window: the same checks before a write, the same write
 // gate and change journal; a question the window would ask needs --yes here.
+#include <new>
+
 #include "cli/Commands.h"
 #include "model/DeviceAccess.h"
 #include "model/OfflineHive.h"
 
 using namespace qxc;
 
-int wmain(int argc, wchar_t** argv) {
+namespace {
+
+int Run(int argc, wchar_t** argv) {
     Arguments args = ParseArguments(argc, argv);
     auto usage = [&args] {
         Err().Line(args.error);
@@ -52,6 +56,15 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     DriverClassList classes;
+    // Released before the hive is unloaded, also when the command ends by an exception.
+    struct Release {
+        DriverClassList& classes;
+        qx::IMessageSink* previous;
+        ~Release() {
+            qx::ReleaseDriverClasses(classes);
+            qx::SetMessages(previous);
+        }
+    } release{classes, previous};
     int code = kExitFailed;
     if (!qx::BuildDriverClasses(classes, nullptr)) {
         Err().Line(L"The device setup classes cannot be read: the class key does not open.");
@@ -65,7 +78,18 @@ int wmain(int argc, wchar_t** argv) {
         else code = RunUndo(session);
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }
-    qx::ReleaseDriverClasses(classes);
-    qx::SetMessages(previous);
     return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Whatever was open (the journal, an offline hive) was closed on the way out.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        Err().Line(L"Not enough memory to finish the command; it was stopped (an offline hive was unloaded). "
+                   L"Run \"quillexc history\" to see which changes were recorded.");
+        return kExitFailed;
+    }
 }

@@ -1,12 +1,14 @@
 #include "model/FilterStore.h"
 
 #include <memory>
+#include <new>
 
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
 #include "model/FilterCheck.h"
 #include "model/Filters.h"
 #include "model/JournalFile.h"
+#include "model/ListValidation.h"
 #include "model/StoredList.h"
 #include "model/TextForms.h"
 
@@ -83,44 +85,66 @@ StoredList ListState(const StringList& names) {
     return state;
 }
 
-// Writes `wanted` over `before` (what the registry was just read to hold) and journals
-// the change with the state read back after the write. No change stays without its
-// entry: the journal is tried before the write, and when the entry still cannot be
-// appended after it, `before` is written back. The record takes the list as stored.
-// `entry` brings the origin (and for an undo the entry undone) and the hive.
-bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const StoredList& before,
-                     const StoredList& wanted, JournalEntry entry) {
+// Takes the change journal for one change (*journal and *lock); otherwise tells the user
+// why nothing was written.
+bool TakeJournal(bool upper, const Journal** journal, JournalLock* lock) {
     std::wstring error;
-    const Journal* journal = ChangeJournal(&error);
-    if (journal && !journal->CheckWritable(&error)) journal = nullptr;
-    if (!journal) {
-        ShowStop(upper, error + L"\n\nNothing was written: no change is made without its record.");
-        return false;
-    }
+    *journal = ChangeJournal(&error);
+    if (*journal && (*journal)->Lock(lock, &error)) return true;
+    ShowStop(upper, error + L"\n\nNothing was written: no change is made without its record.");
+    return false;
+}
+
+// Writes `wanted` over `before` (what the registry was just read to hold, under the
+// journal's lock) and journals the change with the state read back after the write. No
+// change stays without its entry: when the entry cannot be appended after the write,
+// `before` is written back. The record takes the list as stored. `entry` brings the
+// origin (and for an undo the entry undone) and the hive. The lock is released before
+// any message, so that no other writer waits on the user.
+bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const StoredList& before,
+                     const StoredList& wanted, JournalEntry entry, const Journal& journal, JournalLock& lock) {
+    std::wstring error;
     entry.classGuid = GuidText(owner.GetGuid());
     if (device) {
         entry.deviceId = DeviceInstanceId(*device);
         if (entry.deviceId.empty()) {
             // A device without its ID has gone, or could never be found again to undo.
+            lock.Release();
             return ShowFailure(upper);
         }
     }
     entry.upper = upper;
     entry.before = before;
+    entry.after = wanted;
+    if (!Journal::Fits(entry)) {
+        lock.Release();
+        ShowStop(upper, L"The change cannot be recorded whole in the change journal " + journal.Path() +
+                            L": its entry would be longer than " + std::to_wstring(Journal::kMaxLine >> 20) +
+                            L" MiB.\n\nNothing was written: no change is made without its record.");
+        return false;
+    }
 
     bool written = WriteState(owner, device, upper, wanted);
     // What the registry holds now decides what is recorded; if it cannot be read back,
     // the best knowledge is what the write reported.
     if (!ReadState(owner, device, upper, &entry.after)) entry.after = written ? wanted : before;
     if (entry.after == before) {
+        lock.Release();
         ReplaceRecord(owner, device, upper, before.Names());
         if (!written) ShowFailure(upper);
         return written;  // nothing changed, nothing to record
     }
-    if (!journal->Append(entry, &error)) {
+    bool appended = false;
+    try {
+        appended = journal.Append(lock, entry, &error);
+    } catch (const std::bad_alloc&) {
+        error = L"The change journal " + journal.Path() + L" cannot be written: not enough memory for the entry.";
+    }
+    if (!appended) {
         bool restored = WriteState(owner, device, upper, before);
         StoredList now;
         if (!ReadState(owner, device, upper, &now)) now = restored ? before : entry.after;
+        lock.Release();
         ReplaceRecord(owner, device, upper, now.Names());
         if (now == before) {
             ShowStop(upper, error + L"\n\nNo change is made without its record: the list was put back as it was.");
@@ -131,6 +155,7 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
         }
         return false;
     }
+    lock.Release();
     ReplaceRecord(owner, device, upper, entry.after.Names());
     if (!written || entry.after != wanted) {
         ShowStop(upper, ListOf(owner, device, upper) + L" as stored differ from what was written. " +
@@ -200,12 +225,21 @@ bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const Str
     if (!IsStorableFilterList(names)) return fail();
     if (device && device->GetClass() != &owner) return fail();
 
+    // One writer at a time from here to the entry: no other can change the list between
+    // this read and the write.
+    const Journal* journal = nullptr;
+    JournalLock lock;
+    if (!TakeJournal(upper, &journal, &lock)) return false;
     // What the registry holds now, not what was read at start.
     StoredList stored;
-    if (!ReadState(owner, device, upper, &stored)) return fail();
+    if (!ReadState(owner, device, upper, &stored)) {
+        lock.Release();
+        return fail();
+    }
     const StringList storedNames = stored.Names();
     const StringList& shown = device ? device->GetFilters(upper) : owner.GetFilters(upper);
     if (storedNames != shown) {
+        lock.Release();
         ReplaceRecord(owner, device, upper, storedNames);
         Messages().ShowMessage(ChangedOutsideText(owner, device, upper, storedNames), kMbOk | kMbIconHand);
         return false;
@@ -213,7 +247,7 @@ bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const Str
     JournalEntry entry;
     entry.origin = context.origin;
     entry.hive = context.hive;
-    return WriteJournalled(owner, device, upper, stored, ListState(names), std::move(entry));
+    return WriteJournalled(owner, device, upper, stored, ListState(names), std::move(entry), *journal, lock);
 }
 
 bool HasFilterChangeToUndo(const ChangeContext& context) {
@@ -273,6 +307,15 @@ bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget
                                stop);
         return false;
     }
+    // The list it brings back is checked as a new list is: a name that is no installed
+    // service (or cannot work as a filter) stops it.
+    ListValidation validation = ValidateNewList(&where, change.before.Names());
+    if (validation.Refused()) {
+        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would "
+                               L"bring back does not pass the check.\n\n" + validation.refusal +
+                               L"\n\nNothing was written.", validation.refusalType);
+        return false;
+    }
     if (ask) {
         StringList names = change.before.Names();
         std::wstring question = L"Restore the " + ListTitle(change.upper) + L" of " + TargetName(*owner, device) +
@@ -280,11 +323,26 @@ bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget
         if (Messages().ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes) return false;
     }
     if (target) *target = UndoneTarget{owner, device, change.upper};
+    // One writer at a time from here to the entry. Another may have undone this change
+    // while the question was open: the journal is read again under the lock.
+    JournalLock lock;
+    if (!TakeJournal(change.upper, &journal, &lock)) return false;
+    contents = journal->Read();
+    const JournalEntry* still = contents.error.empty() ? NextToUndo(contents.entries, context.hive) : nullptr;
+    if (!still || still->id != change.id || still->time != change.time) {
+        lock.Release();
+        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" is no longer the last change to undo: "
+                               L"another writer undid it or made a change meanwhile.\n\nNothing was written.",
+                               stop);
+        return false;
+    }
     StoredList current;
     if (!ReadState(*owner, device, change.upper, &current)) {
+        lock.Release();
         return ShowFailure(change.upper);
     }
     if (!StillAsChanged(change, current)) {
+        lock.Release();
         ReplaceRecord(*owner, device, change.upper, current.Names());
         Messages().ShowMessage(ListOf(*owner, device, change.upper) +
                                    L" were changed since this program changed them (by whom is unknown). " +
@@ -292,7 +350,7 @@ bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget
                                stop);
         return false;
     }
-    return WriteJournalled(*owner, device, change.upper, current, change.before, UndoEntryFor(change));
+    return WriteJournalled(*owner, device, change.upper, current, change.before, UndoEntryFor(change), *journal, lock);
 }
 
 }  // namespace qx

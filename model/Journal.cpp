@@ -2,7 +2,8 @@
 
 #include <cstring>
 #include <deque>
-#include <unordered_set>
+#include <algorithm>
+#include <unordered_map>
 #include <nlohmann/json.hpp>
 
 #include "model/JournalFile.h"
@@ -14,7 +15,7 @@ namespace {
 using nlohmann::json;
 
 // A line longer than this is not one of ours: it is skipped unread.
-constexpr size_t kMaxLine = 1 << 20;
+constexpr size_t kMaxLine = Journal::kMaxLine;
 // How much of the file's end an append reads to find the last id.
 constexpr uint32_t kTailBytes = 64 * 1024;
 constexpr size_t kChunk = 64 * 1024;
@@ -105,6 +106,30 @@ void EachLine(const std::string& text, Take take) {
 }
 
 bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The lines of the file that are not blank, readable or not: each has taken an id.
+uint64_t CountLines(JournalFile& file, uint64_t cbFile, long* error) {
+    uint64_t lines = 0;
+    bool inLine = false;  // the line in hand has more than white space
+    std::vector<char> chunk(kChunk);
+    for (uint64_t offset = 0; offset < cbFile;) {
+        uint32_t cbRead = 0;
+        *error = file.ReadAt(offset, chunk.data(), static_cast<uint32_t>(chunk.size()), &cbRead);
+        if (*error != kErrSuccess || cbRead == 0) break;
+        for (uint32_t i = 0; i < cbRead; ++i) {
+            char c = chunk[i];
+            if (c == '\n') {
+                lines += inLine;
+                inLine = false;
+            } else if (!IsSpace(c)) {
+                inLine = true;
+            }
+        }
+        offset += cbRead;
+    }
+    return lines + inLine;
+}
 
 // The largest id among the entries at the file's end; 0 when none of them is whole.
 uint64_t LastIdInTail(JournalFile& file, uint64_t cbFile, long* error) {
@@ -150,6 +175,7 @@ std::string EntryLine(const JournalEntry& entry) {
     j["after"] = StateJson(entry.after);
     j["origin"] = OriginName(entry.origin);
     if (entry.origin == ChangeOrigin::Undo) j["undoes"] = entry.undoes;
+    if (entry.origin == ChangeOrigin::Undo && !entry.undoesTime.empty()) j["undoesTime"] = Utf8FromWide(entry.undoesTime);
     if (!entry.hive.empty()) j["hive"] = Utf8FromWide(entry.hive);
     // Text is valid UTF-8 by construction; dump() escapes nothing beyond JSON's needs.
     return j.dump();
@@ -159,7 +185,8 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
     json j = json::parse(line, nullptr, false);
     if (j.is_discarded() || !j.is_object()) return false;
     JournalEntry parsed;
-    if (!j.contains("id") || !j["id"].is_number_unsigned() || (parsed.id = j["id"].get<uint64_t>()) == 0)
+    if (!j.contains("id") || !j["id"].is_number_unsigned() || (parsed.id = j["id"].get<uint64_t>()) == 0 ||
+        parsed.id > Journal::kMaxId)
         return false;
     if (!ParseText(j, "time", true, &parsed.time) || !ParseText(j, "user", false, &parsed.user) ||
         !ParseText(j, "computer", false, &parsed.computer) || !ParseText(j, "class", true, &parsed.classGuid) ||
@@ -176,12 +203,19 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
     if (parsed.origin == ChangeOrigin::Undo) {
         if (!j.contains("undoes") || !j["undoes"].is_number_unsigned()) return false;
         parsed.undoes = j["undoes"].get<uint64_t>();
+        if (!ParseText(j, "undoesTime", false, &parsed.undoesTime)) return false;
     }
     *entry = std::move(parsed);
     return true;
 }
 
 std::wstring Journal::DefaultPath(std::wstring* error) {
+    // A journal of its own for a run that names one (a test, a script's dry run).
+    std::wstring named = EnvironmentText(L"QUILLEX_JOURNAL");
+    if (!named.empty()) {
+        error->clear();
+        return named;
+    }
     long code = 0;
     std::wstring folder = CommonAppDataFolder(&code);
     if (folder.empty()) {
@@ -198,7 +232,25 @@ namespace {
 // The head of every reason the journal cannot take an entry.
 std::wstring CannotWrite(const std::wstring& path) { return L"The change journal " + path + L" cannot be written: "; }
 
-// Makes the journal's folder and opens the file for appending; false with *error set.
+// Whether only trusted accounts own the folder or file and may change it; false with
+// *error naming the path and the account when not.
+bool Trusted(const std::wstring& journal, const std::wstring& path, std::wstring* error) {
+    std::wstring who;
+    bool owned = false;
+    long code = CheckJournalTrust(path, &who, &owned);
+    if (code == kErrSuccess) return true;
+    if (code == kErrUntrusted) {
+        *error = CannotWrite(journal) + path + (owned ? L" is owned by " : L" may be changed by ") + who +
+                 L", not only by Administrators or SYSTEM, so its entries cannot be trusted. Check it, then delete "
+                 L"it or give it to Administrators.";
+    } else {
+        *error = CannotWrite(journal) + L"the security of " + path + L" cannot be read (" + ErrorText(code) + L").";
+    }
+    return false;
+}
+
+// Makes the journal's folder, checks who may change it, and opens the file for appending;
+// false with *error set.
 bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstring* error) {
     const std::wstring cannot = CannotWrite(path);
     std::wstring folder = FolderOf(path);
@@ -212,10 +264,19 @@ bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstri
             *error = cannot + L"its folder cannot be created (" + ErrorText(code) + L").";
             return false;
         }
+        if (!Trusted(path, folder, error)) return false;
     }
     long code = file.OpenToAppend(path);
+    if (code == kErrBusy) {
+        *error = cannot + L"another change is in progress (another window, quillexc or script holds the journal).";
+        return false;
+    }
     if (code != kErrSuccess) {
         *error = cannot + ErrorText(code) + L".";
+        return false;
+    }
+    if (!Trusted(path, path, error)) {
+        file.Close();
         return false;
     }
     return true;
@@ -223,17 +284,38 @@ bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstri
 
 }  // namespace
 
-bool Journal::CheckWritable(std::wstring* error) const {
-    JournalFile file;
-    if (!OpenJournalToAppend(m_path, file, error)) return false;
+JournalLock::JournalLock() = default;
+JournalLock::~JournalLock() = default;
+void JournalLock::Release() { m_file.reset(); }
+
+bool Journal::Lock(JournalLock* lock, std::wstring* error) const {
+    lock->Release();
+    auto file = std::make_unique<JournalFile>();
+    if (!OpenJournalToAppend(m_path, *file, error)) return false;
+    lock->m_file = std::move(file);
     error->clear();
     return true;
 }
 
 bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
+    JournalLock lock;
+    return Lock(&lock, error) && Append(lock, entry, error);
+}
+
+namespace {
+// Room in a line for the fields given when the entry is appended (time, user, computer).
+constexpr size_t kAppendRoom = 4096;
+}  // namespace
+
+bool Journal::Fits(const JournalEntry& entry) { return EntryLine(entry).size() + kAppendRoom <= kMaxLine; }
+
+bool Journal::Append(JournalLock& lock, JournalEntry& entry, std::wstring* error) const {
     const std::wstring cannot = CannotWrite(m_path);
-    JournalFile file;
-    if (!OpenJournalToAppend(m_path, file, error)) return false;
+    if (!lock.Held()) {
+        *error = cannot + L"it is not held for this change.";
+        return false;
+    }
+    JournalFile& file = *lock.m_file;
     long code = kErrSuccess;
     uint64_t cbFile = 0;
     code = file.Size(&cbFile);
@@ -250,9 +332,16 @@ bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
             for (const auto& e : Read().entries)
                 if (e.id > lastId) lastId = e.id;
         }
+        // Every line has taken an id, whether it can be read now or not.
+        uint64_t lines = code == kErrSuccess ? CountLines(file, cbFile, &code) : 0;
+        if (lines > lastId) lastId = lines;
     }
     if (code != kErrSuccess) {
         *error = cannot + ErrorText(code) + L".";
+        return false;
+    }
+    if (lastId >= kMaxId) {
+        *error = cannot + L"its ids are used up.";
         return false;
     }
     entry.id = lastId + 1;
@@ -261,6 +350,11 @@ bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
     entry.computer = CurrentComputerName();
     // A torn last line gets its line end first, so that it never swallows this entry.
     std::string bytes = (endsWithLine ? "" : "\n") + EntryLine(entry) + "\n";
+    if (bytes.size() > kMaxLine) {
+        *error = cannot + L"the entry would be longer than the journal's bound of " +
+                 std::to_wstring(kMaxLine >> 20) + L" MiB a line.";
+        return false;
+    }
     code = file.AppendWhole(bytes);
     if (code != kErrSuccess) {
         *error = cannot + ErrorText(code) + L".";
@@ -270,19 +364,35 @@ bool Journal::Append(JournalEntry& entry, std::wstring* error) const {
     return true;
 }
 
-JournalContents Journal::Read(size_t limit) const {
+JournalContents Journal::Read(size_t limit, size_t cbLimit) const {
     JournalContents contents;
     JournalFile file;
+    const std::wstring cannot = L"The change journal " + m_path + L" cannot be read: ";
     long code = file.OpenToRead(m_path);
-    if (code == kErrFileNotFound || code == 3 /* path not found */) return contents;
-    if (code != kErrSuccess) {
-        contents.error = L"The change journal " + m_path + L" cannot be read: " + ErrorText(code) + L".";
+    if (code == kErrFileNotFound || code == kErrPathNotFound) {
+        // None yet, unless a file stands where its folder should be.
+        std::wstring folder = FolderOf(m_path);
+        if (!folder.empty() && FindFolder(folder) == kErrNotAFolder)
+            contents.error = cannot + L"a file named " + folder + L" stands where its folder should be.";
         return contents;
     }
-    std::deque<JournalEntry> kept;
-    auto keep = [&](JournalEntry&& entry) {
-        kept.push_back(std::move(entry));
-        if (kept.size() > limit) {
+    if (code != kErrSuccess) {
+        contents.error = cannot + ErrorText(code) + L".";
+        return contents;
+    }
+    std::deque<std::pair<JournalEntry, size_t>> kept;  // with the size of its line
+    size_t cbKept = 0;
+    uint64_t lastId = 0;
+    auto keep = [&](JournalEntry&& entry, size_t cbLine) {
+        if (entry.id <= lastId)
+            ++contents.idsNotRising;
+        else
+            contents.idsMissing += entry.id - lastId - 1;
+        lastId = std::max(lastId, entry.id);
+        kept.emplace_back(std::move(entry), cbLine);
+        cbKept += cbLine;
+        while (kept.size() > limit || (kept.size() > 1 && cbKept > cbLimit)) {
+            cbKept -= kept.front().second;
             kept.pop_front();
             ++contents.dropped;
         }
@@ -290,7 +400,7 @@ JournalContents Journal::Read(size_t limit) const {
     auto take = [&](const std::string& line) {
         JournalEntry entry;
         if (ParseEntryLine(line, &entry))
-            keep(std::move(entry));
+            keep(std::move(entry), line.size());
         else if (!IsBlank(line))
             ++contents.skipped;
     };
@@ -333,22 +443,33 @@ JournalContents Journal::Read(size_t limit) const {
     // passed over without counting it, unless it reads as a whole entry.
     JournalEntry entry;
     if (!overlong && ParseEntryLine(line, &entry))
-        keep(std::move(entry));
+        keep(std::move(entry), line.size());
     else if (overlong || !IsBlank(line))
         contents.tornEnd = true;
-    contents.entries.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    contents.entries.reserve(kept.size());
+    for (auto& held : kept) contents.entries.push_back(std::move(held.first));
     return contents;
 }
 
+bool IsUndoOf(const JournalEntry& undo, const JournalEntry& change) {
+    return undo.origin == ChangeOrigin::Undo && change.origin != ChangeOrigin::Undo && undo.undoes == change.id &&
+           (undo.undoesTime.empty() || undo.undoesTime == change.time) && undo.classGuid == change.classGuid &&
+           undo.deviceId == change.deviceId && undo.upper == change.upper && undo.hive == change.hive;
+}
+
 const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive) {
-    std::unordered_set<uint64_t> undone;
+    // The undos seen so far (newer than the entry in hand), by the id they reverse.
+    std::unordered_multimap<uint64_t, const JournalEntry*> undos;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (it->hive != hive) continue;
         if (it->origin == ChangeOrigin::Undo) {
-            undone.insert(it->undoes);
+            undos.emplace(it->undoes, &*it);
             continue;
         }
-        if (!undone.count(it->id)) return &*it;
+        auto range = undos.equal_range(it->id);
+        bool undone = false;
+        for (auto u = range.first; u != range.second && !undone; ++u) undone = IsUndoOf(*u->second, *it);
+        if (!undone) return &*it;
     }
     return nullptr;
 }
@@ -364,6 +485,7 @@ JournalEntry UndoEntryFor(const JournalEntry& change) {
     undo.after = change.before;
     undo.origin = ChangeOrigin::Undo;
     undo.undoes = change.id;
+    undo.undoesTime = change.time;
     undo.hive = change.hive;
     return undo;
 }

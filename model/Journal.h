@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct JournalEntry {
     StoredList after;        // as read back after it
     ChangeOrigin origin = ChangeOrigin::Program;
     uint64_t undoes = 0;     // for an undo: the id of the entry it reversed
+    std::wstring undoesTime; // and that entry's time (empty in older journals)
     std::wstring hive;       // the offline hive file changed; empty for this machine
 };
 
@@ -36,36 +38,76 @@ struct JournalContents {
     std::vector<JournalEntry> entries;  // oldest first
     size_t skipped = 0;  // whole lines that are not an entry
     bool tornEnd = false;  // the last line was cut short, and passed over
-    size_t dropped = 0;  // older entries beyond the reader's bound
+    size_t dropped = 0;  // older entries beyond the reader's bounds
+    // Ids that do not rise (a repeat or a fall), and ids missing between readable entries
+    // (also where a line could not be read), in the order of the file.
+    size_t idsNotRising = 0;
+    uint64_t idsMissing = 0;
     // Empty when the journal was read (a journal that does not exist yet reads as
     // empty); otherwise why it could not be.
     std::wstring error;
 };
 
+class JournalFile;
+
+// The journal held by one writer for one change (the file open to append). While it is
+// held, no other writer (another window, quillexc, a script) can change a list: each
+// takes its turn over the whole change, from reading the list to appending its entry.
+class JournalLock {
+public:
+    JournalLock();
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+
+    bool Held() const { return m_file != nullptr; }
+    void Release();
+
+private:
+    friend class Journal;
+    std::unique_ptr<JournalFile> m_file;
+};
+
 class Journal {
 public:
-    // The most entries a read keeps (the newest ones).
+    // The most entries a read keeps (the newest ones), and the most bytes of their lines.
     static constexpr size_t kReadLimit = 100000;
+    static constexpr size_t kReadBytes = size_t(256) << 20;
+    // The longest line writer and reader accept: two states of the largest registry
+    // value the program reads (16 MiB), each as hex and as names, with room to spare.
+    static constexpr size_t kMaxLine = size_t(128) << 20;
+    // Ids stay below this (the largest whole number JSON readers keep exactly).
+    static constexpr uint64_t kMaxId = (uint64_t(1) << 53) - 1;
 
     // The journal at path; tests and offline work name their own.
     explicit Journal(std::wstring path) : m_path(std::move(path)) {}
-    // "Quillex\changes.jsonl" in the common application data folder; empty with
-    // *error set when that folder is unknown.
+    // "Quillex\changes.jsonl" in the common application data folder, or the path the
+    // environment variable QUILLEX_JOURNAL names; empty with *error set when that folder
+    // is unknown.
     static std::wstring DefaultPath(std::wstring* error);
 
     const std::wstring& Path() const { return m_path; }
 
-    // Appends entry, first setting its id, time, user and computer. Creates the folder
-    // and file as needed. False with *error saying why when the entry could not be
-    // written: then no part of it is in the file, and the change must not be made.
+    // Takes the journal for one change: the folder made, the folder and file checked to
+    // be owned and writable by trusted accounts only, the file opened to append. Waits a
+    // few seconds while another writer holds it. False with *error saying why (another
+    // change in progress, a folder or file others may change, ...).
+    bool Lock(JournalLock* lock, std::wstring* error) const;
+    // Appends entry through the lock, first setting its id (one more than the lines
+    // and ids already in the file), time, user and computer. False with *error saying
+    // why when the entry could not be written: then no part of it is in the file, and the
+    // change must not be made.
+    bool Append(JournalLock& lock, JournalEntry& entry, std::wstring* error) const;
+    // The same, taking and releasing the lock.
     bool Append(JournalEntry& entry, std::wstring* error) const;
-    // Whether an entry could be appended now: the folder made and the file opened for
-    // appending, nothing written. False with *error saying why.
-    bool CheckWritable(std::wstring* error) const;
+    // Whether an entry with these states can be recorded whole (its line within kMaxLine).
+    static bool Fits(const JournalEntry& entry);
 
-    // Every entry, up to the newest `limit`. Lines that are not entries are skipped and
-    // counted; they never hide the entries after them.
-    JournalContents Read(size_t limit = kReadLimit) const;
+    // Every entry, up to the newest `limit` and `cbLimit` bytes of lines. Lines that are not entries
+    // are skipped and counted; they never hide the entries after them. A journal that
+    // does not exist reads as empty; one that cannot be opened (its folder is a file, it
+    // may not be read) has error set.
+    JournalContents Read(size_t limit = kReadLimit, size_t cbLimit = kReadBytes) const;
 
 private:
     std::wstring m_path;
@@ -74,6 +116,8 @@ private:
 // The entry the next undo reverses: the newest change (of the given hive; empty for
 // this machine) that is neither an undo nor undone already. Null when there is none.
 const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive = L"");
+// Whether `undo` reverses `change`: its id, and its time and target too.
+bool IsUndoOf(const JournalEntry& undo, const JournalEntry& change);
 // An undo may write only over what the change left: the list as it is now must be the
 // entry's new state, exactly.
 bool StillAsChanged(const JournalEntry& entry, const StoredList& current);

@@ -14,9 +14,10 @@ public:
     JournalFile(const JournalFile&) = delete;
     JournalFile& operator=(const JournalFile&) = delete;
 
-    // Creates the file if need be. Other programs may go on reading but not writing, so
-    // two writers take turns: while another holds the file this waits (a few seconds
-    // at most) before giving up with the sharing error.
+    // Creates the file if need be (Administrators and SYSTEM full control, Users read).
+    // The open file is the journal's lock: other programs may go on reading but not
+    // writing, so two writers take turns over a whole change. While another holds the
+    // file this waits (a few seconds at most) before giving up with kErrBusy.
     long OpenToAppend(const std::wstring& path);
     // Reading while a writer appends is allowed. kErrFileNotFound when there is none.
     long OpenToRead(const std::wstring& path);
@@ -34,12 +35,26 @@ private:
     void* m_file = nullptr;
 };
 
-// Creates the folder unless it is there already; kErrNotAFolder when a file has its name.
+// Creates the folder unless it is there already (with the file's security);
+// kErrNotAFolder when a file has its name.
 long CreateJournalFolder(const std::wstring& path);
 constexpr long kErrNotAFolder = 267;  // ERROR_DIRECTORY
+// kErrSuccess for a folder, kErrNotAFolder for a file; otherwise why it was not found.
+long FindFolder(const std::wstring& path);
+constexpr long kErrBusy = 32;         // ERROR_SHARING_VIOLATION: another writer holds it
+constexpr long kErrPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
+
+// Whether only trusted accounts (Administrators, SYSTEM, TrustedInstaller, the account
+// running now) own the folder or file at path and may change it. kErrSuccess when they
+// do; kErrUntrusted with *who naming the owner, or the account that may write, when not;
+// another error when its security cannot be read.
+long CheckJournalTrust(const std::wstring& path, std::wstring* who, bool* owned);
+constexpr long kErrUntrusted = 1336;  // ERROR_INVALID_ACL
 
 // The common application data folder (for all users), or empty with *error set.
 std::wstring CommonAppDataFolder(long* error);
+// An environment variable's value; empty when it is not set.
+std::wstring EnvironmentText(const wchar_t* name);
 std::wstring CurrentUserName();      // empty when unknown
 std::wstring CurrentComputerName();  // empty when unknown
 std::wstring UtcNowText();           // ISO 8601: 2024-05-01T09:03:07Z

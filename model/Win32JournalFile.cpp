@@ -1,15 +1,21 @@
 // The journal's file, folder and facts about the session, from the platform. The window
-// part of the platform headers is kept out; the one shell function used is declared here
-// rather than taken from shlobj.h, which needs the window headers.
+// part of the platform headers is kept out; the shell and access-control functions used
+// are declared here rather than taken from shlobj.h and aclapi.h, which need the window
+// headers.
 #define NOUSER
 #define NOGDI
 #include <windows.h>
+#include <sddl.h>
 
 #include <cwchar>
+#include <memory>
 
 #include "model/JournalFile.h"
 
 extern "C" __declspec(dllimport) HRESULT WINAPI SHGetFolderPathW(HWND, int, HANDLE, DWORD, LPWSTR);
+// The object type is SE_FILE_OBJECT (1) here.
+extern "C" __declspec(dllimport) DWORD WINAPI GetNamedSecurityInfoW(LPCWSTR, int, SECURITY_INFORMATION, PSID*, PSID*,
+                                                                    PACL*, PACL*, PSECURITY_DESCRIPTOR*);
 
 namespace qx {
 namespace {
@@ -19,6 +25,77 @@ constexpr int kCsidlFlagCreate = 0x8000;
 // How long a writer waits for another to finish its entry.
 constexpr int kShareRetries = 100;
 constexpr DWORD kShareRetryMs = 50;
+
+// Administrators and SYSTEM full control, Users read; nothing inherited from above. The
+// owner is Administrators when the account may name it, else the account itself.
+constexpr wchar_t kOwner[] = L"O:BA";
+constexpr wchar_t kFileAcl[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;FR;;;BU)";
+constexpr wchar_t kFolderAcl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)";
+// Rights that let an account change what the journal says.
+constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                               WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+struct LocalDeleter {
+    void operator()(void* p) const { LocalFree(p); }
+};
+using LocalPtr = std::unique_ptr<void, LocalDeleter>;
+
+// A security descriptor from its text form; null when it cannot be made.
+LocalPtr Descriptor(const std::wstring& sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr))
+        return nullptr;
+    return LocalPtr(sd);
+}
+
+// Calls create with security attributes naming Administrators as owner, and again with
+// the account as owner when the account may not name that group.
+template <typename Create>
+bool CreateSecured(const wchar_t* acl, Create create) {
+    for (bool adminOwner : {true, false}) {
+        LocalPtr sd = Descriptor(std::wstring(adminOwner ? kOwner : L"") + acl);
+        SECURITY_ATTRIBUTES attributes{sizeof(attributes), sd.get(), FALSE};
+        if (create(sd ? &attributes : nullptr)) return true;
+        if (GetLastError() != ERROR_INVALID_OWNER) return false;
+    }
+    return false;
+}
+
+bool SidIs(PSID sid, const wchar_t* text) {
+    PSID other = nullptr;
+    if (!ConvertStringSidToSidW(text, &other)) return false;
+    LocalPtr owned(other);
+    return EqualSid(sid, other) != FALSE;
+}
+
+bool IsCurrentAccount(PSID sid) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD cb = 0;
+    bool same = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &cb) &&
+                EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    CloseHandle(token);
+    return same;
+}
+
+bool IsTrusted(PSID sid) {
+    return SidIs(sid, L"BA") || SidIs(sid, L"SY") ||
+           SidIs(sid, L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464") ||  // TrustedInstaller
+           IsCurrentAccount(sid);
+}
+
+std::wstring AccountName(PSID sid) {
+    wchar_t name[256], domain[256];
+    DWORD cchName = 256, cchDomain = 256;
+    SID_NAME_USE use;
+    if (LookupAccountSidW(nullptr, sid, name, &cchName, domain, &cchDomain, &use))
+        return cchDomain && domain[0] ? std::wstring(domain) + L"\\" + name : std::wstring(name);
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return L"an unknown account";
+    LocalPtr owned(text);
+    return text;
+}
 
 long SetPosition(HANDLE file, uint64_t offset, DWORD method) {
     LARGE_INTEGER distance;
@@ -31,8 +108,12 @@ long SetPosition(HANDLE file, uint64_t offset, DWORD method) {
 long JournalFile::OpenToAppend(const std::wstring& path) {
     Close();
     for (int attempt = 0;; ++attempt) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = INVALID_HANDLE_VALUE;
+        CreateSecured(kFileAcl, [&](SECURITY_ATTRIBUTES* attributes) {
+            file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, attributes, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            return file != INVALID_HANDLE_VALUE;
+        });
         if (file != INVALID_HANDLE_VALUE) {
             m_file = file;
             return ERROR_SUCCESS;
@@ -97,17 +178,58 @@ long JournalFile::AppendWhole(const std::string& bytes) {
     return error;
 }
 
+long FindFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<long>(GetLastError());
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : kErrNotAFolder;
+}
+
 long CreateJournalFolder(const std::wstring& path) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES)
             return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : kErrNotAFolder;
-        if (CreateDirectoryW(path.c_str(), nullptr)) return ERROR_SUCCESS;
+        if (CreateSecured(kFolderAcl, [&](SECURITY_ATTRIBUTES* a) { return CreateDirectoryW(path.c_str(), a) != FALSE; }))
+            return ERROR_SUCCESS;
         DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS) return static_cast<long>(error);
         // Made by someone else meanwhile: look again.
     }
     return ERROR_ALREADY_EXISTS;
+}
+
+long CheckJournalTrust(const std::wstring& path, std::wstring* who, bool* owned) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    constexpr int kFileObject = 1;  // SE_FILE_OBJECT
+    DWORD error = GetNamedSecurityInfoW(path.c_str(), kFileObject,
+                                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                                        &dacl, nullptr, &sd);
+    if (error != ERROR_SUCCESS) return static_cast<long>(error);
+    LocalPtr held(sd);
+    if (!owner || !IsTrusted(owner)) {
+        *who = owner ? AccountName(owner) : L"no one";
+        *owned = true;
+        return kErrUntrusted;
+    }
+    *owned = false;
+    if (!dacl) {
+        *who = L"Everyone";  // no access list: every account has every right
+        return kErrUntrusted;
+    }
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) return static_cast<long>(GetLastError());
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) continue;
+        auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        PSID sid = &ace->SidStart;
+        if ((ace->Mask & kWriteRights) && !IsTrusted(sid)) {
+            *who = AccountName(sid);
+            return kErrUntrusted;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 std::wstring CommonAppDataFolder(long* error) {
@@ -119,6 +241,15 @@ std::wstring CommonAppDataFolder(long* error) {
     }
     *error = ERROR_SUCCESS;
     return path;
+}
+
+std::wstring EnvironmentText(const wchar_t* name) {
+    DWORD cch = GetEnvironmentVariableW(name, nullptr, 0);
+    if (cch == 0) return std::wstring();
+    std::wstring text(cch, L'\0');
+    cch = GetEnvironmentVariableW(name, &text[0], cch);
+    text.resize(cch < text.size() ? cch : 0);
+    return text;
 }
 
 std::wstring CurrentUserName() {

@@ -37,6 +37,9 @@ BOOL CChangeHistoryDlg::OnInitDialog() {
         if (contents.skipped || contents.tornEnd)
             m_strSummary += L" " + AfxFormatStrings(IDS_DAMAGED_LINES,
                                                     {std::to_wstring(contents.skipped + (contents.tornEnd ? 1 : 0))});
+        if (contents.idsNotRising || contents.idsMissing)
+            m_strSummary += L" " + AfxFormatStrings(IDS_DAMAGED_IDS, {std::to_wstring(contents.idsNotRising),
+                                                                      std::to_wstring(contents.idsMissing)});
         if (contents.dropped)
             m_strSummary += L" " + AfxFormatStrings(IDS_OLDER_NOT_SHOWN, {std::to_wstring(contents.dropped)});
     }

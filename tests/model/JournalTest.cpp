@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <chrono>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "model/Journal.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TestData.h"
@@ -36,23 +39,30 @@ bool CanCreateIn(const std::wstring& folder) {
 // Runs chattr on the folder's host path (Wine runs host programs; as root, that is the
 // only way to refuse writes: Wine keeps no file permissions of its own) and waits until
 // the folder is as wanted: the host program's end cannot be waited for.
-bool SetImmutable(const std::wstring& folder, bool immutable) {
+// Starts a host program (Z:\usr\bin\<program>) on the folder's host path; the end of a
+// host program cannot be waited for.
+bool StartOnHost(const wchar_t* program, const wchar_t* argument, const std::wstring& folder) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
     auto toUnix = reinterpret_cast<ToUnix>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     char* unixPath = toUnix ? toUnix(folder.c_str()) : nullptr;
     if (!unixPath) return false;
-    std::wstring command = immutable ? L"chattr +i \"" : L"chattr -i \"";
+    std::wstring command = std::wstring(program) + L" " + argument + L" \"";
     for (const char* p = unixPath; *p; ++p) command += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     command += L"\"";
     HeapFree(GetProcessHeap(), 0, unixPath);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
+    std::wstring exe = std::wstring(L"Z:\\usr\\bin\\") + program;
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool SetImmutable(const std::wstring& folder, bool immutable) {
+    if (!StartOnHost(L"chattr", immutable ? L"+i" : L"-i", folder)) return false;
     for (int i = 0; i < 250; ++i, Sleep(20))
         if (CanCreateIn(folder) != immutable) return true;
     return false;
@@ -87,7 +97,8 @@ protected:
     // The tests make nothing else: the journal (or a folder in its place) in its folder
     // (or a file in its place).
     ~JournalTest() override {
-        for (const std::wstring& name : {path, root + L"\\Quillex", root}) {
+        for (const std::wstring& name :
+             {path, root + L"\\Quillex", root + L"\\Open\\changes.jsonl", root + L"\\Open", root}) {
             DeleteFileW(name.c_str());
             RemoveDirectoryW(name.c_str());
         }
@@ -212,12 +223,12 @@ TEST_F(JournalTest, DamagedLinesAreSkippedAndCounted) {
     entry.classGuid = L"{X}";
     std::wstring error;
     ASSERT_TRUE(Journal(path).Append(entry, &error)) << Narrow(error);
-    EXPECT_EQ(5u, entry.id);
+    EXPECT_EQ(9u, entry.id);  // every line has taken an id, readable or not
     read = Journal(path).Read();
     EXPECT_EQ(5u, read.skipped);  // the torn line is now a whole, broken one
     EXPECT_FALSE(read.tornEnd);
     ASSERT_EQ(4u, read.entries.size());
-    EXPECT_EQ(5u, read.entries[3].id);
+    EXPECT_EQ(9u, read.entries[3].id);
     EXPECT_EQ(L"{X}", read.entries[3].classGuid);
 }
 
@@ -241,11 +252,11 @@ TEST_F(JournalTest, LargeJournalIsReadWithinItsBound) {
     EXPECT_EQ(6u, read.entries.front().id);
     EXPECT_EQ(count, read.entries.back().id);
 
-    // Appending reads only the end of the file for the next id.
+    // The enormous line has taken an id too.
     JournalEntry entry;
     std::wstring error;
     ASSERT_TRUE(Journal(path).Append(entry, &error)) << Narrow(error);
-    EXPECT_EQ(count + 1, entry.id);
+    EXPECT_EQ(count + 2, entry.id);
 }
 
 TEST_F(JournalTest, AppendFailsWithAReasonWhenTheJournalCannotBeWritten) {
@@ -256,6 +267,8 @@ TEST_F(JournalTest, AppendFailsWithAReasonWhenTheJournalCannotBeWritten) {
     EXPECT_FALSE(Journal(path).Append(entry, &error));
     EXPECT_NE(std::wstring::npos, error.find(L"stands where its folder should be")) << Narrow(error);
     EXPECT_EQ("not a folder", ReadFileBytes(root + L"\\Quillex"));
+    // Nor is it read as a journal without changes.
+    EXPECT_NE(std::wstring::npos, Journal(path).Read().error.find(L"stands where its folder should be"));
 
     // A folder where the journal itself should be.
     DeleteFileW((root + L"\\Quillex").c_str());
@@ -303,6 +316,14 @@ TEST_F(JournalTest, UndoReversesTheNewestChangeNotYetUndone) {
     entries.push_back(change(6));
     EXPECT_EQ(6u, NextToUndo(entries)->id);
 
+    // Two entries with one id: an undo names its entry by time and target too.
+    std::vector<JournalEntry> twins = {change(1), change(2), change(2)};
+    twins[1].time = L"2024-01-01T00:00:00Z";
+    twins[2].time = L"2024-01-01T00:00:01Z";
+    twins.push_back(undoOf(twins[2], 3));
+    ASSERT_NE(nullptr, NextToUndo(twins));
+    EXPECT_EQ(L"2024-01-01T00:00:00Z", NextToUndo(twins)->time);
+
     // The undo puts back the previous state, and only over the new one, exactly.
     const JournalEntry& e = entries[5];
     EXPECT_TRUE(entries[3].after == entries[1].before && entries[3].before == entries[1].after);
@@ -314,4 +335,111 @@ TEST_F(JournalTest, UndoReversesTheNewestChangeNotYetUndone) {
     JournalEntry fromAbsent = change(7);
     fromAbsent.after = StoredList{};
     EXPECT_TRUE(StillAsChanged(fromAbsent, StoredList{}));
+}
+
+TEST_F(JournalTest, IdsCountEveryLineAndAreCheckedForRangeAndRise) {
+    CreateDirectoryW((root + L"\\Quillex").c_str(), nullptr);
+    WriteFileBytes(path, HandLine(1) + HandLine(18446744073709551615ull) + HandLine(2) + HandLine(2) + HandLine(5));
+    JournalContents read = Journal(path).Read();
+    EXPECT_EQ(1u, read.skipped);  // the id out of range
+    EXPECT_EQ(4u, read.entries.size());
+    EXPECT_EQ(1u, read.idsNotRising);
+    EXPECT_EQ(2u, read.idsMissing);  // 3 and 4
+    JournalEntry entry;
+    entry.classGuid = L"{X}";
+    std::wstring error;
+    ASSERT_TRUE(Journal(path).Append(entry, &error)) << Narrow(error);
+    EXPECT_EQ(6u, entry.id);
+    EXPECT_EQ(6u, Journal(path).Read().entries.back().id);
+}
+
+TEST_F(JournalTest, LongEntriesAreReadBackAndTheReaderKeepsItsByteBound) {
+    // A list of 600 KB taken away: its line is over 1 MiB, and is recorded and read whole.
+    JournalEntry big;
+    big.classGuid = L"{X}";
+    big.before = State(kRegMultiSz, std::vector<uint8_t>(600 * 1024, 'a'));
+    std::wstring error;
+    ASSERT_TRUE(Journal::Fits(big));
+    ASSERT_TRUE(Journal(path).Append(big, &error)) << Narrow(error);
+    JournalContents read = Journal(path).Read();
+    ASSERT_EQ(1u, read.entries.size());
+    EXPECT_EQ(600u * 1024, read.entries[0].before.data.size());
+    for (int i = 0; i < 3; ++i) {
+        JournalEntry small;
+        small.classGuid = L"{X}";
+        ASSERT_TRUE(Journal(path).Append(small, &error)) << Narrow(error);
+    }
+    read = Journal(path).Read(Journal::kReadLimit, 64 * 1024);
+    EXPECT_EQ(1u, read.dropped);
+    ASSERT_EQ(3u, read.entries.size());
+    EXPECT_EQ(2u, read.entries.front().id);
+}
+
+// Tells what the security of a path allows, as the platform answers; empty when unknown.
+std::wstring SecurityText(const std::wstring& path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return L"";
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text,
+                                                         nullptr);
+    std::wstring result = text ? text : L"";
+    LocalFree(text);
+    LocalFree(sd);
+    return result;
+}
+
+TEST_F(JournalTest, OneWriterAtATimeAndOnlyOnATrustedJournal) {
+    JournalLock held;
+    std::wstring error;
+    ASSERT_TRUE(Journal(path).Lock(&held, &error)) << Narrow(error);
+    JournalEntry entry;
+    entry.classGuid = L"{X}";
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Journal(path).Append(entry, &error));
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    EXPECT_NE(std::wstring::npos, error.find(L"another change is in progress")) << Narrow(error);
+    EXPECT_TRUE(Journal(path).Read().error.empty());  // readers are not held up
+    held.Release();
+    ASSERT_TRUE(Journal(path).Append(entry, &error)) << Narrow(error);
+
+    // What the platform keeps of the security it was made with (Wine keeps only what its
+    // file modes can say).
+    RecordProperty("folder_security", Narrow(SecurityText(root + L"\\Quillex")));
+    RecordProperty("file_security", Narrow(SecurityText(path)));
+
+    // A folder everyone may write to is refused, and named with the account.
+    const std::wstring open = root + L"\\Open";
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;WD)",
+                                                                     SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), sd, FALSE};
+    ASSERT_TRUE(CreateDirectoryW(open.c_str(), &attributes));
+    LocalFree(sd);
+    // Wine keeps only what a file mode can say: there, the mode says it.
+    std::wstring openSecurity = SecurityText(open);
+    if (openSecurity.find(L";FA;;;WD)") == std::wstring::npos && StartOnHost(L"chmod", L"777", open))
+        for (int i = 0; i < 250 && openSecurity.find(L";FA;;;WD)") == std::wstring::npos; ++i, Sleep(20))
+            openSecurity = SecurityText(open);
+    RecordProperty("open_security", Narrow(openSecurity));
+    if (openSecurity.find(L";;;WD)") == std::wstring::npos || openSecurity.find(L";0x1200a9;;;WD)") != std::wstring::npos)
+        GTEST_SKIP() << "the folder cannot be opened to everyone here";
+    EXPECT_FALSE(Journal(open + L"\\changes.jsonl").Append(entry, &error));
+    EXPECT_NE(std::wstring::npos, error.find(open + L" may be changed by ")) << Narrow(error);
+    EXPECT_NE(std::wstring::npos, error.find(L"Everyone")) << Narrow(error);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((open + L"\\changes.jsonl").c_str()));
+
+    // ... and so is one owned by another account (when the platform lets us give it away).
+    PSID users = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(L"BU", &users));
+    DWORD given = SetNamedSecurityInfoW(&std::wstring(root + L"\\Quillex")[0], SE_FILE_OBJECT,
+                                        OWNER_SECURITY_INFORMATION, users, nullptr, nullptr, nullptr);
+    LocalFree(users);
+    RecordProperty("owner_given", std::to_string(given));
+    if (given != ERROR_SUCCESS || SecurityText(root + L"\\Quillex").find(L"O:BU") == std::wstring::npos)
+        return;  // the folder cannot be given to another owner here (Wine): the rest is checked
+    EXPECT_FALSE(Journal(path).Append(entry, &error));
+    EXPECT_NE(std::wstring::npos, error.find(root + L"\\Quillex is owned by ")) << Narrow(error);
 }

@@ -30,6 +30,19 @@ protected:
         second = record->GetDeviceList()[1].get();
     }
 
+    // A kernel driver that starts on demand: a name an undo may bring back.
+    void AddService(const std::wstring& name) {
+        const std::wstring path = L"System\\CurrentControlSet\\Services\\" + name;
+        machine.PutDword(path, L"Type", 1);
+        machine.PutDword(path, L"Start", 3);
+        machine.AddFile(L"C:\\Windows\\System32\\drivers\\" + name + L".sys");
+    }
+    bool Said(const std::wstring& part) const {
+        for (const ShownMessage& shown : messages.Shown())
+            if (shown.text.find(part) != std::wstring::npos) return true;
+        return false;
+    }
+
     Guid guid;
     std::wstring key;
     CDriverClass* record = nullptr;
@@ -173,6 +186,7 @@ TEST_F(Stores, AVanishedDeviceIsNotWritten) {
 
 TEST_F(Stores, DeviceListsAreJournalledAndUndoneOnTheirDevice) {
     ScratchJournal journal;
+    AddService(L"devold");
     ASSERT_TRUE(second->SetUpperFilters({L"new"}));
     ASSERT_TRUE(first->SetLowerFilters({L"lf"}));
     auto entries = journal.Entries();
@@ -182,10 +196,10 @@ TEST_F(Stores, DeviceListsAreJournalledAndUndoneOnTheirDevice) {
     EXPECT_FALSE(entries[1].before.present);
 
     // The first device's change is the newer: its property is cleared again.
-    ASSERT_TRUE(UndoLastFilterChange(classes, false));
+    ASSERT_TRUE(UndoLastFilterChange(classes, false)) << ::testing::PrintToString(messages.Shown());
     EXPECT_EQ(nullptr, machine.FindProperty(1, spdrp::LowerFilters));
     EXPECT_TRUE(first->GetLowerFilters().empty());
-    ASSERT_TRUE(UndoLastFilterChange(classes, false));
+    ASSERT_TRUE(UndoLastFilterChange(classes, false)) << ::testing::PrintToString(messages.Shown());
     EXPECT_TRUE(BytesAre(*machine.FindProperty(2, spdrp::UpperFilters), MultiSzBytes({L"devold"})));
     EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devold"}));
     EXPECT_TRUE(NoMessages(messages));
@@ -201,4 +215,44 @@ TEST_F(Stores, RefusedWritesAndDevicesWithoutAnIdLeaveNoEntry) {
     EXPECT_TRUE(machine.PropertyWrites().empty());
     EXPECT_TRUE(journal.Entries().empty());
     EXPECT_FALSE(HasFilterChangeToUndo());
+}
+
+// Another writer's turn comes in the middle of this one's change (after its read, before
+// its write): it must wait for the whole change, not slip in and be overwritten.
+TEST_F(Stores, WritersTakeTurnsOverTheWholeChange) {
+    ScratchJournal journal;
+    bool innerStored = true;
+    machine.BeforeNextValueSet([&] { innerStored = record->SetUpperFilters({L"other"}); });
+    ASSERT_TRUE(record->SetUpperFilters({L"new"}));
+    EXPECT_FALSE(innerStored);
+    EXPECT_TRUE(Said(L"another change is in progress"));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"new"})));
+    auto entries = journal.Entries();
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_TRUE(BytesAre(entries[0].before.data, MultiSzBytes({L"old"})));
+
+    // Two undos of the same change: only one of them writes and is recorded.
+    AddService(L"old");
+    messages.Clear();
+    bool innerUndid = true;
+    machine.BeforeNextValueSet([&] { innerUndid = UndoLastFilterChange(classes, false); });
+    ASSERT_TRUE(UndoLastFilterChange(classes, false)) << ::testing::PrintToString(messages.Shown());
+    EXPECT_FALSE(innerUndid);
+    EXPECT_TRUE(Said(L"another change is in progress"));
+    entries = journal.Entries();
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ(ChangeOrigin::Undo, entries[1].origin);
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
+}
+
+TEST_F(Stores, AnUndoBringsBackOnlyInstalledServices) {
+    ScratchJournal journal;
+    ASSERT_TRUE(record->SetUpperFilters({}));  // "old" is no service here
+    EXPECT_FALSE(UndoLastFilterChange(classes, false));
+    EXPECT_TRUE(Said(L"Service old could not be located in Registry.")) << ::testing::PrintToString(messages.Shown());
+    EXPECT_EQ(nullptr, machine.FindValue(key, L"UpperFilters"));
+    EXPECT_EQ(1u, journal.Entries().size());
+    AddService(L"old");
+    EXPECT_TRUE(UndoLastFilterChange(classes, false));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"old"})));
 }

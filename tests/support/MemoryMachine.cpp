@@ -454,6 +454,11 @@ long MemoryMachine::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* typ
 
 long MemoryMachine::SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
                              uint32_t cbData) {
+    if (m_beforeValueSet) {
+        auto run = std::move(m_beforeValueSet);
+        m_beforeValueSet = nullptr;
+        run();
+    }
     ++m_calls.valueSets;
     long error;
     Handle* handle = LiveHandle(key, &error);

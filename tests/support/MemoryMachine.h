@@ -7,6 +7,7 @@
 // Wine sorts them). Device setup classes are the keys below the class root; a class's
 // description is its key's default value, as the device-setup service reads it.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -85,6 +86,8 @@ public:
     static std::wstring ClassKeyPath(const Guid& classGuid);
     // Makes every request for a device set fail.
     void FailDeviceSets() { m_failDeviceSets = true; }
+    // Runs once, at the next SetValue, before the value is set: another writer's turn.
+    void BeforeNextValueSet(std::function<void()> run) { m_beforeValueSet = std::move(run); }
     // The present devices of one class, as the platform gives them when asked for one
     // class only (the model asks for all classes at once); InvalidHandle() on failure.
     DevInfoHandle ClassDevs(const Guid& classGuid);
@@ -181,6 +184,7 @@ private:
     std::map<uintptr_t, std::unique_ptr<DeviceSet>> m_sets;
     uintptr_t m_nextSet = 0x51000;
     bool m_failDeviceSets = false;
+    std::function<void()> m_beforeValueSet;
     std::vector<PropertyWrite> m_propertyWrites;
     CallCounts m_calls;
     std::wstring m_windowsFolder = L"C:\\Windows";

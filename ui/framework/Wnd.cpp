@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "ui/framework/CriticalSection.h"
@@ -178,7 +179,15 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};
     const MSG* pPrev = t_pCurrentMsg;
     t_pCurrentMsg = &msg;
-    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = pWnd->WindowProc(message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        // No exception may cross the system's code that called us: the action stops here.
+        t_pCurrentMsg = pPrev;
+        AfxMessageBox(AFX_IDS_MEMORY_EXCEPTION, MB_OK | MB_ICONHAND);
+        return 0;
+    }
     t_pCurrentMsg = pPrev;
     if (message == WM_NCDESTROY) {
         RemovePropW(hWnd, kOwnerProp);
