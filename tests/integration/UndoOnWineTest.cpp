@@ -30,21 +30,26 @@ protected:
     // no LowerFilters.
     void SetUp() override {
         ASSERT_TRUE(scratch.IsValid());
-        ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_SZ, original));
+        // Wine takes a zero just past the data as the string's end: past it lies a letter.
+        std::vector<uint8_t> unterminated = WideBytes(k.Name() + L"!", false);
+        unterminated.resize(original.size());
+        ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_SZ, unterminated));
         ASSERT_TRUE(Build());
         record = FindClass(scratch.ModelGuid());
         ASSERT_NE(nullptr, record);
-        ASSERT_TRUE(ListIs(record->GetUpperFilters(), {L"kbdclass"}));
+        ASSERT_TRUE(ListIs(record->GetUpperFilters(), {k.Name()}));
     }
 
-    const std::vector<uint8_t> original = WideBytes(L"kbdclass", false);
+    // Installed services: an undo brings back only names that pass the check.
+    ScratchService k{L"QxUndoK", true}, a{L"QxUndoA", true}, b{L"QxUndoB", true};
+    const std::vector<uint8_t> original = WideBytes(k.Name(), false);
     ScratchClass scratch;
     ScratchJournal journal;
     CDriverClass* record = nullptr;
 };
 
 TEST_F(UndoOnWine, ARegSzListComesBackWithItsBytesAndUndosGoBackInTurn) {
-    ASSERT_TRUE(record->SetUpperFilters({L"a", L"b"}));
+    ASSERT_TRUE(record->SetUpperFilters({a.Name(), b.Name()}));
     ASSERT_TRUE(record->SetUpperFilters({L"c"}));
     auto entries = journal.Entries();
     ASSERT_EQ(2u, entries.size());
@@ -58,19 +63,19 @@ TEST_F(UndoOnWine, ARegSzListComesBackWithItsBytesAndUndosGoBackInTurn) {
     EXPECT_EQ(kRegSz, first.before.type);
     EXPECT_TRUE(BytesAre(first.before.data, original));
     EXPECT_EQ(kRegMultiSz, first.after.type);
-    EXPECT_TRUE(BytesAre(first.after.data, MultiSzBytes({L"a", L"b"})));
+    EXPECT_TRUE(BytesAre(first.after.data, MultiSzBytes({a.Name(), b.Name()})));
     EXPECT_TRUE(HasFilterChangeToUndo());
 
     // The newest change first, then the one before it.
     ASSERT_TRUE(UndoLastFilterChange(classes, false));
     RegValue value;
     ASSERT_TRUE(ReadValue(scratch.KeyPath(), L"UpperFilters", &value));
-    EXPECT_TRUE(BytesAre(value.data, MultiSzBytes({L"a", L"b"})));
+    EXPECT_TRUE(BytesAre(value.data, MultiSzBytes({a.Name(), b.Name()})));
     ASSERT_TRUE(UndoLastFilterChange(classes, false));
     ASSERT_TRUE(ReadValue(scratch.KeyPath(), L"UpperFilters", &value));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
     EXPECT_TRUE(BytesAre(value.data, original));
-    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"kbdclass"}));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {k.Name()}));
     EXPECT_TRUE(NoMessages(messages));
 
     entries = journal.Entries();
@@ -134,6 +139,6 @@ TEST_F(UndoOnWine, AJournalThatCannotBeWrittenBlocksTheChange) {
     ASSERT_TRUE(ReadValue(scratch.KeyPath(), L"UpperFilters", &value));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
     EXPECT_TRUE(BytesAre(value.data, original));
-    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"kbdclass"}));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {k.Name()}));
     DeleteFileW(file.c_str());
 }

@@ -51,6 +51,10 @@ protected:
 TEST_F(UndoRoadTest, UndoFromTheMenuAndTheHistory) {
     machine.AddClass(kKeyboard, L"Keyboard");
     machine.PutMultiSz(MemoryMachine::ClassKeyPath(kKeyboard), L"UpperFilters", {L"kbdclass"});
+    // An installed driver: the undo brings it back only then.
+    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Type", 1);
+    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Start", 3);
+    machine.AddFile(L"C:\\Windows\\System32\\drivers\\kbdclass.sys");
     ASSERT_TRUE(app.Start(kVersion10));
     auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
     ASSERT_NE(nullptr, form);
