@@ -425,3 +425,23 @@ TEST_F(QuillexcTest, TwoWritersTakeTurns) {
     EXPECT_EQ(state, Upper());
     RecordProperty("landed", std::to_string(landed));
 }
+
+// A journal held by another writer, or one that cannot be read, is exit code 4 with the
+// reason: never a change without its record, never an empty history.
+TEST_F(QuillexcTest, AJournalThatCannotBeHadIsExitFour) {
+    ASSERT_TRUE(scratch.IsValid());
+    {
+        JournalLock held;
+        std::wstring error;
+        ASSERT_TRUE(Journal(journal).Lock(&held, &error)) << Narrow(error);
+        Result busy = Quillexc({L"filters", Target(), L"upper", L"set", a.Name()});
+        EXPECT_EQ(4u, busy.exitCode) << Show(busy);
+        EXPECT_TRUE(Contains(busy.err, L"another change is in progress")) << Show(busy);
+        EXPECT_TRUE(Upper().is_null());
+    }
+    // The journal's folder is a file.
+    SetEnvironmentVariableW(L"QUILLEX_JOURNAL", (journal + L"\\changes.jsonl").c_str());
+    Result history = Quillexc({L"history"});
+    EXPECT_EQ(4u, history.exitCode) << Show(history);
+    EXPECT_TRUE(Contains(history.err, L"a file named " + journal + L" stands where its folder should be")) << Show(history);
+}
