@@ -2,12 +2,14 @@
 // shells. The same model as the window: the same checks before a write, the same write
 // gate and change journal; a question the window would ask needs --yes here.
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "model/DeviceAccess.h"
 #include "model/OfflineHive.h"
 
 using namespace qxc;
 
 int wmain(int argc, wchar_t** argv) {
+    InstallInterruptHandler();
     Arguments args = ParseArguments(argc, argv);
     auto usage = [&args] {
         Err().Line(args.error);
@@ -42,8 +44,9 @@ int wmain(int argc, wchar_t** argv) {
     // Another installation's SYSTEM hive: every command works on it instead of this
     // machine, and it is unloaded again when the command is done (after the records).
     qx::OfflineHive hive;
+    // A hive an earlier run could not unload (or left loaded when it was killed) goes now.
+    qx::UnloadStaleHives();
     if (!args.hive.empty()) {
-        qx::UnloadStaleHives();
         std::wstring error;
         if (!hive.Open(args.hive, &error)) {
             Err().Line(error);
@@ -66,6 +69,12 @@ int wmain(int argc, wchar_t** argv) {
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }
     qx::ReleaseDriverClasses(classes);
+    std::wstring error;
+    if (!hive.Close(&error)) {
+        Err().Line(error);
+        code = kExitFailed;
+    }
     qx::SetMessages(previous);
+    RunFinished(code);
     return code;
 }

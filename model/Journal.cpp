@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JournalFile.h"
+#include "model/TextForms.h"
 #include "model/Utf8.h"
 
 namespace qx {
@@ -148,9 +149,11 @@ std::string EntryLine(const JournalEntry& entry) {
     j["list"] = entry.upper ? "upper" : "lower";
     j["before"] = StateJson(entry.before);
     j["after"] = StateJson(entry.after);
+    if (entry.afterUnverified) j["afterUnverified"] = true;
     j["origin"] = OriginName(entry.origin);
     if (entry.origin == ChangeOrigin::Undo) j["undoes"] = entry.undoes;
     if (!entry.hive.empty()) j["hive"] = Utf8FromWide(entry.hive);
+    if (!entry.hiveComputer.empty()) j["hiveComputer"] = Utf8FromWide(entry.hiveComputer);
     // Text is valid UTF-8 by construction; dump() escapes nothing beyond JSON's needs.
     return j.dump();
 }
@@ -163,7 +166,8 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
         return false;
     if (!ParseText(j, "time", true, &parsed.time) || !ParseText(j, "user", false, &parsed.user) ||
         !ParseText(j, "computer", false, &parsed.computer) || !ParseText(j, "class", true, &parsed.classGuid) ||
-        !ParseText(j, "device", false, &parsed.deviceId) || !ParseText(j, "hive", false, &parsed.hive))
+        !ParseText(j, "device", false, &parsed.deviceId) || !ParseText(j, "hive", false, &parsed.hive) ||
+        !ParseText(j, "hiveComputer", false, &parsed.hiveComputer))
         return false;
     if (!j.contains("list") || !j["list"].is_string()) return false;
     std::string list = j["list"].get<std::string>();
@@ -171,6 +175,10 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
     parsed.upper = list == "upper";
     if (!j.contains("before") || !ParseState(j["before"], &parsed.before)) return false;
     if (!j.contains("after") || !ParseState(j["after"], &parsed.after)) return false;
+    if (j.contains("afterUnverified")) {
+        if (!j["afterUnverified"].is_boolean()) return false;
+        parsed.afterUnverified = j["afterUnverified"].get<bool>();
+    }
     if (!j.contains("origin") || !j["origin"].is_string() || !ParseOrigin(j["origin"].get<std::string>(), &parsed.origin))
         return false;
     if (parsed.origin == ChangeOrigin::Undo) {
@@ -340,17 +348,44 @@ JournalContents Journal::Read(size_t limit) const {
     return contents;
 }
 
-const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive) {
+namespace {
+
+// A path as the platform compares it: without case, either slash.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = UpperCase(path);
+    for (wchar_t& c : key)
+        if (c == L'/') c = L'\\';
+    return key;
+}
+
+}  // namespace
+
+bool SameInstallation(const JournalEntry& entry, const std::wstring& hive, const std::wstring& computer) {
+    if (entry.hive.empty() || hive.empty()) return entry.hive.empty() && hive.empty();
+    if (PathKey(entry.hive) != PathKey(hive)) return false;
+    // Another installation's disk mounted at the same letter has another computer name.
+    return entry.hiveComputer.empty() || computer.empty() || UpperCase(entry.hiveComputer) == UpperCase(computer);
+}
+
+std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>& entries, const std::wstring& hive,
+                                                 const std::wstring& computer) {
+    std::vector<const JournalEntry*> found;
     std::unordered_set<uint64_t> undone;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (it->hive != hive) continue;
+        if (!SameInstallation(*it, hive, computer)) continue;
         if (it->origin == ChangeOrigin::Undo) {
             undone.insert(it->undoes);
             continue;
         }
-        if (!undone.count(it->id)) return &*it;
+        if (!undone.count(it->id)) found.push_back(&*it);
     }
-    return nullptr;
+    return found;
+}
+
+const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive,
+                               const std::wstring& computer) {
+    std::vector<const JournalEntry*> found = UndoableEntries(entries, hive, computer);
+    return found.empty() ? nullptr : found.front();
 }
 
 bool StillAsChanged(const JournalEntry& entry, const StoredList& current) { return current == entry.after; }
@@ -365,6 +400,7 @@ JournalEntry UndoEntryFor(const JournalEntry& change) {
     undo.origin = ChangeOrigin::Undo;
     undo.undoes = change.id;
     undo.hive = change.hive;
+    undo.hiveComputer = change.hiveComputer;
     return undo;
 }
 
