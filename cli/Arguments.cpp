@@ -28,19 +28,26 @@ Arguments ParseArguments(int argc, wchar_t** argv) {
         }
         if (word == L"--hive") {
             // Says where every command works, so it is no option of one command.
-            if (i + 1 >= argc || !args.hive.empty()) {
-                args.error = i + 1 >= argc ? L"--hive needs the path of a SYSTEM hive file." : L"--hive is given twice.";
+            // An empty path (a script's unset variable) must never mean this machine.
+            if (args.hiveGiven) {
+                args.error = L"--hive is given twice.";
                 return args;
             }
+            if (i + 1 >= argc || argv[i + 1][0] == L'\0') {
+                args.error = L"--hive needs the path of a SYSTEM hive file.";
+                return args;
+            }
+            args.hiveGiven = true;
             args.hive = argv[++i];
             continue;
         }
-        if (word == L"--before" || word == L"--after") {
+        if (word == L"--before" || word == L"--after" || word == L"--id") {
             if (i + 1 >= argc) {
-                args.error = word + L" needs the name of a filter in the list.";
+                args.error = word == L"--id" ? L"--id needs the number of a change, as history shows it."
+                                             : word + L" needs the name of a filter in the list.";
                 return args;
             }
-            (word == L"--before" ? args.before : args.after) = argv[++i];
+            (word == L"--before" ? args.before : word == L"--after" ? args.after : args.id) = argv[++i];
         } else if (word != L"--json" && word != L"--devices" && word != L"--yes" && word != L"--first" &&
                    word != L"--help") {
             args.error = L"Unknown option " + word + L".";

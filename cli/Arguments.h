@@ -21,7 +21,9 @@ struct Arguments {
     StringList words;           // everything that is not an option, in order
     std::set<std::wstring> options;  // the options given, as spelt ("--json")
     std::wstring before, after; // the names --before and --after take
+    std::wstring id;            // the change --id names
     std::wstring hive;          // --hive: the SYSTEM hive file of another installation
+    bool hiveGiven = false;
     std::wstring error;         // why the line cannot be used; empty when it can
 
     bool Has(const wchar_t* option) const { return options.count(option) != 0; }

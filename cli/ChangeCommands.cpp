@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "model/FilterStore.h"
 #include "model/FilterText.h"
 #include "model/ListValidation.h"
@@ -90,6 +91,12 @@ void PrintChange(Session& session, const Target& target, bool upper, const Strin
     Out().Line(L"  new: " + NamesText(after));
 }
 
+// Ctrl+C came before the change began.
+int Stopped() {
+    Err().Line(L"Interrupted: nothing was written.");
+    return kExitFailed;
+}
+
 // The questions the window would ask: with --yes they are answered; without, each is
 // printed and nothing is written.
 bool AnsweredYes(Session& session, const StringList& questions) {
@@ -147,6 +154,8 @@ int RunFilters(Session& session) {
 
     qx::ChangeContext context;
     context.origin = qx::ChangeOrigin::CommandLine;
+    ChangeInProgress inProgress;
+    if (!inProgress.Started()) return Stopped();
     bool stored;
     if (target.device)
         stored = upper ? target.device->SetUpperFilters(names, context) : target.device->SetLowerFilters(names, context);
@@ -157,21 +166,41 @@ int RunFilters(Session& session) {
     return kExitDone;
 }
 
+// The number --id gives: decimal digits, not 0.
+bool ParseChangeId(const std::wstring& text, uint64_t* id) {
+    if (text.empty() || text.size() > 19 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return false;
+    *id = std::stoull(text);
+    return *id != 0;
+}
+
 int RunUndo(Session& session) {
-    if (!session.args.OnlyOptions({L"--yes"})) return kExitUsage;
-    if (!session.args.words.empty()) {
-        session.args.error = L"\"undo\" takes no TARGET: it reverses the newest change.";
+    Arguments& args = session.args;
+    if (!args.OnlyOptions({L"--yes", L"--id"})) return kExitUsage;
+    if (!args.words.empty()) {
+        args.error = L"\"undo\" takes no TARGET: it reverses the newest change, or the one --id names.";
+        return kExitUsage;
+    }
+    qx::UndoRequest request;
+    if (args.Has(L"--id") && !ParseChangeId(args.id, &request.id)) {
+        args.error = L"--id needs the number of a change, as history shows it.";
         return kExitUsage;
     }
     // A journal that cannot be read is a failure, not a refusal.
     qx::JournalContents contents;
     if (!ReadChangeJournal(&contents)) return kExitFailed;
-    const qx::JournalEntry* next = qx::NextToUndo(contents.entries);
-    const qx::JournalEntry change = next ? *next : qx::JournalEntry{};
 
     qx::UndoneTarget undone;
-    if (!qx::UndoLastFilterChange(session.classes, true, &undone))
+    ChangeInProgress inProgress;
+    if (!inProgress.Started()) return Stopped();
+    if (!qx::UndoFilterChange(session.classes, true, request, &undone)) {
+        if (undone.olderApplicable) {
+            const std::wstring hive = args.hive.empty() ? L"" : L"--hive \"" + args.hive + L"\" ";
+            Err().Line(L"Change #" + std::to_wstring(undone.olderApplicable) + L" still applies; to undo it: quillexc " +
+                       hive + L"undo --id " + std::to_wstring(undone.olderApplicable));
+        }
         return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
+    }
+    const qx::JournalEntry& change = undone.change;
     Target target{undone.owner, undone.device};
     Out().Line(L"Undid change #" + std::to_wstring(change.id) + L": " + qx::ListTitle(undone.upper) + L" of " +
                TargetText(target) + L":");

@@ -33,9 +33,10 @@ const CommandHelp kCommands[] = {
      L"no driver, driver files that are not there, and more; also lists devices that report a\r\n"
      L"problem. Exit code 1 when an error is found."},
     {L"history", L"quillexc history [--json]", L"Shows the changes recorded in the change journal, oldest first."},
-    {L"undo", L"quillexc undo [--yes]",
-     L"Puts back the list the newest change replaced, if the list still holds what that change\r\n"
-     L"left. Asks first: without --yes the question is printed and nothing is written (exit code 3)."},
+    {L"undo", L"quillexc undo [--id N] [--yes]",
+     L"Puts back the list the newest change replaced (or change N, as history numbers it), if the\r\n"
+     L"list still holds what that change left. Asks first: without --yes the question is printed\r\n"
+     L"and nothing is written (exit code 3)."},
     {L"help", L"quillexc help [COMMAND]", L"Explains the commands, or one command (also: quillexc COMMAND --help)."},
 };
 

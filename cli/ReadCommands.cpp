@@ -105,6 +105,11 @@ int ShowClass(Session& session, const CDriverClass& owner) {
     return kExitDone;
 }
 
+// The driver key's path below HKEY_LOCAL_MACHINE, or within the offline hive's file.
+std::wstring RegistryKeyOf(const CRegistrySnapshot& snapshot) {
+    return qx::CurrentOfflineHive().empty() ? snapshot.GetRootPath() : qx::PathInCurrentHive(snapshot.GetRootPath());
+}
+
 int ShowDevice(Session& session, const CDevice& device) {
     const CRegistrySnapshot* snapshot = device.GetRegistryParameters();
     if (session.args.Has(L"--json")) {
@@ -112,7 +117,7 @@ int ShowDevice(Session& session, const CDevice& device) {
         j["guid"] = U8(device.GetClass()->GetGuidString());
         for (const DeviceField& field : kDeviceFields) j[field.key] = U8((device.*field.get)());
         j["compatibleIds"] = NamesJson(device.GetCompatibleIds());
-        j["registryKey"] = snapshot ? json(U8(snapshot->GetRootPath())) : json(nullptr);
+        j["registryKey"] = snapshot ? json(U8(RegistryKeyOf(*snapshot))) : json(nullptr);
         j["registry"] = json::array();
         if (snapshot)
             for (const CRegistryValue& row : snapshot->GetRows()) {
@@ -136,7 +141,11 @@ int ShowDevice(Session& session, const CDevice& device) {
         Out().Line(L"No registry parameters: the device has no driver key.");
         return kExitDone;
     }
-    Out().Line(L"Registry parameters of HKEY_LOCAL_MACHINE\\" + snapshot->GetRootPath() + L":");
+    const std::wstring& hive = qx::CurrentOfflineHive();
+    Out().Line(L"Registry parameters of " +
+               (hive.empty() ? L"HKEY_LOCAL_MACHINE\\" + RegistryKeyOf(*snapshot)
+                             : RegistryKeyOf(*snapshot) + L" in the offline hive " + hive) +
+               L":");
     Table rows;
     rows.Add({L"Key", L"Value", L"Type", L"Contents"});
     for (const CRegistryValue& row : snapshot->GetRows()) rows.Add(RegistryRow(row));
@@ -312,6 +321,8 @@ int RunHistory(Session& session) {
                    {"origin", qx::OriginName(e.origin)}};
             if (e.origin == qx::ChangeOrigin::Undo) j["undoes"] = e.undoes;
             if (!e.hive.empty()) j["hive"] = U8(e.hive);
+            if (!e.hiveComputer.empty()) j["hiveComputer"] = U8(e.hiveComputer);
+            if (e.afterUnverified) j["afterUnverified"] = true;
             entries.push_back(j);
         }
         PrintJson(json{{"journal", U8(journal->Path())}, {"changes", entries}});
@@ -325,7 +336,8 @@ int RunHistory(Session& session) {
     table.Add({L"#", L"Time (UTC)", L"Class or Device", L"List", L"Old List", L"New List", L"Origin"});
     for (const qx::JournalEntry& e : contents.entries)
         table.Add({std::to_wstring(e.id), e.time, EntryTarget(session.classes, e), qx::ListTitle(e.upper),
-                   qx::StateText(e.before), qx::StateText(e.after), qx::OriginText(e)});
+                   qx::StateText(e.before), qx::StateText(e.after) + (e.afterUnverified ? L" (not read back)" : L""),
+                   qx::OriginText(e)});
     table.Print(Out());
     return kExitDone;
 }

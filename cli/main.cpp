@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "model/DeviceAccess.h"
 #include "model/OfflineHive.h"
 
@@ -12,6 +13,7 @@ using namespace qxc;
 namespace {
 
 int Run(int argc, wchar_t** argv) {
+    InstallInterruptHandler();
     Arguments args = ParseArguments(argc, argv);
     auto usage = [&args] {
         Err().Line(args.error);
@@ -46,8 +48,9 @@ int Run(int argc, wchar_t** argv) {
     // Another installation's SYSTEM hive: every command works on it instead of this
     // machine, and it is unloaded again when the command is done (after the records).
     qx::OfflineHive hive;
+    // A hive an earlier run could not unload (or left loaded when it was killed) goes now.
+    qx::UnloadStaleHives();
     if (!args.hive.empty()) {
-        qx::UnloadStaleHives();
         std::wstring error;
         if (!hive.Open(args.hive, &error)) {
             Err().Line(error);
@@ -78,6 +81,14 @@ int Run(int argc, wchar_t** argv) {
         else code = RunUndo(session);
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }
+    qx::ReleaseDriverClasses(classes);
+    std::wstring error;
+    if (!hive.Close(&error)) {
+        Err().Line(error);
+        code = kExitFailed;
+    }
+    qx::SetMessages(previous);
+    RunFinished(code);
     return code;
 }
 

@@ -290,8 +290,8 @@ StringList RepairedList(const FilterTarget& target, const StoredList& stored) {
             if (UpperCase(kept) == UpperCase(name)) return;
         if (!HasError(target, name)) repaired.push_back(name);
     };
+    // Hidden names were never loaded: keeping one would start a filter nobody chose.
     for (const auto& name : contents.names) keep(name);
-    for (const auto& name : contents.hidden) keep(name);
     return repaired;
 }
 

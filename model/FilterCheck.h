@@ -84,8 +84,8 @@ Findings CheckStoredList(const FilterTarget& target, const StoredList& stored,
 // that cannot be read is left out.
 Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules = DefaultClassRules());
 
-// The list without its broken names: names with an error and repeated names dropped,
-// hidden names kept when they pass the error rules. Empty for a value that is no list.
+// The list without its broken names: only the active names that pass the error rules,
+// each once; hidden names are dropped. Empty for a value that is no list.
 StringList RepairedList(const FilterTarget& target, const StoredList& stored);
 
 // ---- Records --------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "model/FilterStore.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -55,8 +56,15 @@ void ReplaceRecord(CDriverClass& owner, CDevice* device, bool upper, const Strin
         owner.ReplaceFilters(upper, names);
 }
 
-bool ReadState(const CDriverClass& owner, const CDevice* device, bool upper, StoredList* state) {
-    return device ? ReadDeviceFilters(*device, upper, state) : ReadClassFilters(owner.GetClassKey(), upper, state);
+bool ReadState(const CDriverClass& owner, const CDevice* device, bool upper, StoredList* state,
+               long* failure = nullptr) {
+    return device ? ReadDeviceFilters(*device, upper, state, nullptr, failure)
+                  : ReadClassFilters(owner.GetClassKey(), upper, state, nullptr, failure);
+}
+
+// Why a list could not be read; a read that fails never counts as "no value".
+std::wstring CannotReadText(const CDriverClass& owner, const CDevice* device, bool upper, long failure) {
+    return ListOf(owner, device, upper) + L" could not be read: " + ErrorText(failure) + L".";
 }
 
 // The only place a filter list is written: exactly the state given, its type and bytes,
@@ -72,8 +80,12 @@ bool WriteState(CDriverClass& owner, CDevice* device, bool upper, const StoredLi
         long error = access.DeleteValue(owner.GetClassKey(), valueName);
         return error == kErrSuccess;
     }
-    static const uint8_t kNothing = 0;
-    return access.SetValue(owner.GetClassKey(), valueName, state.type, data ? data : &kNothing, cb) == kErrSuccess;
+    // The platform counts a string's terminator that the caller seems to have forgotten
+    // when the character after the data is one: a character after the data that is not
+    // keeps the bytes exactly as they were stored.
+    std::vector<uint8_t> exact(state.data);
+    exact.insert(exact.end(), {0xFF, 0xFF});
+    return access.SetValue(owner.GetClassKey(), valueName, state.type, exact.data(), cb) == kErrSuccess;
 }
 
 StoredList ListState(const StringList& names) {
@@ -82,6 +94,24 @@ StoredList ListState(const StringList& names) {
     state.present = true;
     state.type = kRegMultiSz;
     state.data = BuildMultiSz(names);
+    return state;
+}
+
+// Whether an undo cannot put back a device's earlier state as it was: the device setup
+// stores every list as REG_MULTI_SZ, so another type goes back as its names.
+bool TypeCannotBeKept(const CDevice* device, const StoredList& state) {
+    return device && state.present && state.type != kRegMultiSz;
+}
+
+// What an undo writes: the earlier state exactly, but for a device a present value of
+// another type or an empty one as a REG_MULTI_SZ of its names (present, even when empty).
+StoredList RestoredState(const CDevice* device, const StoredList& before) {
+    if (!device || !before.present || (before.type == kRegMultiSz && !before.data.empty())) return before;
+    StoredList state;
+    state.present = true;
+    state.type = kRegMultiSz;
+    const StringList names = before.Names();
+    state.data = names.empty() ? std::vector<uint8_t>(2, 0) : BuildMultiSz(names);
     return state;
 }
 
@@ -125,9 +155,19 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
     }
 
     bool written = WriteState(owner, device, upper, wanted);
-    // What the registry holds now decides what is recorded; if it cannot be read back,
-    // the best knowledge is what the write reported.
-    if (!ReadState(owner, device, upper, &entry.after)) entry.after = written ? wanted : before;
+    // What the registry holds now decides what is recorded. A write that succeeded but
+    // cannot be read back is recorded as intended, flagged, and said to be unverified.
+    long failure = kErrSuccess;
+    if (!ReadState(owner, device, upper, &entry.after, &failure)) {
+        if (!written) {
+            ReplaceRecord(owner, device, upper, before.Names());
+            ShowStop(upper, L"The write failed. " + CannotReadText(owner, device, upper, failure) +
+                                L" What it holds now is unknown.");
+            return false;
+        }
+        entry.after = wanted;
+        entry.afterUnverified = true;
+    }
     if (entry.after == before) {
         lock.Release();
         ReplaceRecord(owner, device, upper, before.Names());
@@ -157,7 +197,13 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
     }
     lock.Release();
     ReplaceRecord(owner, device, upper, entry.after.Names());
-    if (!written || entry.after != wanted) {
+    if (entry.afterUnverified) {
+        ShowStop(upper, ListOf(owner, device, upper) + L" were written, but could not be read back (" +
+                            ErrorText(failure) + L"). The change is recorded in the change journal as written: " +
+                            StateText(wanted) + L".");
+        return false;
+    }
+    if (!written || !SameListState(device != nullptr, entry.after, wanted)) {
         ShowStop(upper, ListOf(owner, device, upper) + L" as stored differ from what was written. " +
                             HoldsText(entry.after.Names()) + L" The change is recorded in the change journal.");
         return false;
@@ -176,6 +222,135 @@ bool JournalSize(const Journal& journal, uint64_t* size) {
     return file.OpenToRead(journal.Path()) == kErrSuccess && file.Size(size) == kErrSuccess;
 }
 
+
+// The records a journal entry names; no owner when they are not among those shown.
+struct EntryRecord {
+    CDriverClass* owner = nullptr;
+    CDevice* device = nullptr;
+};
+
+EntryRecord RecordOfEntry(const DriverClassList& classes, const JournalEntry& change) {
+    EntryRecord record;
+    FilterTarget where{};
+    if (!ParseGuid(change.classGuid, &where.classGuid)) return record;
+    where.instanceId = change.deviceId;
+    where.upper = change.upper;
+    record.owner = FindClassRecord(classes, where.classGuid);
+    if (record.owner && where.IsDevice()) {
+        record.device = FindDeviceRecord(classes, where);
+        if (!record.device) record.owner = nullptr;
+    }
+    return record;
+}
+
+// An undo may write only over what the change left (a device's list by its names).
+bool HoldsWhatChangeLeft(const CDevice* device, const JournalEntry& change, const StoredList& current) {
+    return device ? SameListState(true, current, change.after) : StillAsChanged(change, current);
+}
+
+std::wstring RestoreQuestion(const JournalEntry& change, const EntryRecord& record) {
+    StringList names = change.before.Names();
+    std::wstring question = L"Restore the " + ListTitle(change.upper) + L" of " + TargetName(*record.owner, record.device) +
+                            (names.empty() ? L" to an empty list?" : L" to: " + JoinList(names) + L"?");
+    if (TypeCannotBeKept(record.device, change.before))
+        question += L"\n\nThe list was stored as " + RegistryTypeName(change.before.type) +
+                    L"; a device's list can only be stored as REG_MULTI_SZ, so its names are restored as that.";
+    return question;
+}
+
+// The next change older than `stuck` (of those an undo may reverse, newest first) whose
+// list still holds what it left; null when there is none.
+const JournalEntry* OlderThatApplies(const DriverClassList& classes, const std::vector<const JournalEntry*>& undoable,
+                                     const JournalEntry& stuck) {
+    auto at = std::find(undoable.begin(), undoable.end(), &stuck);
+    for (auto it = at == undoable.end() ? at : at + 1; it != undoable.end(); ++it) {
+        EntryRecord record = RecordOfEntry(classes, **it);
+        StoredList current;
+        if (record.owner && ReadState(*record.owner, record.device, (*it)->upper, &current) &&
+            HoldsWhatChangeLeft(record.device, **it, current))
+            return *it;
+    }
+    return nullptr;
+}
+
+// Undoes one entry of `undoable`. The list it brings back is checked as a new list is.
+// When its list was changed since, nothing is written; the user is told which change is
+// stuck and, with `offerOlder`, asked (Yes/No) whether to undo the next older change that
+// still applies instead.
+bool UndoEntry(const DriverClassList& classes, bool ask, bool offerOlder,
+               const std::vector<const JournalEntry*>& undoable, const JournalEntry& change, UndoneTarget* target,
+               const ChangeContext& context) {
+    const unsigned stop = kMbOk | kMbIconHand;
+    const EntryRecord record = RecordOfEntry(classes, change);
+    CDriverClass* owner = record.owner;
+    CDevice* device = record.device;
+    if (!owner) {
+        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the " +
+                                   ListTitle(change.upper) + L" of " + TargetOfEntry(change) +
+                                   L" are not among the classes and devices shown.",
+                               stop);
+        return false;
+    }
+    // A name that is no installed service (or cannot work as a filter) stops it.
+    FilterTarget where{owner->GetGuid(), device ? change.deviceId : std::wstring(), change.upper};
+    ListValidation validation = ValidateNewList(&where, change.before.Names());
+    if (validation.Refused()) {
+        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would "
+                               L"bring back does not pass the check.\n\n" + validation.refusal +
+                               L"\n\nNothing was written.", validation.refusalType);
+        return false;
+    }
+    if (ask && Messages().ShowMessage(RestoreQuestion(change, record), kMbYesNo | kMbIconQuestion) != kIdYes)
+        return false;
+    if (target) *target = UndoneTarget{owner, device, change.upper, change, 0};
+    // One writer at a time from here to the entry. Another may have undone this change
+    // while the question was open: the journal is read again under the lock.
+    const Journal* journal = nullptr;
+    JournalLock lock;
+    if (!TakeJournal(change.upper, &journal, &lock)) return false;
+    bool still = false;
+    {
+        JournalContents contents = journal->Read();
+        if (contents.error.empty())
+            for (const JournalEntry* entry : UndoableEntries(contents.entries, context.hive, context.hiveComputer))
+                still = still || (entry->id == change.id && entry->time == change.time);
+    }
+    if (!still) {
+        lock.Release();
+        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" can no longer be undone: another writer "
+                               L"undid it meanwhile.\n\nNothing was written.",
+                               stop);
+        return false;
+    }
+    StoredList current;
+    long failure = kErrSuccess;
+    if (!ReadState(*owner, device, change.upper, &current, &failure)) {
+        lock.Release();
+        ShowStop(change.upper, CannotReadText(*owner, device, change.upper, failure) + L"\n\nNothing was written.");
+        return false;
+    }
+    if (!HoldsWhatChangeLeft(device, change, current)) {
+        lock.Release();
+        ReplaceRecord(*owner, device, change.upper, current.Names());
+        const std::wstring refusal = L"Change #" + std::to_wstring(change.id) + L" cannot be undone. " +
+                                     ListOf(*owner, device, change.upper) +
+                                     L" were changed since this program changed them (by whom is unknown). " +
+                                     HoldsText(current.Names()) + L"\n\nNothing was written.";
+        const JournalEntry* older = OlderThatApplies(classes, undoable, change);
+        if (target && older) target->olderApplicable = older->id;
+        if (!older || !offerOlder) {
+            Messages().ShowMessage(refusal, stop);
+            return false;
+        }
+        const std::wstring offer = refusal + L"\n\nChange #" + std::to_wstring(older->id) +
+                                   L" still applies. Undo it instead? " +
+                                   RestoreQuestion(*older, RecordOfEntry(classes, *older));
+        if (Messages().ShowMessage(offer, kMbYesNo | kMbIconExclamation | kMbDefButton2) != kIdYes) return false;
+        return UndoEntry(classes, false, false, undoable, *older, target, context);
+    }
+    return WriteJournalled(*owner, device, change.upper, current, RestoredState(device, change.before),
+                           UndoEntryFor(change), *journal, lock);
+}
 }  // namespace
 
 const Journal* ChangeJournal(std::wstring* error) {
@@ -232,9 +407,11 @@ bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const Str
     if (!TakeJournal(upper, &journal, &lock)) return false;
     // What the registry holds now, not what was read at start.
     StoredList stored;
-    if (!ReadState(owner, device, upper, &stored)) {
+    long failure = kErrSuccess;
+    if (!ReadState(owner, device, upper, &stored, &failure)) {
         lock.Release();
-        return fail();
+        ShowStop(upper, CannotReadText(owner, device, upper, failure) + L"\n\nNothing was written.");
+        return false;
     }
     const StringList storedNames = stored.Names();
     const StringList& shown = device ? device->GetFilters(upper) : owner.GetFilters(upper);
@@ -247,6 +424,7 @@ bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const Str
     JournalEntry entry;
     entry.origin = context.origin;
     entry.hive = context.hive;
+    entry.hiveComputer = context.hiveComputer;
     return WriteJournalled(owner, device, upper, stored, ListState(names), std::move(entry), *journal, lock);
 }
 
@@ -259,11 +437,12 @@ bool HasFilterChangeToUndo(const ChangeContext& context) {
     static std::wstring seenPath, seenHive;
     static uint64_t seenSize = ~0ull;
     static bool seenAnswer = false;
-    if (journal->Path() != seenPath || context.hive != seenHive || size != seenSize) {
+    const std::wstring installation = context.hive + L'|' + context.hiveComputer;
+    if (journal->Path() != seenPath || installation != seenHive || size != seenSize) {
         JournalContents contents = journal->Read();
-        seenAnswer = NextToUndo(contents.entries, context.hive) != nullptr;
+        seenAnswer = NextToUndo(contents.entries, context.hive, context.hiveComputer) != nullptr;
         seenPath = journal->Path();
-        seenHive = context.hive;
+        seenHive = installation;
         seenSize = size;
     }
     return seenAnswer;
@@ -271,6 +450,11 @@ bool HasFilterChangeToUndo(const ChangeContext& context) {
 
 bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target,
                           const ChangeContext& context) {
+    return UndoFilterChange(classes, ask, UndoRequest{}, target, context);
+}
+
+bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request, UndoneTarget* target,
+                      const ChangeContext& context) {
     const unsigned stop = kMbOk | kMbIconHand;
     std::wstring error;
     const Journal* journal = ChangeJournal(&error);
@@ -283,74 +467,23 @@ bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget
         Messages().ShowMessage(contents.error, stop);
         return false;
     }
-    const JournalEntry* found = NextToUndo(contents.entries, context.hive);
+    const std::vector<const JournalEntry*> undoable =
+        UndoableEntries(contents.entries, context.hive, context.hiveComputer);
+    const JournalEntry* found = undoable.empty() || request.id ? nullptr : undoable.front();
+    for (const JournalEntry* entry : undoable)
+        if (request.id && entry->id == request.id) found = entry;
+    if (!found && request.id) {
+        Messages().ShowMessage(L"Change #" + std::to_wstring(request.id) +
+                                   L" cannot be undone: the change journal holds no change of that number for this "
+                                   L"installation that is not an undo and not undone already.",
+                               stop);
+        return false;
+    }
     if (!found) {
         Messages().ShowMessage(L"There is no filter change to undo.", kMbOk | kMbIconExclamation);
         return false;
     }
-    const JournalEntry change = *found;
-    FilterTarget where{};
-    CDriverClass* owner = nullptr;
-    CDevice* device = nullptr;
-    if (ParseGuid(change.classGuid, &where.classGuid)) {
-        where.instanceId = change.deviceId;
-        where.upper = change.upper;
-        owner = FindClassRecord(classes, where.classGuid);
-        if (owner && where.IsDevice()) {
-            device = FindDeviceRecord(classes, where);
-            if (!device) owner = nullptr;
-        }
-    }
-    if (!owner) {
-        Messages().ShowMessage(L"The last filter change cannot be undone: the " + ListTitle(change.upper) + L" of " +
-                                   TargetOfEntry(change) + L" are not among the classes and devices shown.",
-                               stop);
-        return false;
-    }
-    // The list it brings back is checked as a new list is: a name that is no installed
-    // service (or cannot work as a filter) stops it.
-    ListValidation validation = ValidateNewList(&where, change.before.Names());
-    if (validation.Refused()) {
-        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would "
-                               L"bring back does not pass the check.\n\n" + validation.refusal +
-                               L"\n\nNothing was written.", validation.refusalType);
-        return false;
-    }
-    if (ask) {
-        StringList names = change.before.Names();
-        std::wstring question = L"Restore the " + ListTitle(change.upper) + L" of " + TargetName(*owner, device) +
-                                (names.empty() ? L" to an empty list?" : L" to: " + JoinList(names) + L"?");
-        if (Messages().ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes) return false;
-    }
-    if (target) *target = UndoneTarget{owner, device, change.upper};
-    // One writer at a time from here to the entry. Another may have undone this change
-    // while the question was open: the journal is read again under the lock.
-    JournalLock lock;
-    if (!TakeJournal(change.upper, &journal, &lock)) return false;
-    contents = journal->Read();
-    const JournalEntry* still = contents.error.empty() ? NextToUndo(contents.entries, context.hive) : nullptr;
-    if (!still || still->id != change.id || still->time != change.time) {
-        lock.Release();
-        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" is no longer the last change to undo: "
-                               L"another writer undid it or made a change meanwhile.\n\nNothing was written.",
-                               stop);
-        return false;
-    }
-    StoredList current;
-    if (!ReadState(*owner, device, change.upper, &current)) {
-        lock.Release();
-        return ShowFailure(change.upper);
-    }
-    if (!StillAsChanged(change, current)) {
-        lock.Release();
-        ReplaceRecord(*owner, device, change.upper, current.Names());
-        Messages().ShowMessage(ListOf(*owner, device, change.upper) +
-                                   L" were changed since this program changed them (by whom is unknown). " +
-                                   HoldsText(current.Names()) + L"\n\nNothing was written.",
-                               stop);
-        return false;
-    }
-    return WriteJournalled(*owner, device, change.upper, current, change.before, UndoEntryFor(change), *journal, lock);
+    return UndoEntry(classes, ask, request.offerOlder, undoable, *found, target, context);
 }
 
 }  // namespace qx

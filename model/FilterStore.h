@@ -17,6 +17,7 @@ struct ChangeContext {
     // The offline hive file being changed; empty for this machine. By default the hive
     // the model works on now.
     std::wstring hive = CurrentOfflineHive();
+    std::wstring hiveComputer = CurrentOfflineComputer();  // that installation's computer name
 };
 
 // The journal every change is recorded in. The program sets it once at start, tests swap
@@ -48,6 +49,14 @@ struct UndoneTarget {
     CDriverClass* owner = nullptr;
     CDevice* device = nullptr;
     bool upper = true;
+    JournalEntry change;            // the entry undone (or that could not be)
+    uint64_t olderApplicable = 0;   // when its list was changed since: an older change that still applies
+};
+
+// Which change an undo reverses.
+struct UndoRequest {
+    uint64_t id = 0;          // the entry's id; 0 for the newest change not yet undone
+    bool offerOlder = false;  // when that one's list was changed since, offer (Yes/No) the next older that applies
 };
 
 // Reverses the newest change not yet undone: asks first (Yes/No) when `ask`, then writes
@@ -58,6 +67,9 @@ struct UndoneTarget {
 // context.hive chooses the changes undone; the undo's own entry has origin undo.
 bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target = nullptr,
                           const ChangeContext& context = {});
+// The same for the change the request names.
+bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request,
+                      UndoneTarget* target = nullptr, const ChangeContext& context = {});
 
 // How an entry names its list for people: "Upper Filters", and the names or "(none)".
 std::wstring ListTitle(bool upper);

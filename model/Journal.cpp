@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JournalFile.h"
+#include "model/TextForms.h"
 #include "model/Utf8.h"
 
 namespace qx {
@@ -173,10 +174,12 @@ std::string EntryLine(const JournalEntry& entry) {
     j["list"] = entry.upper ? "upper" : "lower";
     j["before"] = StateJson(entry.before);
     j["after"] = StateJson(entry.after);
+    if (entry.afterUnverified) j["afterUnverified"] = true;
     j["origin"] = OriginName(entry.origin);
     if (entry.origin == ChangeOrigin::Undo) j["undoes"] = entry.undoes;
     if (entry.origin == ChangeOrigin::Undo && !entry.undoesTime.empty()) j["undoesTime"] = Utf8FromWide(entry.undoesTime);
     if (!entry.hive.empty()) j["hive"] = Utf8FromWide(entry.hive);
+    if (!entry.hiveComputer.empty()) j["hiveComputer"] = Utf8FromWide(entry.hiveComputer);
     // Text is valid UTF-8 by construction; dump() escapes nothing beyond JSON's needs.
     return j.dump();
 }
@@ -190,7 +193,8 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
         return false;
     if (!ParseText(j, "time", true, &parsed.time) || !ParseText(j, "user", false, &parsed.user) ||
         !ParseText(j, "computer", false, &parsed.computer) || !ParseText(j, "class", true, &parsed.classGuid) ||
-        !ParseText(j, "device", false, &parsed.deviceId) || !ParseText(j, "hive", false, &parsed.hive))
+        !ParseText(j, "device", false, &parsed.deviceId) || !ParseText(j, "hive", false, &parsed.hive) ||
+        !ParseText(j, "hiveComputer", false, &parsed.hiveComputer))
         return false;
     if (!j.contains("list") || !j["list"].is_string()) return false;
     std::string list = j["list"].get<std::string>();
@@ -198,6 +202,10 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
     parsed.upper = list == "upper";
     if (!j.contains("before") || !ParseState(j["before"], &parsed.before)) return false;
     if (!j.contains("after") || !ParseState(j["after"], &parsed.after)) return false;
+    if (j.contains("afterUnverified")) {
+        if (!j["afterUnverified"].is_boolean()) return false;
+        parsed.afterUnverified = j["afterUnverified"].get<bool>();
+    }
     if (!j.contains("origin") || !j["origin"].is_string() || !ParseOrigin(j["origin"].get<std::string>(), &parsed.origin))
         return false;
     if (parsed.origin == ChangeOrigin::Undo) {
@@ -457,11 +465,32 @@ bool IsUndoOf(const JournalEntry& undo, const JournalEntry& change) {
            undo.deviceId == change.deviceId && undo.upper == change.upper && undo.hive == change.hive;
 }
 
-const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive) {
+namespace {
+
+// A path as the platform compares it: without case, either slash.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = UpperCase(path);
+    for (wchar_t& c : key)
+        if (c == L'/') c = L'\\';
+    return key;
+}
+
+}  // namespace
+
+bool SameInstallation(const JournalEntry& entry, const std::wstring& hive, const std::wstring& computer) {
+    if (entry.hive.empty() || hive.empty()) return entry.hive.empty() && hive.empty();
+    if (PathKey(entry.hive) != PathKey(hive)) return false;
+    // Another installation's disk mounted at the same letter has another computer name.
+    return entry.hiveComputer.empty() || computer.empty() || UpperCase(entry.hiveComputer) == UpperCase(computer);
+}
+
+std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>& entries, const std::wstring& hive,
+                                                 const std::wstring& computer) {
+    std::vector<const JournalEntry*> found;
     // The undos seen so far (newer than the entry in hand), by the id they reverse.
     std::unordered_multimap<uint64_t, const JournalEntry*> undos;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (it->hive != hive) continue;
+        if (!SameInstallation(*it, hive, computer)) continue;
         if (it->origin == ChangeOrigin::Undo) {
             undos.emplace(it->undoes, &*it);
             continue;
@@ -469,9 +498,15 @@ const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const s
         auto range = undos.equal_range(it->id);
         bool undone = false;
         for (auto u = range.first; u != range.second && !undone; ++u) undone = IsUndoOf(*u->second, *it);
-        if (!undone) return &*it;
+        if (!undone) found.push_back(&*it);
     }
-    return nullptr;
+    return found;
+}
+
+const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive,
+                               const std::wstring& computer) {
+    std::vector<const JournalEntry*> found = UndoableEntries(entries, hive, computer);
+    return found.empty() ? nullptr : found.front();
 }
 
 bool StillAsChanged(const JournalEntry& entry, const StoredList& current) { return current == entry.after; }
@@ -487,6 +522,7 @@ JournalEntry UndoEntryFor(const JournalEntry& change) {
     undo.undoes = change.id;
     undo.undoesTime = change.time;
     undo.hive = change.hive;
+    undo.hiveComputer = change.hiveComputer;
     return undo;
 }
 

@@ -28,10 +28,12 @@ struct JournalEntry {
     bool upper = true;       // UpperFilters, or else LowerFilters
     StoredList before;       // as read from the registry before the write
     StoredList after;        // as read back after it
+    bool afterUnverified = false;  // the write succeeded but could not be read back: `after` is what was written
     ChangeOrigin origin = ChangeOrigin::Program;
     uint64_t undoes = 0;     // for an undo: the id of the entry it reversed
     std::wstring undoesTime; // and that entry's time (empty in older journals)
     std::wstring hive;       // the offline hive file changed; empty for this machine
+    std::wstring hiveComputer;  // that installation's computer name; empty when unknown
 };
 
 struct JournalContents {
@@ -113,9 +115,17 @@ private:
     std::wstring m_path;
 };
 
-// The entry the next undo reverses: the newest change (of the given hive; empty for
-// this machine) that is neither an undo nor undone already. Null when there is none.
-const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive = L"");
+// Whether the entry is a change of the installation given: this machine (hive empty),
+// or the hive file at that path (compared as the platform compares paths, without
+// case) and, when both are known, of the same computer name.
+bool SameInstallation(const JournalEntry& entry, const std::wstring& hive, const std::wstring& computer = L"");
+// The changes an undo may reverse, newest first: those of the installation given that
+// are neither an undo nor undone already.
+std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>& entries, const std::wstring& hive,
+                                                 const std::wstring& computer = L"");
+// The entry the next undo reverses: the first of UndoableEntries; null when there is none.
+const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive = L"",
+                               const std::wstring& computer = L"");
 // Whether `undo` reverses `change`: its id, and its time and target too.
 bool IsUndoOf(const JournalEntry& undo, const JournalEntry& change);
 // An undo may write only over what the change left: the list as it is now must be the

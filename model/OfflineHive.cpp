@@ -91,6 +91,8 @@ const wchar_t* PropertyValueName(uint32_t property) {
 }
 
 const std::wstring* g_currentHive = nullptr;
+const std::wstring* g_currentControlSet = nullptr;
+const std::wstring* g_currentComputer = nullptr;
 
 }  // namespace
 
@@ -259,16 +261,19 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
     const wchar_t* name = PropertyValueName(property);
     if (!name) return kErrInvalidData;
     KeyHandle key = nullptr;
-    if (OpenInstanceKey(element, kKeyRead, &key) != kErrSuccess) return kErrInvalidData;
+    long error = OpenInstanceKey(element, kKeyRead, &key);
+    if (error != kErrSuccess) return error == kErrFileNotFound ? kErrInvalidData : error;
     uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
-    long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
+    error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
     m_inner.CloseKey(key);
     if (type) *type = valueType;
     if (cbRequired) *cbRequired = cb;
-    if (error == kErrSuccess && !buffer && cb > 0) return kErrInsufficientBuffer;  // a probe
+    // As the device setup answers: a probe is always too small, even for an empty value
+    // (which is present), and a value that does not exist is "invalid data".
+    if (error == kErrSuccess && !buffer) return kErrInsufficientBuffer;
     if (error == kErrMoreData) return kErrInsufficientBuffer;
-    if (error != kErrSuccess || cb == 0) return kErrInvalidData;
-    return kErrSuccess;
+    if (error == kErrFileNotFound) return kErrInvalidData;
+    return error;
 }
 
 bool OfflineAccess::SetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
@@ -304,7 +309,7 @@ OfflineHive::OfflineHive(IHiveLoader& loader) : m_loader(loader) {}
 OfflineHive::~OfflineHive() { Close(); }
 
 bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
-    Close();
+    if (!Close(error)) return false;
     const std::wstring fullPath = m_loader.FullPath(path);
     for (const wchar_t* privilege : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
         long code = 0;
@@ -335,22 +340,42 @@ bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
     m_path = fullPath;
     m_keyName = keyName;
     m_controlSet = controlSet;
+    {
+        InnerKey computer(Access(), keyName + L'\\' + controlSet + L"\\Control\\ComputerName\\ComputerName", kKeyRead);
+        m_computerName = computer.Get() ? ReadText(Access(), computer.Get(), L"ComputerName") : L"";
+    }
     m_access = std::make_unique<OfflineAccess>(Access(), keyName, controlSet, WindowsFolderOfHive(fullPath));
     m_previous = SetAccess(m_access.get());
     g_currentHive = &m_path;
+    g_currentControlSet = &m_controlSet;
+    g_currentComputer = &m_computerName;
     return true;
 }
 
-void OfflineHive::Close() {
-    if (!m_access) return;
-    if (g_currentHive == &m_path) g_currentHive = nullptr;
+bool OfflineHive::Close(std::wstring* error) {
+    if (!m_access) return true;
+    long code = m_loader.UnloadHive(m_keyName);
+    if (code != kErrSuccess) {
+        if (error)
+            *error = L"The offline hive " + m_path + L" could not be unloaded from HKEY_LOCAL_MACHINE\\" + m_keyName +
+                     L": " + ErrorText(code) +
+                     L". A program may hold one of its keys open (a registry editor, an antivirus): close it. "
+                     L"The hive stays loaded; Quillex unloads it when it next starts.";
+        return false;
+    }
+    if (g_currentHive == &m_path) {
+        g_currentHive = nullptr;
+        g_currentControlSet = nullptr;
+        g_currentComputer = nullptr;
+    }
     SetAccess(m_previous);
     m_access.reset();
     m_previous = nullptr;
-    m_loader.UnloadHive(m_keyName);
     m_path.clear();
     m_keyName.clear();
     m_controlSet.clear();
+    m_computerName.clear();
+    return true;
 }
 
 std::wstring OfflineHive::Title() const {
@@ -361,6 +386,19 @@ std::wstring OfflineHive::Title() const {
 const std::wstring& CurrentOfflineHive() {
     static const std::wstring none;
     return g_currentHive ? *g_currentHive : none;
+}
+
+const std::wstring& CurrentOfflineComputer() {
+    static const std::wstring none;
+    return g_currentHive && g_currentComputer ? *g_currentComputer : none;
+}
+
+std::wstring PathInCurrentHive(const std::wstring& path) {
+    if (!g_currentHive || !g_currentControlSet) return L"";
+    std::wstring rest;
+    if (After(path, std::wstring(kSystem) + L'\\' + kCurrentControlSet, &rest)) return *g_currentControlSet + rest;
+    if (After(path, kSystem, &rest)) return rest.empty() ? rest : rest.substr(1);
+    return L"";
 }
 
 int UnloadStaleHives(IHiveLoader& loader) {

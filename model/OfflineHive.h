@@ -121,19 +121,26 @@ public:
     OfflineHive& operator=(const OfflineHive&) = delete;
 
     // Loads `path` (a hive open before is closed first). False, with the sentence for the
-    // user in *error and nothing left loaded, when it cannot be.
+    // user in *error and nothing left loaded, when it cannot be; when the hive open
+    // before cannot be unloaded, that one stays open.
     bool Open(const std::wstring& path, std::wstring* error);
-    void Close();
+    // Unloads the hive. When the platform refuses (a program holds one of its keys) the
+    // hive stays open and loaded, and *error (when given) says so; the next start of
+    // Quillex unloads it (UnloadStaleHives) if no later Close does.
+    bool Close(std::wstring* error = nullptr);
     bool IsOpen() const { return m_access != nullptr; }
 
     const std::wstring& Path() const { return m_path; }
     const std::wstring& ControlSet() const { return m_controlSet; }
+    // The installation's computer name (its control set's ComputerName key); empty when
+    // the hive holds none.
+    const std::wstring& ComputerName() const { return m_computerName; }
     // "Offline: <path> (ControlSet001)"; empty while closed.
     std::wstring Title() const;
 
 private:
     IHiveLoader& m_loader;
-    std::wstring m_path, m_keyName, m_controlSet;
+    std::wstring m_path, m_keyName, m_controlSet, m_computerName;
     std::unique_ptr<OfflineAccess> m_access;
     IDeviceAccess* m_previous = nullptr;
 };
@@ -141,6 +148,12 @@ private:
 // The hive file the model works on now; empty for this machine. Changes are journalled
 // with it, and undo takes only its changes.
 const std::wstring& CurrentOfflineHive();
+// The open hive's computer name; empty for this machine or when unknown.
+const std::wstring& CurrentOfflineComputer();
+
+// Where a key the model names ("System\CurrentControlSet\Control\...") lies in the open
+// hive file: "ControlSet001\Control\..."; empty when no hive is open.
+std::wstring PathInCurrentHive(const std::wstring& path);
 
 // Unloads every hive a run of this program left loaded when its process is gone (a run
 // that crashed); returns how many were unloaded.

@@ -18,16 +18,18 @@ bool operator==(const StoredList& a, const StoredList& b) {
     return !a.present || (a.type == b.type && a.data == b.data);
 }
 
-bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory) {
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory, long* failure) {
     IDeviceAccess& access = Access();
     const wchar_t* name = FilterValueName(upper);
     *list = StoredList{};
     if (noMemory) *noMemory = false;
+    if (failure) *failure = kErrSuccess;
     list->data.resize(1024);
+    long error = kErrSuccess;
     for (int attempt = 0; attempt < 8; ++attempt) {
         uint32_t cb = static_cast<uint32_t>(list->data.size());
         uint32_t type = kRegNone;
-        long error = access.QueryValue(classKey, name, &type, list->data.data(), &cb);
+        error = access.QueryValue(classKey, name, &type, list->data.data(), &cb);
         if (error == kErrSuccess) {
             list->data.resize(cb < list->data.size() ? cb : list->data.size());
             list->present = true;
@@ -42,28 +44,64 @@ bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* no
         if (error != kErrMoreData || cb <= list->data.size()) break;
         if (!ResizeRegistryData(list->data, cb)) {
             if (noMemory) *noMemory = true;
+            error = kErrNotEnoughMemory;
             break;
         }
     }
     list->data.clear();
+    if (failure) *failure = error;
     return false;
 }
 
-bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory) {
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory, long* failure) {
     *list = StoredList{};
-    bool tooLarge = false;
     if (noMemory) *noMemory = false;
+    if (failure) *failure = kErrSuccess;
+    auto fail = [&](long error) {
+        *list = StoredList{};
+        if (failure) *failure = error;
+        return false;
+    };
     const CDriverClass* pClass = device.GetClass();
-    if (!pClass) return false;
-    bool present = false;
-    uint32_t type = kRegNone;
-    list->data = CDriverClass::GetDeviceProperty(pClass->GetDevInfo(), device.GetElement(),
-                                                 upper ? spdrp::UpperFilters : spdrp::LowerFilters,
-                                                 &type, &present, &tooLarge);
-    list->present = present;
-    list->type = present ? type : kRegNone;
-    if (noMemory) *noMemory = tooLarge;
-    return !tooLarge;
+    if (!pClass) return fail(kErrInvalidParameter);
+    IDeviceAccess& access = Access();
+    const uint32_t property = upper ? spdrp::UpperFilters : spdrp::LowerFilters;
+    uint32_t type = kRegNone, cbRequired = 0;
+    long error = access.GetDeviceRegistryProperty(pClass->GetDevInfo(), device.GetElement(), property, &type, nullptr,
+                                                  0, &cbRequired);
+    // The device setup's answer for a property the device does not have.
+    if (error == kErrInvalidData) return true;
+    // An empty value (the device setup leaves one when a list is cleared) is present.
+    if (error == kErrSuccess || (error == kErrInsufficientBuffer && cbRequired == 0)) {
+        list->present = true;
+        list->type = type;
+        return true;
+    }
+    if (error != kErrInsufficientBuffer) return fail(error);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (!ResizeRegistryData(list->data, cbRequired)) {
+            if (noMemory) *noMemory = true;
+            return fail(kErrNotEnoughMemory);
+        }
+        const uint32_t cb = static_cast<uint32_t>(list->data.size());
+        error = access.GetDeviceRegistryProperty(pClass->GetDevInfo(), device.GetElement(), property, &type,
+                                                 list->data.data(), cb, &cbRequired);
+        if (error == kErrSuccess) {
+            // What the platform says it returned, never more than the buffer.
+            if (cbRequired < cb) list->data.resize(cbRequired);
+            list->present = true;
+            list->type = type;
+            return true;
+        }
+        // The value grew since the probe; after the probe found it, any other answer
+        // (even "not found") is a read that failed.
+        if (error != kErrInsufficientBuffer || cbRequired <= cb) break;
+    }
+    return fail(error);
+}
+
+bool SameListState(bool device, const StoredList& a, const StoredList& b) {
+    return device ? a.Names() == b.Names() : a == b;
 }
 
 }  // namespace qx

@@ -23,11 +23,19 @@ inline bool operator!=(const StoredList& a, const StoredList& b) { return !(a ==
 inline const wchar_t* FilterValueName(bool upper) { return upper ? L"UpperFilters" : L"LowerFilters"; }
 
 // The value "UpperFilters" or "LowerFilters" of an open class key, read whole. False
-// when it exists but cannot be read; an absent value reads as absent. *noMemory (when
-// given) tells a value too large to hold apart from one that could not be read.
-bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory = nullptr);
-// The device's UpperFilters or LowerFilters property; one the device does not have
-// reads as absent. False when it is too large to hold (*noMemory, when given, says so).
-bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory = nullptr);
+// when it exists but cannot be read; only the platform's "not found" reads as absent.
+// *noMemory (when given) tells a value too large to hold apart from one that could not
+// be read; *failure (when given) is the platform's error of a failed read.
+bool ReadClassFilters(KeyHandle classKey, bool upper, StoredList* list, bool* noMemory = nullptr,
+                      long* failure = nullptr);
+// The device's UpperFilters or LowerFilters property. Only the device setup's "not
+// found" reads as absent; an empty value it left is present and empty. False when the
+// property cannot be read or is too large to hold (*noMemory, when given, says so).
+bool ReadDeviceFilters(const CDevice& device, bool upper, StoredList* list, bool* noMemory = nullptr,
+                       long* failure = nullptr);
+
+// Whether two states of the same list hold the same: exactly for a class's value; for a
+// device's property by its names, since the device setup always stores its own type.
+bool SameListState(bool device, const StoredList& a, const StoredList& b);
 
 }  // namespace qx

@@ -34,6 +34,7 @@ constexpr long kErrSuccess = 0;
 constexpr long kErrFileNotFound = 2;
 constexpr long kErrAccessDenied = 5;
 constexpr long kErrInvalidHandle = 6;
+constexpr long kErrNotEnoughMemory = 8;
 constexpr long kErrInvalidData = 13;
 constexpr long kErrInvalidParameter = 87;
 constexpr long kErrInsufficientBuffer = 122;

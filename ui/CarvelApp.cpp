@@ -124,7 +124,8 @@ BOOL CCarvelApp::InitInstance() {
 
 int CCarvelApp::ExitInstance() {
     // The frame and its document are gone, and with them every key of the hive.
-    m_offlineHive.Close();
+    std::wstring error;
+    if (!m_offlineHive.Close(&error)) AfxMessageBox(error, MB_OK | MB_ICONSTOP);
     if (m_bSinkInstalled) {
         qx::SetMessages(m_pPreviousSink);
         m_bSinkInstalled = false;
@@ -176,7 +177,8 @@ BOOL CCarvelApp::OpenOfflineHive(const std::wstring& path) {
     if (!bOpened) {
         AfxMessageBox(error, MB_OK | MB_ICONSTOP);
         std::wstring ignored;
-        if (!previous.empty() && !m_offlineHive.Open(previous, &ignored))
+        // A hive that could not be unloaded is still open, and still shown.
+        if (!previous.empty() && !m_offlineHive.IsOpen() && !m_offlineHive.Open(previous, &ignored))
             AfxMessageBox(AfxFormatStrings(IDS_PREVIOUS_HIVE_LOST, {previous, ignored}), MB_OK | MB_ICONSTOP);
     }
     pFrame->ShowRegistrySource(GetDocumentTitle());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/DriverClass.h"
+#include "model/ListValidation.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "ui/CarvelDoc.h"
@@ -162,11 +163,22 @@ void CFilterReportDlg::RemoveBrokenNames(int nItem) {
         AfxMessageBox(IDS_NOTHING_TO_REMOVE, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    std::wstring question = qx::DefaultClassRules().CriticalQuestion(finding.target.classGuid);
+    // Hidden names were never active: they stay out, and the question says which go.
+    const StringList hidden = qx::TakeApart(stored).hidden;
+    if (!hidden.empty()) newText = AfxFormatStrings(IDS_HIDDEN_DROPPED, {newText, qx::JoinList(hidden)});
     std::wstring text =
         AfxFormatStrings(IDS_REMOVE_QUESTION, {finding.targetText, ListText(finding.target), qx::StoredListText(stored),
-                                               newText, question.empty() ? AfxLoadString(IDS_WRITE_NEW_LIST) : question});
+                                               newText, AfxLoadString(IDS_WRITE_NEW_LIST)});
     if (AfxMessageBox(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) return;
+    // Then what an edit of the list would be asked: the check's warnings, a class the
+    // machine depends on.
+    const qx::ListValidation checked = qx::ValidateNewList(&finding.target, repaired);
+    if (checked.Refused()) {
+        AfxMessageBox(checked.refusal, checked.refusalType);
+        return;
+    }
+    for (const std::wstring& question : checked.questions)
+        if (AfxMessageBox(question, qx::kValidationQuestionType) != IDYES) return;
 
     bool bStored = pDevice ? (finding.target.upper ? pDevice->SetUpperFilters(repaired)
                                                    : pDevice->SetLowerFilters(repaired))

@@ -166,7 +166,9 @@ void CMainFrame::OnUndoFilterChange() {
         return;
     }
     qx::UndoneTarget target;
-    qx::UndoLastFilterChange(*pClasses, true, &target);
+    qx::UndoRequest request;
+    request.offerOlder = true;  // a change whose list was changed since does not block the older ones
+    qx::UndoFilterChange(*pClasses, true, request, &target);
     // Restored or refused, the record holds the list as stored now: show it.
     if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();

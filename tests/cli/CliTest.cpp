@@ -362,6 +362,52 @@ TEST_F(QuillexcTest, HelpAndBadUsage) {
     EXPECT_EQ(2u, Quillexc({L"show", L""}).exitCode);
 }
 
+// A script whose hive variable is empty must not change the running machine.
+TEST_F(QuillexcTest, AnEmptyOrRepeatedHiveIsBadUsageAndWritesNothing) {
+    ASSERT_TRUE(scratch.IsValid());
+    const std::vector<std::wstring> change{L"filters", Target(), L"upper", L"set", a.Name(), L"--yes"};
+    for (std::vector<std::wstring> hive : {std::vector<std::wstring>{L"--hive", L""},
+                                           std::vector<std::wstring>{L"--hive", L"", L"--hive", L""}}) {
+        hive.insert(hive.end(), change.begin(), change.end());
+        Result run = Quillexc(hive);
+        EXPECT_EQ(2u, run.exitCode) << Show(run);
+        EXPECT_TRUE(Upper().is_null()) << Show(run);
+    }
+}
+
+// The hive's driver key is named as the hive's, and its undo finds and names its own
+// change (by its path in any case), not this machine's newest.
+TEST_F(QuillexcTest, AnOfflineHiveNamesItsOwnKeysAndItsOwnChanges) {
+    ASSERT_TRUE(scratch.IsValid());
+    ScratchService machineOnly{L"QxCliMachineOnly2", true};
+    ScratchHive hive(machineOnly.Name());
+    ASSERT_TRUE(hive.IsValid());
+    const std::wstring guid = UpperGuidText(hive.Guid());
+    const std::wstring driverKey = L"ControlSet001\\Control\\Class\\" + guid + L"\\0000";
+    Result shown = Quillexc({L"--hive", hive.Path(), L"show", L"Root\\QXOFFLINE\\0000", L"--json"});
+    ASSERT_EQ(0u, shown.exitCode) << Show(shown);
+    EXPECT_EQ(U8(driverKey), shown.Json()["registryKey"]) << Show(shown);
+    Result text = Quillexc({L"--hive", hive.Path(), L"show", L"Root\\QXOFFLINE\\0000"});
+    EXPECT_TRUE(Contains(text.out, L"Registry parameters of " + driverKey + L" in the offline hive " + hive.Path()))
+        << Show(text);
+
+    Result change = Quillexc({L"--hive", hive.Path(), L"filters", guid, L"lower", L"set", L"--yes"});
+    ASSERT_EQ(0u, change.exitCode) << Show(change);
+    ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", a.Name()}).exitCode);
+    uint64_t hiveChange = 0;
+    const json history = Quillexc({L"history", L"--json"}).Json();
+    for (const auto& entry : history["changes"])
+        if (entry.value("hive", std::string()) == U8(hive.Path())) hiveChange = entry["id"].get<uint64_t>();
+    ASSERT_NE(0u, hiveChange) << Show(change);
+    std::wstring otherCase = hive.Path();
+    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towlower(c));
+    Result undo = Quillexc({L"--hive", otherCase, L"undo", L"--yes"});
+    // Wine does not save a loaded hive's changes to its file, so the list may have gone back.
+    const std::wstring id = std::to_wstring(hiveChange);
+    EXPECT_TRUE(Contains(undo.out, L"Undid change #" + id + L":") || Contains(undo.err, L"Change #" + id + L" cannot be undone"))
+        << Show(undo);
+}
+
 TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
     ScratchService machineOnly{L"QxCliMachineOnly", true};
     ScratchHive hive(machineOnly.Name());

@@ -193,14 +193,15 @@ TEST_F(FilterCheckTest, DeviceStatusAndProblemText) {
 TEST_F(FilterCheckTest, DeviceListFoundAndRepaired) {
     AddService(L"good");
     AddService(L"nofile", 3, false);
+    AddService(L"hiddenok");
     Guid guid = AddClass(2, L"Pointers");
     uint32_t devInst = machine.AddDevice(guid);
     machine.SetInstanceId(devInst, L"HID\\MOUSE\\1");
     machine.PutStringProperty(devInst, spdrp::DeviceDesc, L"Test Mouse");
-    // good, nofile, GOOD, "", good, missing: the last two are hidden.
+    // good, nofile, GOOD, "", good, missing, hiddenok: the last three are hidden.
     std::vector<uint8_t> data = MultiSzBytes({L"good", L"nofile", L"GOOD"});
     data.resize(data.size() - 2);
-    for (const wchar_t* part : {L"", L"good", L"missing"}) {
+    for (const wchar_t* part : {L"", L"good", L"missing", L"hiddenok"}) {
         auto bytes = Utf16Bytes(part);
         data.insert(data.end(), bytes.begin(), bytes.end());
     }
@@ -215,12 +216,12 @@ TEST_F(FilterCheckTest, DeviceListFoundAndRepaired) {
         EXPECT_EQ(L"Test Mouse (Pointers)", f.targetText);
         seen.push_back(f.name + L":" + f.rule);
     }
-    EXPECT_TRUE(ListIs(seen, {L"good missing:hidden-entries", L"nofile:driver-file-missing", L"GOOD:duplicate"}));
+    EXPECT_TRUE(ListIs(seen, {L"good missing hiddenok:hidden-entries", L"nofile:driver-file-missing", L"GOOD:duplicate"}));
 
     FilterTarget target{guid, L"hid\\mouse\\1", true};
     EXPECT_EQ(FindClass(guid)->GetDeviceList()[0].get(), FindDeviceRecord(classes, target));
     StoredList stored;
     ASSERT_TRUE(ReadTargetList(classes, target, &stored));
-    EXPECT_TRUE(ListIs(RepairedList(target, stored), {L"good"}));
+    EXPECT_TRUE(ListIs(RepairedList(target, stored), {L"good"}));  // a hidden name that passes stays out
     EXPECT_EQ(nullptr, FindDeviceRecord(classes, {guid, L"HID\\MOUSE\\2", true}));
 }

@@ -32,6 +32,7 @@ public:
         return kErrSuccess;
     }
     long UnloadHive(const std::wstring& keyName) override {
+        if (unloadError) return unloadError;
         unloaded.push_back(keyName);
         if (live == 0) return kErrInvalidParameter;  // nothing loaded under the name
         --live;
@@ -44,6 +45,7 @@ public:
 
     std::wstring refused;
     long loadError = 0;
+    long unloadError = 0;
     int live = 0;  // hives loaded and not unloaded
     std::vector<std::wstring> loaded, unloaded, rootKeys;
 };
@@ -200,6 +202,39 @@ TEST_F(OfflineHiveTest, EveryFailureToOpenLeavesNothingLoaded) {
     EXPECT_EQ(2u, loader.loaded.size());
     EXPECT_EQ(0, loader.live);
     EXPECT_EQ(&machine, &Access());
+}
+
+// A hive's changes are found again by its path in any case, but not on another
+// installation at the same path; a hive the platform will not unload stays open.
+TEST_F(OfflineHiveTest, UndoKnowsTheInstallationAndAFailedUnloadIsReported) {
+    MakeHive();
+    const std::wstring computer = Set(L"ControlSet001") + L"\\Control\\ComputerName\\ComputerName";
+    machine.PutString(computer, L"ComputerName", L"OLDPC");
+    ScratchJournal journal;
+    OfflineHive hive(loader);
+    std::wstring error;
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    EXPECT_EQ(L"OLDPC", hive.ComputerName());
+    ASSERT_TRUE(Build());
+    ASSERT_TRUE(classes[0]->GetDeviceList()[0]->SetUpperFilters({L"x"}));
+    ASSERT_EQ(1u, journal.Entries().size());
+    EXPECT_EQ(L"OLDPC", journal.Entries()[0].hiveComputer);
+    ReleaseDriverClasses(classes);
+    ASSERT_TRUE(hive.Close());
+
+    ASSERT_TRUE(hive.Open(L"d:\\windows\\system32\\CONFIG\\system", &error)) << error;
+    EXPECT_TRUE(HasFilterChangeToUndo());
+    ASSERT_TRUE(hive.Close());
+    machine.PutString(computer, L"ComputerName", L"OTHERPC");
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    EXPECT_FALSE(HasFilterChangeToUndo());
+
+    loader.unloadError = kErrAccessDenied;
+    EXPECT_FALSE(hive.Close(&error));
+    EXPECT_NE(std::wstring::npos, error.find(L"could not be unloaded")) << error;
+    EXPECT_TRUE(hive.IsOpen());
+    EXPECT_EQ(kHivePath, CurrentOfflineHive());
+    loader.unloadError = 0;
 }
 
 TEST_F(OfflineHiveTest, OnlyHivesOfGoneRunsAreUnloadedAtStart) {

@@ -84,8 +84,12 @@ TEST_F(Stores, FailedClassStoresAreReportedAndChangeNothing) {
         EXPECT_FALSE(record->SetUpperFilters({L"new"}));
     }
     EXPECT_FALSE(record->SetUpperFilters({}));
-    EXPECT_TRUE(MessagesAre(cancelling, {kUpperFailed}));
-    EXPECT_TRUE(MessagesAre(messages, {kUpperFailed}));
+    // The list cannot be read: the failure says why.
+    for (const MessageRecorder* shown : {&cancelling, &messages}) {
+        ASSERT_EQ(1u, shown->Shown().size());
+        EXPECT_EQ(0u, shown->Shown()[0].text.find(L"Unable to Modify Upper Filters\n\nThe Upper Filters of Storage "
+                                                  L"could not be read: "));
+    }
     EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
     EXPECT_FALSE(machine.KeyExists(key));
 }
@@ -172,7 +176,9 @@ TEST_F(Stores, RefusedDeviceWritesAreReported) {
 TEST_F(Stores, AVanishedDeviceIsNotWritten) {
     machine.Vanish(1);
     EXPECT_FALSE(first->SetUpperFilters({L"new"}));
-    EXPECT_TRUE(MessagesAre(messages, {kUpperFailed}));
+    ASSERT_EQ(1u, messages.Shown().size());
+    EXPECT_EQ(0u, messages.Shown()[0].text.find(L"Unable to Modify Upper Filters\n\nThe Upper Filters of device 0000 "
+                                                L"of Storage could not be read: "));
     EXPECT_EQ(0, machine.Calls().propertyWrites);  // not even attempted
     EXPECT_TRUE(first->GetUpperFilters().empty());
 
@@ -254,5 +260,96 @@ TEST_F(Stores, AnUndoBringsBackOnlyInstalledServices) {
     EXPECT_EQ(1u, journal.Entries().size());
     AddService(L"old");
     EXPECT_TRUE(UndoLastFilterChange(classes, false));
+    EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"old"})));
+}
+
+namespace {
+
+bool Says(const MessageRecorder& messages, const wchar_t* part) {
+    for (const ShownMessage& shown : messages.Shown())
+        if (shown.text.find(part) != std::wstring::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(Stores, FailedReadsAreNeverTakenForNoValue) {
+    ScratchJournal journal;
+    // Before the write: the reason stops it (not "changed outside; the list is now empty").
+    machine.FailPropertyRead(2, spdrp::UpperFilters);
+    EXPECT_FALSE(second->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(Says(messages, L"could not be read")) << messages.Shown().size();
+    EXPECT_FALSE(Says(messages, L"changed outside"));
+    EXPECT_TRUE(ListIs(second->GetUpperFilters(), {L"devold"}));
+    EXPECT_TRUE(machine.PropertyWrites().empty());
+
+    // After the write: reported as written but unread, recorded as intended and flagged.
+    messages.Clear();
+    machine.FailPropertyReadsAfterWrite(1, kErrAccessDenied);
+    EXPECT_FALSE(first->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(Says(messages, L"were written, but could not be read back"));
+    auto entries = journal.Entries();
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_TRUE(entries[0].afterUnverified);
+    EXPECT_FALSE(entries[0].before.present);
+    EXPECT_TRUE(ListIs(entries[0].after.Names(), {L"new"}));
+    EXPECT_TRUE(ListIs(first->GetUpperFilters(), {L"new"}));
+}
+
+// The device setup stores every list as REG_MULTI_SZ: a REG_SZ list comes back by its
+// names, and an empty value it left is recorded as present.
+TEST_F(Stores, ADeviceListOfAnotherTypeIsUndoneByItsNames) {
+    ScratchJournal journal;
+    machine.PutProperty(1, spdrp::UpperFilters, kRegSz, Utf16Bytes(L"devsz"));
+    machine.PutProperty(2, spdrp::LowerFilters, kRegMultiSz, {});
+    AddService(L"devsz");  // an undo brings back installed services only
+    ReleaseDriverClasses(classes);
+    ASSERT_TRUE(Build());
+    CDriverClass* storage = FindClass(guid);
+    ASSERT_NE(nullptr, storage);
+    CDevice* one = storage->GetDeviceList()[0].get();
+    CDevice* two = storage->GetDeviceList()[1].get();
+    ASSERT_TRUE(ListIs(one->GetUpperFilters(), {L"devsz"}));
+    ASSERT_TRUE(one->SetUpperFilters({L"new"}));
+    ASSERT_TRUE(two->SetLowerFilters({L"lf"}));
+    auto entries = journal.Entries();
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_TRUE(entries[1].before.present);
+    EXPECT_TRUE(entries[1].before.data.empty());
+
+    ASSERT_TRUE(UndoLastFilterChange(classes, false));
+    EXPECT_NE(nullptr, machine.FindProperty(2, spdrp::LowerFilters));  // present again, not deleted
+    EXPECT_TRUE(two->GetLowerFilters().empty());
+    MessageRecorder yes(kIdYes);
+    MessagesGuard answered(yes);
+    ASSERT_TRUE(UndoLastFilterChange(classes, true));
+    EXPECT_TRUE(Says(yes, L"stored as REG_SZ"));
+    EXPECT_TRUE(ListIs(one->GetUpperFilters(), {L"devsz"}));
+    ASSERT_NE(nullptr, machine.FindProperty(1, spdrp::UpperFilters));
+    EXPECT_TRUE(BytesAre(*machine.FindProperty(1, spdrp::UpperFilters), MultiSzBytes({L"devsz"})));
+}
+
+// An undo whose list was changed since names its change and offers the next older one
+// that still applies; by its number a change is undone or refused as it stands.
+TEST_F(Stores, AStuckUndoNamesItsChangeAndOffersTheNextOlder) {
+    ScratchJournal journal;
+    AddService(L"old");
+    AddService(L"devold");
+    ASSERT_TRUE(record->SetUpperFilters({L"a"}));   // #1
+    ASSERT_TRUE(second->SetUpperFilters({L"b"}));   // #2
+    machine.PutMultiSzProperty(2, spdrp::UpperFilters, {L"outside"});
+    EXPECT_FALSE(UndoFilterChange(classes, false, UndoRequest{2, false}));
+    EXPECT_FALSE(UndoFilterChange(classes, false, UndoRequest{9, false}));
+    EXPECT_TRUE(Says(messages, L"Change #2 cannot be undone."));
+    EXPECT_TRUE(Says(messages, L"Change #9 cannot be undone"));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"a"}));
+
+    MessageRecorder yes(kIdYes);
+    MessagesGuard answered(yes);
+    UndoneTarget undone;
+    ASSERT_TRUE(UndoFilterChange(classes, true, UndoRequest{0, true}, &undone));
+    EXPECT_EQ(1u, undone.change.id);
+    EXPECT_TRUE(Says(yes, L"Change #1 still applies. Undo it instead?"));
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
     EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"old"})));
 }

@@ -132,6 +132,8 @@ struct MemoryMachine::Device {
     std::map<uint32_t, StoredValue> properties;  // name unused
     std::vector<uint32_t> failingReads;
     bool refuseWrites = false;
+    long readErrorAfterWrite = kErrSuccess;
+    bool written = false;
     bool vanished = false;
     std::wstring instanceId;
     uint32_t status = 0;
@@ -283,6 +285,10 @@ void MemoryMachine::PutDwordProperty(uint32_t devInst, uint32_t property, uint32
 
 void MemoryMachine::FailPropertyRead(uint32_t devInst, uint32_t property) {
     if (Device* device = FindDevice(devInst)) device->failingReads.push_back(property);
+}
+
+void MemoryMachine::FailPropertyReadsAfterWrite(uint32_t devInst, long error) {
+    if (Device* device = FindDevice(devInst)) device->readErrorAfterWrite = error;
 }
 
 void MemoryMachine::RefusePropertyWrites(uint32_t devInst) {
@@ -580,11 +586,13 @@ long MemoryMachine::GetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
     ++m_calls.propertyReads;
     Device* device = DeviceOf(set, element);
     if (!device) return kErrInvalidParameter;
+    if (device->written && device->readErrorAfterWrite != kErrSuccess) return device->readErrorAfterWrite;
     auto it = device->properties.find(property);
     if (it == device->properties.end()) return kErrInvalidData;
     const StoredValue& value = it->second;
     const uint32_t size = value.claimedSize ? value.claimedSize : static_cast<uint32_t>(value.data.size());
     if (cbRequired) *cbRequired = size;
+    if (type) *type = value.type;
     // Like the service: no buffer is always too small, even for empty data.
     if (!buffer || cbBuffer < size) return kErrInsufficientBuffer;
     if (std::find(device->failingReads.begin(), device->failingReads.end(), property) !=
@@ -604,6 +612,7 @@ bool MemoryMachine::SetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
     if (!buffer && cbBuffer) return false;
     m_propertyWrites.push_back({device->devInst, property, buffer != nullptr,
                                 std::vector<uint8_t>(buffer, buffer + cbBuffer)});
+    device->written = true;
     if (!buffer)
         device->properties.erase(property);
     else

@@ -105,6 +105,8 @@ public:
     void ClaimPropertySize(uint32_t devInst, uint32_t property, uint32_t cb);
     // The probe reports the size, but the read that follows fails.
     void FailPropertyRead(uint32_t devInst, uint32_t property);
+    // Once a property of the device was written, every read of its properties fails.
+    void FailPropertyReadsAfterWrite(uint32_t devInst, long error);
     // SetDeviceRegistryProperty fails for the device.
     void RefusePropertyWrites(uint32_t devInst);
     // The device leaves every set: EnumDeviceInfo fails for its index from now on.

@@ -58,6 +58,8 @@ public:
             {classKey, L"LowerFilters", REG_MULTI_SZ, MultiSzBytes({L"QxOffNoFile"})},
             {device + L"0000", L"ClassGUID", REG_SZ, Utf16Bytes(guid)},
             {device + L"0000", L"DeviceDesc", REG_SZ, Utf16Bytes(L"First offline device")},
+            {device + L"0000", L"Driver", REG_SZ, Utf16Bytes(guid + L"\\0000")},
+            {classKey + L"\\0000", L"DriverDesc", REG_SZ, Utf16Bytes(L"Offline driver")},
             {device + L"0001", L"ClassGUID", REG_SZ, Utf16Bytes(guid)},
             {device + L"0001", L"UpperFilters", REG_MULTI_SZ, MultiSzBytes({L"QxOffPresent", machineOnly})},
             {set + L"\\Enum\\Root\\NOCLASS\\0000", L"DeviceDesc", REG_SZ, Utf16Bytes(L"x")},

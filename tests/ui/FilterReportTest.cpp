@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "model/ListValidation.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "tests/support/MemoryMachine.h"
@@ -187,4 +188,38 @@ TEST_F(FilterReportTest, SortsGoesToAndRemovesBrokenNames) {
     wchar_t upper[128] = {};
     GetWindowTextW(form->GetDlgItemHwnd(IDC_CLASS_UPPER_FILTERS), upper, 128);
     EXPECT_EQ(L"good", std::wstring(upper));
+}
+
+// The repair never brings back a name hidden after an empty string, says which go, and
+// then asks what an edit of a disk list asks (boot start, a class the machine needs).
+TEST_F(FilterReportTest, RemoveKeepsHiddenNamesOutAndAsksAsAnEditDoes) {
+    qx::Guid disk;
+    ASSERT_TRUE(qx::ParseGuid(L"{4D36E967-E325-11CE-BFC1-08002BE10318}", &disk));
+    machine.AddClass(disk, L"Disk drives");
+    AddService(L"good");
+    AddService(L"hiddenok");
+    std::vector<uint8_t> data = qx::test::MultiSzBytes({L"good", L"missing"});
+    data.resize(data.size() - 2);
+    for (const wchar_t* part : {L"", L"hiddenok", L""}) {
+        auto bytes = qx::test::Utf16Bytes(part);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    machine.PutValue(MemoryMachine::ClassKeyPath(disk), L"UpperFilters", qx::kRegMultiSz, data);
+    MessageBoxRecorder boxes(IDNO);
+    Start();
+    form->SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(app.Frame()->m_hWnd), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    Command(ID_OPTIONS_SAFE_MODE);
+    ASSERT_FALSE(form->IsSafeMode());
+    {
+        MessageBoxRecorder yes(IDYES);
+        SelectRow(Row(L"missing"));
+        SendMessageW(report->GetDlgItemHwnd(IDC_CHECK_REMOVE), BM_CLICK, 0, 0);
+        ASSERT_EQ(3u, yes.Requests().size());
+        EXPECT_NE(std::wstring::npos, yes.Requests()[0].text.find(L"\nNew: good (hidden entries dropped: hiddenok)\n"))
+            << qx::test::Narrow(yes.Requests()[0].text);
+        for (size_t i : {1u, 2u}) EXPECT_EQ(static_cast<UINT>(qx::kValidationQuestionType), yes.Requests()[i].nType);
+    }
+    const qx::test::StoredValue* value = machine.FindValue(MemoryMachine::ClassKeyPath(disk), L"UpperFilters");
+    ASSERT_NE(nullptr, value);
+    EXPECT_TRUE(qx::test::BytesAre(value->data, qx::test::MultiSzBytes({L"good"})));
 }
