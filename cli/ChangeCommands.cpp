@@ -128,6 +128,10 @@ int RunFilters(Session& session) {
         if (!args.Has(L"--json")) Out().Line(L"The list already holds this; nothing was written.");
         return kExitDone;
     }
+    if (session.hiveDirty) {
+        Err().Line(DirtyHiveRefusal());
+        return kExitRefused;
+    }
     qx::FilterTarget checked;
     checked.classGuid = target.owner->GetGuid();
     checked.instanceId = target.device ? qx::DeviceInstanceId(*target.device) : std::wstring();
@@ -163,10 +167,14 @@ int RunUndo(Session& session) {
         session.args.error = L"\"undo\" takes no TARGET: it reverses the newest change.";
         return kExitUsage;
     }
+    if (session.hiveDirty) {
+        Err().Line(DirtyHiveRefusal());
+        return kExitRefused;
+    }
     // A journal that cannot be read is a failure, not a refusal.
     qx::JournalContents contents;
     if (!ReadChangeJournal(&contents)) return kExitFailed;
-    const qx::JournalEntry* next = qx::NextToUndo(contents.entries);
+    const qx::JournalEntry* next = qx::NextToUndo(contents.entries, qx::CurrentOfflineHive());
     const qx::JournalEntry change = next ? *next : qx::JournalEntry{};
 
     qx::UndoneTarget undone;

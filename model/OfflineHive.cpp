@@ -135,6 +135,14 @@ std::wstring WindowsFolderOfHive(const std::wstring& hivePath) {
     return hivePath.substr(0, hivePath.size() - tail.size());
 }
 
+std::wstring OfflineJournalPath(const std::wstring& hivePath) {
+    const std::wstring windows = WindowsFolderOfHive(hivePath);
+    const size_t slash = windows.find_last_of(L"\\/");
+    if (windows.empty() || slash == std::wstring::npos) return L"";
+    const wchar_t separator = windows[slash];
+    return windows.substr(0, slash + 1) + L"ProgramData" + separator + L"Quillex" + separator + L"changes.jsonl";
+}
+
 // ---- OfflineAccess ---------------------------------------------------------------------
 
 struct OfflineAccess::DeviceSet {

@@ -1,0 +1,278 @@
+#include "linux/HiveFile.h"
+
+#include <fcntl.h>
+#include <hivex.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "model/Bytes.h"
+#include "model/TextForms.h"
+#include "model/Types.h"
+#include "model/Utf8.h"
+
+namespace qx {
+namespace {
+
+hive_h* Hive(void* hive) { return static_cast<hive_h*>(hive); }
+
+// hivex's UTF-8 text as UTF-16 code units; a name that is not UTF-8 keeps its bytes.
+std::wstring Units(const char* utf8) {
+    if (!utf8) return L"";
+    std::wstring text;
+    if (!WideFromUtf8(utf8, &text))
+        for (const char* p = utf8; *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return text;
+}
+
+// A malloc'd block of hivex's, freed on every path.
+template <typename T>
+struct Freed {
+    T* p;
+    ~Freed() { std::free(p); }
+};
+
+// A file descriptor closed on every path.
+struct Fd {
+    int fd;
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+long SyncPath(const std::string& path, int flags) {
+    Fd file{::open(path.c_str(), flags | O_CLOEXEC)};
+    if (file.fd < 0 || ::fsync(file.fd) != 0) return ErrorFromErrno(errno);
+    return kErrSuccess;
+}
+
+}  // namespace
+
+long ErrorFromErrno(int error) {
+    switch (error) {
+    case 0: return kErrSuccess;
+    case ENOENT: return kErrFileNotFound;
+    case EACCES: case EPERM: case EROFS: return kErrAccessDenied;
+    case ENOTDIR: return 267;       // ERROR_DIRECTORY
+    case EISDIR: return 5;          // a folder where a file is wanted: access denied, as Windows says
+    case ENOSPC: return 112;        // ERROR_DISK_FULL
+    case EEXIST: return 183;        // ERROR_ALREADY_EXISTS
+    case ENOMEM: return 8;          // ERROR_NOT_ENOUGH_MEMORY
+    case EWOULDBLOCK: return 32;  // ERROR_SHARING_VIOLATION
+    case EINVAL: return kErrInvalidParameter;
+    case ENOTSUP: case EBADMSG: case ERANGE: return 1009;  // ERROR_BADDB
+    default: return 0x20000000 | error;  // the customer bit: errno, for ErrorText
+    }
+}
+
+std::string UtcStamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof(text), "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+HiveFile::~HiveFile() {
+    if (m_hive) hivex_close(Hive(m_hive));
+}
+
+long HiveFile::Open(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno);
+    if (S_ISDIR(st.st_mode)) return kErrAccessDenied;
+    uint8_t header[12] = {};
+    {
+        Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+        if (file.fd < 0) return ErrorFromErrno(errno);
+        if (::pread(file.fd, header, sizeof(header), 0) != static_cast<ssize_t>(sizeof(header)) ||
+            header[0] != 'r' || header[1] != 'e' || header[2] != 'g' || header[3] != 'f')
+            return 1009;  // ERROR_BADDB
+    }
+    hive_h* hive = hivex_open(path.c_str(), HIVEX_OPEN_WRITE);
+    if (!hive) return errno == ENOENT || errno == EACCES ? ErrorFromErrno(errno) : 1009;
+    if (m_hive) hivex_close(Hive(m_hive));
+    m_hive = hive;
+    m_path = path;
+    m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
+    m_children.clear();
+    m_values.clear();
+    return kErrSuccess;
+}
+
+HiveFile::Node HiveFile::Root() const { return m_hive ? hivex_root(Hive(m_hive)) : 0; }
+
+HiveFile::Children& HiveFile::ChildrenOf(Node node) {
+    auto& slot = m_children[node];
+    if (slot) return *slot;
+    slot = std::make_unique<Children>();
+    Freed<hive_node_h> children{hivex_node_children(Hive(m_hive), node)};
+    for (size_t i = 0; children.p && children.p[i]; ++i) {
+        Freed<char> name{hivex_node_name(Hive(m_hive), children.p[i])};
+        slot->nodes.push_back(children.p[i]);
+        slot->names.push_back(Units(name.p));
+        slot->byUpperName.emplace(UpperCase(slot->names.back()), i);
+    }
+    return *slot;
+}
+
+HiveFile::Node HiveFile::Child(Node node, const std::wstring& name) {
+    Children& children = ChildrenOf(node);
+    auto found = children.byUpperName.find(UpperCase(name));
+    return found == children.byUpperName.end() ? 0 : children.nodes[found->second];
+}
+
+size_t HiveFile::ChildCount(Node node) { return ChildrenOf(node).nodes.size(); }
+const std::wstring& HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).names[index]; }
+
+const std::vector<HiveFile::Value>& HiveFile::ValuesOf(Node node) {
+    auto found = m_values.find(node);
+    if (found != m_values.end()) return found->second;
+    std::vector<Value>& values = m_values[node];
+    Freed<hive_value_h> list{hivex_node_values(Hive(m_hive), node)};
+    for (size_t i = 0; list.p && list.p[i]; ++i) values.push_back(list.p[i]);
+    return values;
+}
+
+size_t HiveFile::ValueCount(Node node) { return ValuesOf(node).size(); }
+HiveFile::Value HiveFile::ValueAt(Node node, size_t index) { return ValuesOf(node)[index]; }
+
+std::wstring HiveFile::ValueName(Value value) {
+    Freed<char> name{hivex_value_key(Hive(m_hive), value)};
+    return Units(name.p);
+}
+
+HiveFile::Value HiveFile::FindValue(Node node, const std::wstring& name) {
+    for (Value value : ValuesOf(node))
+        if (SameNameNoCase(ValueName(value), name)) return value;
+    return 0;
+}
+
+bool HiveFile::ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data) {
+    hive_type t = hive_t_none;
+    size_t len = 0;
+    Freed<char> bytes{hivex_value_value(Hive(m_hive), value, &t, &len)};
+    if (!bytes.p && len != 0) return false;
+    *type = static_cast<uint32_t>(t);
+    data->assign(reinterpret_cast<uint8_t*>(bytes.p), reinterpret_cast<uint8_t*>(bytes.p) + (bytes.p ? len : 0));
+    return true;
+}
+
+long HiveFile::SetValue(Node node, const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t cb) {
+    if (m_dirty) return kErrAccessDenied;
+    if (long error = Backup()) return error;
+    // hivex matches the name without case and replaces that value; the name we give is
+    // the stored one when there is one.
+    Value existing = FindValue(node, name);
+    std::string key = Utf8FromWide(existing ? ValueName(existing) : name);
+    std::vector<char> bytes(data, data + cb);
+    hive_set_value value{&key[0], static_cast<hive_type>(type), cb, cb ? bytes.data() : nullptr};
+    if (hivex_node_set_value(Hive(m_hive), node, &value, 0) != 0) {
+        long error = ErrorFromErrno(errno);
+        Reopen();
+        return error;
+    }
+    m_values.erase(node);
+    return Commit();
+}
+
+long HiveFile::DeleteValue(Node node, const std::wstring& name) {
+    if (m_dirty) return kErrAccessDenied;
+    if (!FindValue(node, name)) return kErrFileNotFound;
+    if (long error = Backup()) return error;
+    // hivex deletes by writing the key's whole value list without it.
+    std::vector<std::string> keys;
+    std::vector<std::vector<char>> datas;
+    std::vector<hive_set_value> kept;
+    for (Value value : ValuesOf(node)) {
+        std::wstring valueName = ValueName(value);
+        if (SameNameNoCase(valueName, name)) continue;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        if (!ValueData(value, &type, &data)) return 1009;
+        keys.push_back(Utf8FromWide(valueName));
+        datas.emplace_back(data.begin(), data.end());
+        kept.push_back(hive_set_value{nullptr, static_cast<hive_type>(type), data.size(), nullptr});
+    }
+    for (size_t i = 0; i < kept.size(); ++i) {
+        kept[i].key = &keys[i][0];
+        kept[i].value = datas[i].empty() ? nullptr : datas[i].data();
+    }
+    if (hivex_node_set_values(Hive(m_hive), node, kept.size(), kept.data(), 0) != 0) {
+        long error = ErrorFromErrno(errno);
+        Reopen();
+        return error;
+    }
+    m_values.erase(node);
+    return Commit();
+}
+
+long HiveFile::Backup() {
+    if (!m_backup.empty()) return kErrSuccess;
+    Fd from{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (from.fd < 0) return ErrorFromErrno(errno);
+    // Never over an earlier backup: a run in the same second gets a number.
+    const std::string stamp = m_path + ".quillex-" + UtcStamp();
+    std::string backup = stamp + ".bak";
+    Fd to{-1};
+    for (int n = 2; (to.fd = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) < 0; ++n) {
+        if (errno != EEXIST || n > 99) return ErrorFromErrno(errno);
+        backup = stamp + "-" + std::to_string(n) + ".bak";
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(from.fd, buffer, sizeof(buffer));
+        if (got == 0) break;
+        bool ok = got > 0;
+        for (ssize_t at = 0; ok && at < got;) {
+            ssize_t put = ::write(to.fd, buffer + at, static_cast<size_t>(got - at));
+            ok = put > 0;
+            at += ok ? put : 0;
+        }
+        if (!ok) {
+            long error = ErrorFromErrno(errno);
+            ::unlink(backup.c_str());
+            return error;
+        }
+    }
+    if (::fsync(to.fd) != 0) {
+        long error = ErrorFromErrno(errno);
+        ::unlink(backup.c_str());
+        return error;
+    }
+    m_backup = backup;
+    return SyncPath(FolderOf(m_path), O_RDONLY | O_DIRECTORY);
+}
+
+long HiveFile::Commit() {
+    const std::string fresh = m_path + ".quillex-new";
+    long error = kErrSuccess;
+    if (hivex_commit(Hive(m_hive), fresh.c_str(), 0) != 0) error = ErrorFromErrno(errno);
+    if (!error) error = SyncPath(fresh, O_RDONLY);
+    if (!error && ::rename(fresh.c_str(), m_path.c_str()) != 0) error = ErrorFromErrno(errno);
+    if (error) {
+        ::unlink(fresh.c_str());
+        Reopen();  // what is read stays what the file holds
+        return error;
+    }
+    // The rename is done: the folder's flush only makes it last through a power cut.
+    SyncPath(FolderOf(m_path), O_RDONLY | O_DIRECTORY);
+    return kErrSuccess;
+}
+
+long HiveFile::Reopen() {
+    const std::string path = m_path;
+    return Open(path);
+}
+
+}  // namespace qx
