@@ -126,7 +126,10 @@ bool HiveRegistry::ProcessRunning(uint32_t pid) {
 std::wstring HiveRegistry::FullPath(const std::wstring& path) {
     char full[PATH_MAX];
     std::wstring text;
-    if (!::realpath(Utf8FromWide(path).c_str(), full) || !WideFromUtf8(full, &text)) return path;
+    // A path typed in another case than the mounted volume spells it is found too.
+    std::string local = Utf8FromWide(path);
+    if (::access(local.c_str(), F_OK) != 0 && !FindPathNoCase(path).empty()) local = FindPathNoCase(path);
+    if (!::realpath(local.c_str(), full) || !WideFromUtf8(full, &text)) return path;
     return text;
 }
 

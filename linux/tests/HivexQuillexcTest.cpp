@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,6 +186,36 @@ TEST_F(HivexQuillexcTest, DirtyHiveIsReadButNeverWritten) {
 
     Result real = Quillexc({"--hive", Unpack("win8plus-SYSTEM", "w8/SYSTEM"), "undo", "--yes"});
     EXPECT_EQ(3, real.exitCode) << real.err;
+}
+
+// A hive at its installation's usual place, on a volume that spells its names in any
+// case: its driver files are found without case, and its changes are journalled in the
+// installation's own ProgramData.
+TEST_F(HivexQuillexcTest, InstallationFilesAndJournalWithoutCase) {
+    const std::string hive = Unpack("win7-SYSTEM", "root/WINDOWS/system32/CONFIG/SYSTEM");
+    Shell("cd " + Quote(m_dir + "/root") + " && mkdir -p programdata WINDOWS/system32/Drivers && "
+          "touch WINDOWS/system32/Drivers/PARTMGR.SYS WINDOWS/system32/Drivers/fvevol.sys");
+    Result check = Quillexc({"--hive", m_dir + "/root/Windows/System32/config/system", "check", "--json"});
+    std::set<std::string> missing;
+    const json report = json::parse(check.out);
+    for (const json& f : report["findings"])
+        if (f["rule"] == "driver-file-missing") missing.insert(f["name"].get<std::string>());
+    EXPECT_EQ(0u, missing.count("PartMgr"));
+    EXPECT_EQ(1u, missing.count("kbdclass"));
+
+    Result add = Quillexc({"--hive", hive, "filters", "DiskDrive", "upper", "add", "fvevol", "--yes"});
+    ASSERT_EQ(0, add.exitCode) << add.err;
+    EXPECT_NE(std::string::npos, ReadFile(m_dir + "/root/programdata/Quillex/changes.jsonl").find("\"fvevol\""));
+    EXPECT_NE(0, Shell("test -e " + Quote(m_dir + "/data")));
+
+    // Another writer holds the journal: this one waits its turn, then appends after it.
+    const std::string journal = m_dir + "/root/programdata/Quillex/changes.jsonl";
+    Shell("flock " + Quote(journal) + " sleep 1.5 & sleep 0.3");
+    const auto start = std::chrono::steady_clock::now();
+    Result undo = Quillexc({"--hive", hive, "undo", "--yes"});
+    EXPECT_EQ(0, undo.exitCode) << undo.err;
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_NE(std::string::npos, ReadFile(journal).find("\"undoes\":1"));
 }
 
 // Whatever stands at the path, a clean sentence and exit code 4; a bad line is 2.
