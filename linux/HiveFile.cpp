@@ -87,7 +87,7 @@ HiveFile::~HiveFile() {
     if (m_hive) hivex_close(Hive(m_hive));
 }
 
-long HiveFile::Open(const std::string& path) {
+long HiveFile::Open(const std::string& path, bool writable) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno);
     if (S_ISDIR(st.st_mode)) return kErrAccessDenied;
@@ -99,11 +99,13 @@ long HiveFile::Open(const std::string& path) {
             header[0] != 'r' || header[1] != 'e' || header[2] != 'g' || header[3] != 'f')
             return 1009;  // ERROR_BADDB
     }
-    hive_h* hive = hivex_open(path.c_str(), HIVEX_OPEN_WRITE);
+    // Read from a mapping of the file; reopened to write (into memory) before a change.
+    hive_h* hive = hivex_open(path.c_str(), writable ? HIVEX_OPEN_WRITE : 0);
     if (!hive) return errno == ENOENT || errno == EACCES ? ErrorFromErrno(errno) : 1009;
     if (m_hive) hivex_close(Hive(m_hive));
     m_hive = hive;
     m_path = path;
+    m_writable = writable;
     m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
     m_children.clear();
     m_values.clear();
@@ -135,17 +137,20 @@ HiveFile::Node HiveFile::Child(Node node, const std::wstring& name) {
 size_t HiveFile::ChildCount(Node node) { return ChildrenOf(node).nodes.size(); }
 const std::wstring& HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).names[index]; }
 
-const std::vector<HiveFile::Value>& HiveFile::ValuesOf(Node node) {
+const std::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
     auto found = m_values.find(node);
     if (found != m_values.end()) return found->second;
-    std::vector<Value>& values = m_values[node];
+    std::vector<NamedValue>& values = m_values[node];
     Freed<hive_value_h> list{hivex_node_values(Hive(m_hive), node)};
-    for (size_t i = 0; list.p && list.p[i]; ++i) values.push_back(list.p[i]);
+    for (size_t i = 0; list.p && list.p[i]; ++i) {
+        std::wstring name = ValueName(list.p[i]);
+        values.push_back(NamedValue{list.p[i], name, UpperCase(name)});
+    }
     return values;
 }
 
 size_t HiveFile::ValueCount(Node node) { return ValuesOf(node).size(); }
-HiveFile::Value HiveFile::ValueAt(Node node, size_t index) { return ValuesOf(node)[index]; }
+HiveFile::Value HiveFile::ValueAt(Node node, size_t index) { return ValuesOf(node)[index].value; }
 
 std::wstring HiveFile::ValueName(Value value) {
     Freed<char> name{hivex_value_key(Hive(m_hive), value)};
@@ -153,8 +158,9 @@ std::wstring HiveFile::ValueName(Value value) {
 }
 
 HiveFile::Value HiveFile::FindValue(Node node, const std::wstring& name) {
-    for (Value value : ValuesOf(node))
-        if (SameNameNoCase(ValueName(value), name)) return value;
+    const std::wstring upper = UpperCase(name);
+    for (const NamedValue& value : ValuesOf(node))
+        if (value.upperName == upper) return value.value;
     return 0;
 }
 
@@ -173,8 +179,9 @@ long HiveFile::SetValue(Node node, const std::wstring& name, uint32_t type, cons
     if (long error = Backup()) return error;
     // hivex matches the name without case and replaces that value; the name we give is
     // the stored one when there is one.
-    Value existing = FindValue(node, name);
-    std::string key = Utf8FromWide(existing ? ValueName(existing) : name);
+    std::string key = Utf8FromWide(name);
+    for (const NamedValue& value : ValuesOf(node))
+        if (SameNameNoCase(value.name, name)) key = Utf8FromWide(value.name);
     std::vector<char> bytes(data, data + cb);
     hive_set_value value{&key[0], static_cast<hive_type>(type), cb, cb ? bytes.data() : nullptr};
     if (hivex_node_set_value(Hive(m_hive), node, &value, 0) != 0) {
@@ -194,13 +201,12 @@ long HiveFile::DeleteValue(Node node, const std::wstring& name) {
     std::vector<std::string> keys;
     std::vector<std::vector<char>> datas;
     std::vector<hive_set_value> kept;
-    for (Value value : ValuesOf(node)) {
-        std::wstring valueName = ValueName(value);
-        if (SameNameNoCase(valueName, name)) continue;
+    for (const NamedValue& value : ValuesOf(node)) {
+        if (SameNameNoCase(value.name, name)) continue;
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!ValueData(value, &type, &data)) return 1009;
-        keys.push_back(Utf8FromWide(valueName));
+        if (!ValueData(value.value, &type, &data)) return 1009;
+        keys.push_back(Utf8FromWide(value.name));
         datas.emplace_back(data.begin(), data.end());
         kept.push_back(hive_set_value{nullptr, static_cast<hive_type>(type), data.size(), nullptr});
     }
@@ -218,6 +224,12 @@ long HiveFile::DeleteValue(Node node, const std::wstring& name) {
 }
 
 long HiveFile::Backup() {
+    // The same file opened again keeps every node where it was.
+    if (!m_writable)
+        if (long error = Open(m_path, true)) {
+            Open(m_path, false);
+            return error;
+        }
     if (!m_backup.empty()) return kErrSuccess;
     Fd from{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (from.fd < 0) return ErrorFromErrno(errno);
@@ -272,7 +284,7 @@ long HiveFile::Commit() {
 
 long HiveFile::Reopen() {
     const std::string path = m_path;
-    return Open(path);
+    return Open(path, m_writable);
 }
 
 }  // namespace qx

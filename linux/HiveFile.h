@@ -22,8 +22,9 @@ public:
     HiveFile(const HiveFile&) = delete;
     HiveFile& operator=(const HiveFile&) = delete;
 
-    // Opens the file (a platform error code, kErrSuccess on success).
-    long Open(const std::string& path);
+    // Opens the file (a platform error code, kErrSuccess on success); the first change
+    // opens it again to write.
+    long Open(const std::string& path, bool writable = false);
     const std::string& Path() const { return m_path; }
     // The header's two sequence numbers differ: the installation's last changes are still
     // in its transaction logs, which hivex does not apply.
@@ -56,7 +57,11 @@ private:
         std::unordered_map<std::wstring, size_t> byUpperName;
     };
     Children& ChildrenOf(Node node);
-    const std::vector<Value>& ValuesOf(Node node);
+    struct NamedValue {
+        Value value;
+        std::wstring name, upperName;
+    };
+    const std::vector<NamedValue>& ValuesOf(Node node);
     long Backup();
     long Commit();
     long Reopen();
@@ -64,8 +69,9 @@ private:
     void* m_hive = nullptr;  // hive_h
     std::string m_path, m_backup;
     bool m_dirty = false;
+    bool m_writable = false;
     std::unordered_map<Node, std::unique_ptr<Children>> m_children;
-    std::unordered_map<Node, std::vector<Value>> m_values;
+    std::unordered_map<Node, std::vector<NamedValue>> m_values;
 };
 
 // errno as the platform error code the model knows.

@@ -114,6 +114,7 @@ long HiveRegistry::LoadHive(const std::wstring& keyName, const std::wstring& fil
 }
 
 long HiveRegistry::UnloadHive(const std::wstring& keyName) {
+    m_opened.clear();
     return m_hives.erase(UpperCase(keyName)) ? kErrSuccess : kErrInvalidParameter;
 }
 
@@ -135,12 +136,19 @@ std::wstring HiveRegistry::FullPath(const std::wstring& path) {
 
 long HiveRegistry::OpenKey(const std::wstring& path, uint32_t, KeyHandle* key) {
     *key = nullptr;
+    // The model spells a key the same way each time: the path as given is the cache's key.
+    auto known = m_opened.find(path);
+    if (known != m_opened.end()) {
+        *key = new OpenedKey{known->second.first, known->second.second};
+        return kErrSuccess;
+    }
     StringList parts = Components(path);
     HiveFile* hive = parts.empty() ? nullptr : Loaded(parts.front());
     if (!hive) return kErrFileNotFound;
     HiveFile::Node node = hive->Root();
     for (size_t i = 1; node && i < parts.size(); ++i) node = hive->Child(node, parts[i]);
     if (!node) return kErrFileNotFound;
+    m_opened.emplace(path, std::make_pair(hive, node));
     *key = new OpenedKey{hive, node};
     return kErrSuccess;
 }

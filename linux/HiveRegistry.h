@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "linux/HiveFile.h"
 #include "model/DeviceAccess.h"
@@ -63,6 +64,9 @@ public:
 
 private:
     std::map<std::wstring, std::unique_ptr<HiveFile>> m_hives;  // by upper-cased name
+    // Keys opened before, by their path as given: the model opens each device's key for
+    // every property. Keys are never added or removed here.
+    std::unordered_map<std::wstring, std::pair<HiveFile*, HiveFile::Node>> m_opened;
     std::wstring m_windows;
 };
 
