@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <hivex.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -49,6 +51,17 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// What tells one version of the file from another: device, inode, size, last change.
+bool Identity(const std::string& path, uint64_t identity[4]) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    identity[0] = st.st_dev;
+    identity[1] = st.st_ino;
+    identity[2] = static_cast<uint64_t>(st.st_size);
+    identity[3] = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    return true;
+}
+
 long SyncPath(const std::string& path, int flags) {
     Fd file{::open(path.c_str(), flags | O_CLOEXEC)};
     if (file.fd < 0 || ::fsync(file.fd) != 0) return ErrorFromErrno(errno);
@@ -91,6 +104,8 @@ long HiveFile::Open(const std::string& path, bool writable) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno);
     if (S_ISDIR(st.st_mode)) return kErrAccessDenied;
+    uint64_t identity[4];
+    if (!Identity(path, identity)) return ErrorFromErrno(errno);
     uint8_t header[12] = {};
     {
         Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
@@ -106,6 +121,7 @@ long HiveFile::Open(const std::string& path, bool writable) {
     m_hive = hive;
     m_path = path;
     m_writable = writable;
+    std::copy(identity, identity + 4, m_identity);
     m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
     m_children.clear();
     m_values.clear();
@@ -174,47 +190,63 @@ bool HiveFile::ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data
     return true;
 }
 
+bool HiveFile::SameFileAsRead() const {
+    uint64_t now[4];
+    return Identity(m_path, now) && std::equal(now, now + 4, m_identity);
+}
+
 long HiveFile::SetValue(Node node, const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t cb) {
-    if (m_dirty) return kErrAccessDenied;
-    if (long error = Backup()) return error;
-    // hivex matches the name without case and replaces that value; the name we give is
-    // the stored one when there is one.
-    std::string key = Utf8FromWide(name);
-    for (const NamedValue& value : ValuesOf(node))
-        if (SameNameNoCase(value.name, name)) key = Utf8FromWide(value.name);
-    std::vector<char> bytes(data, data + cb);
-    hive_set_value value{&key[0], static_cast<hive_type>(type), cb, cb ? bytes.data() : nullptr};
-    if (hivex_node_set_value(Hive(m_hive), node, &value, 0) != 0) {
-        long error = ErrorFromErrno(errno);
-        Reopen();
-        return error;
-    }
-    m_values.erase(node);
-    return Commit();
+    const std::vector<uint8_t> bytes(data, data + cb);
+    return Change(node, name, &bytes, type);
 }
 
 long HiveFile::DeleteValue(Node node, const std::wstring& name) {
-    if (m_dirty) return kErrAccessDenied;
     if (!FindValue(node, name)) return kErrFileNotFound;
+    return Change(node, name, nullptr, kRegNone);
+}
+
+long HiveFile::Change(Node node, const std::wstring& name, const std::vector<uint8_t>* data, uint32_t type) {
+    if (m_dirty) return kErrAccessDenied;
+    // One writer at a time in the folder, from the check that the file is still the one
+    // read to the rename of the new one.
+    Fd folder{::open(FolderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd < 0) return ErrorFromErrno(errno);
+    for (int tries = 0; ::flock(folder.fd, LOCK_EX | LOCK_NB) != 0; ++tries) {
+        if (errno != EWOULDBLOCK || tries >= 100) return ErrorFromErrno(errno);
+        ::usleep(50 * 1000);
+    }
+    if (!SameFileAsRead()) return 32;  // ERROR_SHARING_VIOLATION: another program changed it
     if (long error = Backup()) return error;
-    // hivex deletes by writing the key's whole value list without it.
-    std::vector<std::string> keys;
-    std::vector<std::vector<char>> datas;
-    std::vector<hive_set_value> kept;
-    for (const NamedValue& value : ValuesOf(node)) {
-        if (SameNameNoCase(value.name, name)) continue;
-        uint32_t type = 0;
-        std::vector<uint8_t> data;
-        if (!ValueData(value.value, &type, &data)) return 1009;
-        keys.push_back(Utf8FromWide(value.name));
-        datas.emplace_back(data.begin(), data.end());
-        kept.push_back(hive_set_value{nullptr, static_cast<hive_type>(type), data.size(), nullptr});
+    int result;
+    if (data) {
+        // hivex replaces the value of that name, without case; the stored spelling stays.
+        std::string key = Utf8FromWide(name);
+        for (const NamedValue& value : ValuesOf(node))
+            if (SameNameNoCase(value.name, name)) key = Utf8FromWide(value.name);
+        std::vector<char> bytes(data->begin(), data->end());
+        hive_set_value value{&key[0], static_cast<hive_type>(type), bytes.size(), bytes.empty() ? nullptr : bytes.data()};
+        result = hivex_node_set_value(Hive(m_hive), node, &value, 0);
+    } else {
+        // hivex deletes by writing the key's whole value list without it.
+        std::vector<std::string> keys;
+        std::vector<std::vector<char>> datas;
+        std::vector<hive_set_value> kept;
+        for (const NamedValue& value : ValuesOf(node)) {
+            if (SameNameNoCase(value.name, name)) continue;
+            uint32_t valueType = 0;
+            std::vector<uint8_t> bytes;
+            if (!ValueData(value.value, &valueType, &bytes)) return 1009;
+            keys.push_back(Utf8FromWide(value.name));
+            datas.emplace_back(bytes.begin(), bytes.end());
+            kept.push_back(hive_set_value{nullptr, static_cast<hive_type>(valueType), bytes.size(), nullptr});
+        }
+        for (size_t i = 0; i < kept.size(); ++i) {
+            kept[i].key = &keys[i][0];
+            kept[i].value = datas[i].empty() ? nullptr : datas[i].data();
+        }
+        result = hivex_node_set_values(Hive(m_hive), node, kept.size(), kept.data(), 0);
     }
-    for (size_t i = 0; i < kept.size(); ++i) {
-        kept[i].key = &keys[i][0];
-        kept[i].value = datas[i].empty() ? nullptr : datas[i].data();
-    }
-    if (hivex_node_set_values(Hive(m_hive), node, kept.size(), kept.data(), 0) != 0) {
+    if (result != 0) {
         long error = ErrorFromErrno(errno);
         Reopen();
         return error;
@@ -279,6 +311,7 @@ long HiveFile::Commit() {
     }
     // The rename is done: the folder's flush only makes it last through a power cut.
     SyncPath(FolderOf(m_path), O_RDONLY | O_DIRECTORY);
+    Identity(m_path, m_identity);
     return kErrSuccess;
 }
 

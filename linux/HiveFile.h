@@ -46,7 +46,9 @@ public:
     bool ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data);
 
     // Sets (or adds) one value, or deletes it; then commits. Platform error codes; on a
-    // failure the file and what is read from it are as before.
+    // failure the file and what is read from it are as before. Writers take turns through
+    // a lock on the hive's folder, and a file another program replaced since it was read
+    // is never written over (the sharing error).
     long SetValue(Node node, const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t cb);
     long DeleteValue(Node node, const std::wstring& name);
 
@@ -65,11 +67,15 @@ private:
     long Backup();
     long Commit();
     long Reopen();
+    long Change(Node node, const std::wstring& name, const std::vector<uint8_t>* data, uint32_t type);
+    bool SameFileAsRead() const;
 
     void* m_hive = nullptr;  // hive_h
     std::string m_path, m_backup;
     bool m_dirty = false;
     bool m_writable = false;
+    // The file as it was read: device, inode, size and time of its last change.
+    uint64_t m_identity[4] = {};
     std::unordered_map<Node, std::unique_ptr<Children>> m_children;
     std::unordered_map<Node, std::vector<NamedValue>> m_values;
 };
