@@ -1,6 +1,6 @@
 // The change journal's file on Linux. Two writers take turns through an exclusive flock
-// held while the file is open to append, from reading its last entry to appending the
-// next; readers take no lock.
+// held while the file is open to append (the journal's lock: from reading its last entry
+// to appending the next); readers take no lock.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -131,6 +132,30 @@ long CreateJournalFolder(const std::wstring& path) {
     if (::stat(folder.c_str(), &st) != 0) return ErrorFromErrno(errno);
     return S_ISDIR(st.st_mode) ? kErrSuccess : kErrNotAFolder;
 }
+
+// kErrSuccess for a folder, kErrNotAFolder for anything else; otherwise why it was not
+// found (3, ERROR_PATH_NOT_FOUND, when it is not there).
+long FindFolder(const std::wstring& path) {
+    struct stat st{};
+    if (::stat(Local(path).c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? 3 : ErrorFromErrno(errno);
+    return S_ISDIR(st.st_mode) ? kErrSuccess : kErrNotAFolder;
+}
+
+// Trusted when root or the account running now owns the folder or file. The mode bits are
+// not asked: an NTFS volume mounted with ntfs-3g shows every file as writable by all,
+// whatever the installation's own access lists say. 1336 (ERROR_INVALID_ACL) when another
+// account owns it, with *who naming it.
+long CheckJournalTrust(const std::wstring& path, std::wstring* who, bool* owned) {
+    struct stat st{};
+    if (::stat(Local(path).c_str(), &st) != 0) return ErrorFromErrno(errno);
+    *owned = true;
+    if (st.st_uid == 0 || st.st_uid == ::geteuid()) return kErrSuccess;
+    passwd* owner = ::getpwuid(st.st_uid);
+    *who = owner ? Wide(owner->pw_name) : L"user " + std::to_wstring(st.st_uid);
+    return 1336;
+}
+
+std::wstring EnvironmentText(const wchar_t* name) { return Wide(std::getenv(Local(name).c_str())); }
 
 // There is no folder for all users' program data here: a run names its journal.
 std::wstring CommonAppDataFolder(long* error) {
