@@ -1,5 +1,7 @@
 // quillexc on Windows: this machine, or another installation's hive loaded into the
 // registry (--hive).
+#include <windows.h>
+
 #include <memory>
 
 #include "cli/Commands.h"
@@ -24,8 +26,12 @@ public:
             *code = kExitFailed;
             return false;
         }
+        // Only where the installation has its ProgramData folder (from Vista on): nothing
+        // is made on its volume for a command that only reads.
         const std::wstring journal = qx::OfflineJournalPath(m_hive.Path());
-        if (!journal.empty()) {
+        const std::wstring quillex = journal.substr(0, journal.find_last_of(L'\\'));
+        const DWORD attributes = GetFileAttributesW(quillex.substr(0, quillex.find_last_of(L'\\')).c_str());
+        if (!journal.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             m_journal = std::make_unique<qx::Journal>(journal);
             m_previous = qx::SetChangeJournal(m_journal.get());
         }

@@ -373,9 +373,10 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
 
     // A change of a hive at its usual place is journalled in that installation's own
     // ProgramData, and its history read from there.
+    const std::wstring top = hive.Path().substr(0, hive.Path().size() - wcslen(L"\\Windows\\System32\\config\\SYSTEM"));
+    ASSERT_TRUE(CreateDirectoryW((top + L"\\ProgramData").c_str(), nullptr));
     Result change = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"lower", L"set", L"--yes"});
     ASSERT_EQ(0u, change.exitCode) << Show(change);
-    const std::wstring top = hive.Path().substr(0, hive.Path().size() - wcslen(L"\\Windows\\System32\\config\\SYSTEM"));
     const qx::Journal journal(top + L"\\ProgramData\\Quillex\\changes.jsonl");
     ASSERT_EQ(1u, journal.Read().entries.size());
     EXPECT_EQ(UpperGuidText(hive.Guid()), qx::UpperCase(journal.Read().entries[0].classGuid));
