@@ -135,6 +135,10 @@ int RunFilters(Session& session) {
         if (!args.Has(L"--json")) Out().Line(L"The list already holds this; nothing was written.");
         return kExitDone;
     }
+    if (session.hiveDirty) {
+        Err().Line(DirtyHiveRefusal());
+        return kExitRefused;
+    }
     qx::FilterTarget checked;
     checked.classGuid = target.owner->GetGuid();
     checked.instanceId = target.device ? qx::DeviceInstanceId(*target.device) : std::wstring();
@@ -184,6 +188,10 @@ int RunUndo(Session& session) {
     if (args.Has(L"--id") && !ParseChangeId(args.id, &request.id)) {
         args.error = L"--id needs the number of a change, as history shows it.";
         return kExitUsage;
+    }
+    if (session.hiveDirty) {
+        Err().Line(DirtyHiveRefusal());
+        return kExitRefused;
     }
     // A journal that cannot be read is a failure, not a refusal.
     qx::JournalContents contents;

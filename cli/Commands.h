@@ -14,7 +14,29 @@ struct Session {
     Arguments& args;
     const DriverClassList& classes;
     ConsoleMessages& messages;
+    // The hive's latest changes are still in its logs: it is read, never written.
+    bool hiveDirty = false;
 };
+
+// The platform's part of --hive: puts another installation's hive under the model for
+// the run and takes it away again when destroyed (after the records are released).
+class HiveSession {
+public:
+    virtual ~HiveSession() = default;
+    // Opens the hive; an empty path is this machine, where the platform has one. False,
+    // with the sentence for the user and the exit code, when it cannot be.
+    virtual bool Open(const std::wstring& path, std::wstring* error, int* code) = 0;
+    // The hive's header says its latest changes are still in the transaction logs.
+    virtual bool Dirty() const { return false; }
+    // Closes it once the records are released (an offline hive is unloaded). False, with
+    // the sentence for the user, when the platform refused.
+    virtual bool Close(std::wstring* error) = 0;
+};
+
+// The whole run of a parsed command line (Run.cpp), on the place `hive` opens.
+int RunQuillexc(Arguments& args, HiveSession& hive);
+// The sentence a write to a dirty hive is refused with.
+std::wstring DirtyHiveRefusal();
 
 int RunList(Session& session);
 int RunShow(Session& session);

@@ -271,6 +271,7 @@ int RunCheck(Session& session) {
     if (session.args.Has(L"--json")) {
         json j{{"errors", errors}, {"driverFilesChecked", !qx::Access().GetWindowsFolder().empty()},
                {"findings", json::array()}, {"deviceProblems", json::array()}};
+        if (session.hiveDirty) j["hiveDirty"] = true;
         for (const qx::Finding& f : findings)
             j["findings"].push_back(json{{"rule", U8(f.rule)},
                                          {"severity", U8(SeverityText(f.severity))},

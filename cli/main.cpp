@@ -1,106 +1,62 @@
-// quillexc: the class list, the filter lists and their changes for scripts and remote
-// shells. The same model as the window: the same checks before a write, the same write
-// gate and change journal; a question the window would ask needs --yes here.
-#include <new>
+// quillexc on Windows: this machine, or another installation's hive loaded into the
+// registry (--hive).
+#include <windows.h>
+
+#include <memory>
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
-#include "model/DeviceAccess.h"
+#include "model/FilterStore.h"
 #include "model/OfflineHive.h"
 
 using namespace qxc;
 
 namespace {
 
-int Run(int argc, wchar_t** argv) {
-    InstallInterruptHandler();
-    Arguments args = ParseArguments(argc, argv);
-    auto usage = [&args] {
-        Err().Line(args.error);
-        Err().Line(L"Run \"quillexc help\" for the commands.");
-        return kExitUsage;
-    };
-    if (!args.error.empty()) return usage();
-    if (args.command.empty() || args.command == L"help") {
-        if (args.command.empty() && !args.Has(L"--help") && !args.options.empty()) {
-            args.error = L"Name a command before its options.";
-            return usage();
+// Loaded for the run, unloaded again when the command is done (after the records). An
+// offline hive at its installation's usual place journals into that installation.
+class LoadedHive : public HiveSession {
+public:
+    ~LoadedHive() override {
+        if (m_journal) qx::SetChangeJournal(m_previous);
+    }
+    bool Open(const std::wstring& path, std::wstring* error, int* code) override {
+        // A hive an earlier run could not unload (or left loaded when it was killed) goes now.
+        qx::UnloadStaleHives();
+        if (path.empty()) return true;
+        if (!m_hive.Open(path, error)) {
+            *code = kExitFailed;
+            return false;
         }
-        const std::wstring topic = args.words.empty() ? L"" : args.words.front();
-        if (!topic.empty() && !IsCommand(topic)) {
-            args.error = L"Unknown command \"" + topic + L"\".";
-            return usage();
+        // Only where the installation has its ProgramData folder (from Vista on): nothing
+        // is made on its volume for a command that only reads.
+        const std::wstring journal = qx::OfflineJournalPath(m_hive.Path());
+        const std::wstring quillex = journal.substr(0, journal.find_last_of(L'\\'));
+        const DWORD attributes = GetFileAttributesW(quillex.substr(0, quillex.find_last_of(L'\\')).c_str());
+        if (!journal.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            m_journal = std::make_unique<qx::Journal>(journal);
+            m_previous = qx::SetChangeJournal(m_journal.get());
         }
-        PrintHelp(topic);
-        return kExitDone;
+        return true;
     }
-    if (!IsCommand(args.command)) {
-        args.error = L"Unknown command \"" + args.command + L"\".";
-        return usage();
-    }
-    if (args.Has(L"--help")) {
-        PrintHelp(args.command);
-        return kExitDone;
-    }
+    bool Close(std::wstring* error) override { return m_hive.Close(error); }
 
-    ConsoleMessages messages(args.Has(L"--yes"));
-    qx::IMessageSink* previous = qx::SetMessages(&messages);
-    // Another installation's SYSTEM hive: every command works on it instead of this
-    // machine, and it is unloaded again when the command is done (after the records).
-    qx::OfflineHive hive;
-    // A hive an earlier run could not unload (or left loaded when it was killed) goes now.
-    qx::UnloadStaleHives();
-    if (!args.hive.empty()) {
-        std::wstring error;
-        if (!hive.Open(args.hive, &error)) {
-            Err().Line(error);
-            qx::SetMessages(previous);
-            return kExitFailed;
-        }
-    }
-    DriverClassList classes;
-    // Released before the hive is unloaded, also when the command ends by an exception.
-    struct Release {
-        DriverClassList& classes;
-        qx::IMessageSink* previous;
-        ~Release() {
-            qx::ReleaseDriverClasses(classes);
-            qx::SetMessages(previous);
-        }
-    } release{classes, previous};
-    int code = kExitFailed;
-    if (!qx::BuildDriverClasses(classes, nullptr)) {
-        Err().Line(L"The device setup classes cannot be read: the class key does not open.");
-    } else {
-        Session session{args, classes, messages};
-        if (args.command == L"list") code = RunList(session);
-        else if (args.command == L"show") code = RunShow(session);
-        else if (args.command == L"filters") code = RunFilters(session);
-        else if (args.command == L"check") code = RunCheck(session);
-        else if (args.command == L"history") code = RunHistory(session);
-        else code = RunUndo(session);
-        if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
-    }
-    qx::ReleaseDriverClasses(classes);
-    std::wstring error;
-    if (!hive.Close(&error)) {
-        Err().Line(error);
-        code = kExitFailed;
-    }
-    qx::SetMessages(previous);
-    RunFinished(code);
-    return code;
-}
+private:
+    qx::OfflineHive m_hive;
+    std::unique_ptr<qx::Journal> m_journal;
+    const qx::Journal* m_previous = nullptr;
+};
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    // Whatever was open (the journal, an offline hive) was closed on the way out.
-    try {
-        return Run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        Err().Line(L"Not enough memory to finish the command; it was stopped (an offline hive was unloaded). "
-                   L"Run \"quillexc history\" to see which changes were recorded.");
-        return kExitFailed;
+    InstallInterruptHandler();
+    Arguments args = ParseArguments(argc, argv);
+    int code = kExitFailed;
+    {
+        LoadedHive hive;
+        code = RunQuillexc(args, hive);
     }
+    RunFinished(code);
+    return code;
 }

@@ -27,11 +27,21 @@ bool After(const std::wstring& path, const std::wstring& head, std::wstring* res
 
 // A REG_SZ / REG_EXPAND_SZ value of up to 4096 characters; empty when absent or another type.
 std::wstring ReadText(IDeviceAccess& access, KeyHandle key, const wchar_t* name) {
-    std::vector<uint8_t> data(8192);
-    uint32_t cb = static_cast<uint32_t>(data.size()), type = kRegNone;
-    if (access.QueryValue(key, name, &type, data.data(), &cb) != kErrSuccess) return L"";
+    // Most texts fit the first read; every device's key is read so.
+    uint8_t first[256];
+    std::vector<uint8_t> data;
+    uint8_t* bytes = first;
+    uint32_t cb = sizeof(first), type = kRegNone;
+    long error = access.QueryValue(key, name, &type, first, &cb);
+    if (error == kErrMoreData && cb <= 8192) {
+        data.resize(cb);
+        bytes = data.data();
+        error = access.QueryValue(key, name, &type, bytes, &cb);
+        cb = cb < data.size() ? cb : static_cast<uint32_t>(data.size());
+    }
+    if (error != kErrSuccess) return L"";
     if (type != kRegSz && type != kRegExpandSz) return L"";
-    return TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
+    return TextFromBytes(bytes, cb);
 }
 
 bool ReadDword(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* value) {
@@ -138,6 +148,14 @@ std::wstring WindowsFolderOfHive(const std::wstring& hivePath) {
     return hivePath.substr(0, hivePath.size() - tail.size());
 }
 
+std::wstring OfflineJournalPath(const std::wstring& hivePath) {
+    const std::wstring windows = WindowsFolderOfHive(hivePath);
+    const size_t slash = windows.find_last_of(L"\\/");
+    if (windows.empty() || slash == std::wstring::npos) return L"";
+    const wchar_t separator = windows[slash];
+    return windows.substr(0, slash + 1) + L"ProgramData" + separator + L"Quillex" + separator + L"changes.jsonl";
+}
+
 // ---- OfflineAccess ---------------------------------------------------------------------
 
 struct OfflineAccess::DeviceSet {
@@ -230,8 +248,14 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
             }
         }
     }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return UpperCase(a.first) < UpperCase(b.first); });
+    std::vector<std::pair<std::wstring, size_t>> order;  // upper-cased ID, place in found
+    order.reserve(found.size());
+    for (size_t i = 0; i < found.size(); ++i) order.emplace_back(UpperCase(found[i].first), i);
+    std::sort(order.begin(), order.end());  // equal IDs keep their order by place
+    std::vector<std::pair<std::wstring, Guid>> sorted;
+    sorted.reserve(found.size());
+    for (const auto& entry : order) sorted.push_back(std::move(found[entry.second]));
+    found.swap(sorted);
     auto set = std::make_unique<DeviceSet>();
     for (const auto& device : found) {
         const std::wstring upper = UpperCase(device.first);

@@ -24,6 +24,10 @@ std::wstring ChooseControlSet(IDeviceAccess& access, const std::wstring& root);
 // "<Windows>" of a hive path "<Windows>\System32\config\SYSTEM" (any case); empty when
 // the hive lies anywhere else.
 std::wstring WindowsFolderOfHive(const std::wstring& hivePath);
+// The change journal of the installation a hive at its usual place belongs to:
+// "<root>\ProgramData\Quillex\changes.jsonl" beside its Windows folder (with the path's
+// own separator); empty for a hive anywhere else.
+std::wstring OfflineJournalPath(const std::wstring& hivePath);
 
 // The registry of a loaded hive behind the model's interface. Paths below "System" go
 // to the hive's key (CurrentControlSet to the chosen control set); any other path, and

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "model/FilterRules.h"
+#include "model/Journal.h"
 #include "model/TextForms.h"
 #include "model/Utf8.h"
 #include "tests/support/RealHive.h"
@@ -427,6 +428,18 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
     Result check = Quillexc({L"check", L"--json", L"--hive", hive.Path()});
     EXPECT_EQ(1u, check.exitCode) << Show(check);
     EXPECT_TRUE(Contains(check.out, machineOnly.Name())) << Show(check);
+
+    // A change of a hive at its usual place is journalled in that installation's own
+    // ProgramData, and its history read from there.
+    const std::wstring top = hive.Path().substr(0, hive.Path().size() - wcslen(L"\\Windows\\System32\\config\\SYSTEM"));
+    ASSERT_TRUE(CreateDirectoryW((top + L"\\ProgramData").c_str(), nullptr));
+    Result change = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"lower", L"set", L"--yes"});
+    ASSERT_EQ(0u, change.exitCode) << Show(change);
+    const qx::Journal journal(top + L"\\ProgramData\\Quillex\\changes.jsonl");
+    ASSERT_EQ(1u, journal.Read().entries.size());
+    EXPECT_EQ(UpperGuidText(hive.Guid()), qx::UpperCase(journal.Read().entries[0].classGuid));
+    Result history = Quillexc({L"--hive", hive.Path(), L"history", L"--json"});
+    EXPECT_EQ(U8(journal.Path()), history.Json()["journal"]) << Show(history);
 
     // Unloaded when each command ended; a file that is no hive is exit code 4.
     HKEY root = nullptr;

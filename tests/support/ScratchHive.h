@@ -80,8 +80,10 @@ public:
     ~ScratchHive() {
         DeleteFileW(m_path.c_str());
         DeleteFileW((m_windows + L"\\System32\\drivers\\QxOffPresent.sys").c_str());
+        DeleteFileW((m_top + L"\\ProgramData\\Quillex\\changes.jsonl").c_str());  // the installation's journal
         for (const std::wstring& folder : {m_windows + L"\\System32\\drivers", m_windows + L"\\System32\\config",
-                                           m_windows + L"\\System32", m_windows, m_top})
+                                           m_windows + L"\\System32", m_windows, m_top + L"\\ProgramData\\Quillex",
+                                           m_top + L"\\ProgramData", m_top})
             RemoveDirectoryW(folder.c_str());
     }
     bool IsValid() const { return m_saved; }

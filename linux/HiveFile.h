@@ -1,0 +1,88 @@
+// One Windows registry hive file, read and written through hivex. Keys are hivex's nodes,
+// names are UTF-16 code units (as everywhere in the model), matched without case. A
+// change lands in the file at once and never half: the file is copied beside itself
+// before the first change, then each change is written to a new file in the same folder,
+// flushed, renamed over the hive and the folder flushed. A dirty hive is never written.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qx {
+
+class HiveFile {
+public:
+    using Node = size_t;   // hivex's hive_node_h; 0 is none
+    using Value = size_t;  // hivex's hive_value_h
+
+    HiveFile() = default;
+    ~HiveFile();
+    HiveFile(const HiveFile&) = delete;
+    HiveFile& operator=(const HiveFile&) = delete;
+
+    // Opens the file (a platform error code, kErrSuccess on success); the first change
+    // opens it again to write.
+    long Open(const std::string& path, bool writable = false);
+    const std::string& Path() const { return m_path; }
+    // The header's two sequence numbers differ: the installation's last changes are still
+    // in its transaction logs, which hivex does not apply.
+    bool Dirty() const { return m_dirty; }
+    // The backup made before the first change of this run; empty until then.
+    const std::string& BackupPath() const { return m_backup; }
+
+    Node Root() const;
+    // The subkey of that name, without case; 0 when there is none.
+    Node Child(Node node, const std::wstring& name);
+    size_t ChildCount(Node node);
+    const std::wstring& ChildName(Node node, size_t index);  // index < ChildCount
+
+    size_t ValueCount(Node node);
+    Value ValueAt(Node node, size_t index);
+    Value FindValue(Node node, const std::wstring& name);  // without case; 0 when absent
+    std::wstring ValueName(Value value);
+    // The value's type and bytes, as stored.
+    bool ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data);
+
+    // Sets (or adds) one value, or deletes it; then commits. Platform error codes; on a
+    // failure the file and what is read from it are as before. Writers take turns through
+    // a lock on the hive's folder, and a file another program replaced since it was read
+    // is never written over (the sharing error).
+    long SetValue(Node node, const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t cb);
+    long DeleteValue(Node node, const std::wstring& name);
+
+private:
+    struct Children {
+        std::vector<Node> nodes;
+        std::vector<std::wstring> names;
+        std::unordered_map<std::wstring, size_t> byUpperName;
+    };
+    Children& ChildrenOf(Node node);
+    struct NamedValue {
+        Value value;
+        std::wstring name, upperName;
+    };
+    const std::vector<NamedValue>& ValuesOf(Node node);
+    long Backup();
+    long Commit();
+    long Reopen();
+    long Change(Node node, const std::wstring& name, const std::vector<uint8_t>* data, uint32_t type);
+    bool SameFileAsRead() const;
+
+    void* m_hive = nullptr;  // hive_h
+    std::string m_path, m_backup;
+    bool m_dirty = false;
+    bool m_writable = false;
+    // The file as it was read: device, inode, size and time of its last change.
+    uint64_t m_identity[4] = {};
+    std::unordered_map<Node, std::unique_ptr<Children>> m_children;
+    std::unordered_map<Node, std::vector<NamedValue>> m_values;
+};
+
+// errno as the platform error code the model knows.
+long ErrorFromErrno(int error);
+// The current UTC time as a file name part: 20240501T090307Z.
+std::string UtcStamp();
+
+}  // namespace qx
