@@ -106,6 +106,10 @@ public:
     std::wstring GetWindowsFolder() override { return m_inner.GetWindowsFolder(); }
     bool FileExists(const std::wstring& path) override { return m_inner.FileExists(path); }
     std::wstring ExpandEnvironment(const std::wstring& text) override { return m_inner.ExpandEnvironment(text); }
+    std::wstring MapInstallationPath(const std::wstring& path) override { return m_inner.MapInstallationPath(path); }
+    bool LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) override {
+        return m_inner.LoadStringResource(file, id, text);
+    }
 
 private:
     qx::IDeviceAccess& m_inner;

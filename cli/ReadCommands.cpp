@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "cli/Commands.h"
+#include "model/DeviceAccess.h"
 #include "model/FilterCheck.h"
 #include "model/FilterStore.h"
 #include "model/RegistrySnapshot.h"
@@ -236,7 +237,15 @@ int RunCheck(Session& session) {
         session.args.error = L"\"check\" takes no TARGET: it checks every list.";
         return kExitUsage;
     }
+    // A check of nothing is no clean bill of health.
+    const std::wstring nothingRead = qx::NothingReadText(session.classes);
+    if (!nothingRead.empty()) {
+        Err().Line(nothingRead);
+        return kExitFailed;
+    }
     const qx::Findings findings = qx::CheckAllFilters(session.classes);
+    const std::wstring note = qx::DriverFileCheckNote();
+    if (!note.empty()) Err().Line(note);
     struct Problem {
         const CDevice* device;
         std::wstring text;
@@ -251,7 +260,8 @@ int RunCheck(Session& session) {
                                     [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
 
     if (session.args.Has(L"--json")) {
-        json j{{"errors", errors}, {"findings", json::array()}, {"deviceProblems", json::array()}};
+        json j{{"errors", errors}, {"driverFilesChecked", !qx::Access().GetWindowsFolder().empty()},
+               {"findings", json::array()}, {"deviceProblems", json::array()}};
         if (session.hiveDirty) j["hiveDirty"] = true;
         for (const qx::Finding& f : findings)
             j["findings"].push_back(json{{"rule", U8(f.rule)},

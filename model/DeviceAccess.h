@@ -26,6 +26,11 @@ public:
                             uint32_t* cbData) = 0;
     virtual long SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data,
                           uint32_t cbData) = 0;
+    // An existing key opened to write with the backup and restore privileges the process
+    // enabled (an offline hive's Enum keys refuse any other writer but the system account).
+    virtual long OpenKeyToRestore(const std::wstring& path, uint32_t samDesired, KeyHandle* key) {
+        return OpenKey(path, samDesired, key);
+    }
     virtual long DeleteValue(KeyHandle key, const wchar_t* name) = 0;
     virtual long CloseKey(KeyHandle key) = 0;
 
@@ -63,6 +68,12 @@ public:
     virtual bool FileExists(const std::wstring& path) = 0;
     // Text with its %variable% references expanded; unknown ones stay as they are.
     virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
+    // Where a full path of the installation lies on this machine: the path itself for
+    // this machine's own files, another drive for an offline installation's.
+    virtual std::wstring MapInstallationPath(const std::wstring& path) = 0;
+    // String resource `id` of a file loaded as data, never as code; false when the file,
+    // its string table or the string is missing.
+    virtual bool LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) = 0;
 };
 
 // Shows a message to the user; returns the button pressed (kIdOk, kIdCancel).

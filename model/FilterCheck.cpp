@@ -3,6 +3,7 @@
 #include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
+#include "model/OfflineHive.h"
 #include "model/TextForms.h"
 
 namespace qx {
@@ -11,6 +12,14 @@ namespace {
 constexpr uint32_t kKernelDriver = 1;
 constexpr uint32_t kFileSystemDriver = 2;
 constexpr uint32_t kStartDisabled = 4;
+
+// What an error on a list does to the devices; a list no device uses says so instead.
+constexpr wchar_t kDevicesFail[] = L"the devices that use this list fail to start";
+constexpr wchar_t kNoDeviceUsesList[] = L": no device uses this list now; the next device of this class will fail to start";
+
+// The names whose driver file could not be told in the last check: their ImagePath
+// uses a variable only the installation's own environment gives.
+StringList g_unresolvedDriverFiles;
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
@@ -26,7 +35,7 @@ bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
 }
 
 // %SystemRoot% and %windir% are the installation's own folder, which for an offline
-// hive is not this machine's; anything else the environment expands.
+// hive is not this machine's; anything else the installation's environment expands.
 std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
     std::wstring out = text;
     for (const wchar_t* variable : {L"%SystemRoot%", L"%windir%"}) {
@@ -79,17 +88,91 @@ Findings CheckNames(const FilterTarget& target, const StringList& names, const C
     return out;
 }
 
-bool HasError(const FilterTarget& target, const std::wstring& name) {
-    Findings errors;
-    CheckName(target, name, false, errors, true);
-    return !errors.empty();
-}
-
 void Append(Findings& out, Findings more, const std::wstring& targetText) {
     for (auto& finding : more) {
         finding.targetText = targetText;
         out.push_back(std::move(finding));
     }
+}
+
+// The rules that fail the devices using a list; on a list no device uses, they warn.
+bool FailsDevices(const Finding& finding) {
+    return finding.rule == rule::MissingService || finding.rule == rule::ServiceDisabled ||
+           finding.rule == rule::NotADriver || finding.rule == rule::DriverFileMissing;
+}
+
+void MarkUnused(Findings& findings) {
+    for (Finding& finding : findings) {
+        if (!FailsDevices(finding)) continue;
+        finding.severity = Severity::Warning;
+        for (const wchar_t* joint : {L", so ", L" and "}) {
+            const std::wstring fails = joint + std::wstring(kDevicesFail);
+            const size_t at = finding.sentence.find(fails);
+            if (at == std::wstring::npos) continue;
+            finding.sentence.replace(at, fails.size(), kNoDeviceUsesList);
+            break;
+        }
+    }
+}
+
+Finding UnreadableList(const FilterTarget& target) {
+    return Make(target, L"", rule::Unreadable,
+                L"The list cannot be read (access is denied, or the value is damaged), so it was not checked "
+                L"and what it does to the devices is unknown. Check the key's permissions, or store the list again.");
+}
+
+// A class's own lists, checked; a list no device of the class uses only warns.
+void CheckClassLists(KeyHandle classKey, const Guid& guid, bool used, const std::wstring& text,
+                     const ClassRules& rules, Findings& out) {
+    StoredList stored;
+    for (bool upper : {true, false}) {
+        FilterTarget target{guid, L"", upper};
+        if (!ReadClassFilters(classKey, upper, &stored)) {
+            Append(out, {UnreadableList(target)}, text);
+            continue;
+        }
+        Findings found = CheckStoredList(target, stored, rules);
+        if (!used) MarkUnused(found);
+        Append(out, std::move(found), text);
+    }
+}
+
+// The lists of class keys the class list left out (no name at all): a broken filter
+// there still breaks the class's devices. Named by their GUID.
+void CheckNamelessClasses(const DriverClassList& classes, const ClassRules& rules, Findings& out) {
+    RegKey root;
+    if (root.Open(kClassRootPath) != kErrSuccess) return;
+    std::vector<Guid> devices;  // the class of each present device, taken when first needed
+    bool devicesTaken = false;
+    wchar_t name[512];
+    StoredList stored;
+    for (uint32_t index = 0; Access().EnumKey(root.Get(), index, name, 512) == kErrSuccess; ++index) {
+        Guid guid;
+        if (!ParseGuid(name, &guid) || FindClassRecord(classes, guid)) continue;
+        RegKey key;
+        if (key.Open(std::wstring(kClassRootPath) + L'\\' + name) != kErrSuccess) continue;
+        bool hasList = false;
+        for (bool upper : {true, false}) hasList = hasList || !ReadClassFilters(key.Get(), upper, &stored) || stored.present;
+        if (!hasList) continue;
+        if (!devicesTaken) {
+            devicesTaken = true;
+            DevInfoHandle set = Access().GetAllClassDevs();
+            DeviceElement element;
+            if (set != InvalidHandle() && set != nullptr) {
+                for (uint32_t i = 0; Access().EnumDeviceInfo(set, i, &element); ++i) devices.push_back(element.classGuid);
+                Access().DestroyDeviceInfoList(set);
+            }
+        }
+        bool used = false;
+        for (const Guid& owner : devices) used = used || owner == guid;
+        CheckClassLists(key.Get(), guid, used, GuidText(guid), rules, out);
+    }
+}
+
+bool HasError(const FilterTarget& target, const std::wstring& name) {
+    Findings errors;
+    CheckName(target, name, false, errors, true);
+    return !errors.empty();
 }
 
 }  // namespace
@@ -119,10 +202,11 @@ std::wstring DriverFilePath(const std::wstring& name, const ServiceFacts& facts)
     const std::wstring windows = Access().GetWindowsFolder();
     if (!facts.hasImagePath) return windows + L"\\System32\\drivers\\" + name + L".sys";
     std::wstring path = facts.imagePathType == kRegExpandSz ? Expand(facts.imagePath, windows) : facts.imagePath;
+    if (facts.imagePathType == kRegExpandSz && path.find(L'%') != std::wstring::npos) return L"";
     if (StartsWith(path, L"\\SystemRoot\\")) return windows + path.substr(11);
-    if (StartsWith(path, L"\\??\\")) return path.substr(4);
+    if (StartsWith(path, L"\\??\\")) path = path.substr(4);
     bool full = path.size() >= 2 && (path[1] == L':' || path[0] == L'\\');
-    return full ? path : windows + L'\\' + path;
+    return full ? Access().MapInstallationPath(path) : windows + L'\\' + path;
 }
 
 ListContents TakeApart(const StoredList& stored) {
@@ -165,8 +249,8 @@ std::wstring StoredListText(const StoredList& stored) {
 
 std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts) {
     if (facts.present) return L"";
-    return L"No service named " + Quoted(name) + L" is installed, so the devices that use this list "
-           L"fail to start. Remove the name, or install the filter driver again.";
+    return L"No service named " + Quoted(name) + L" is installed, so " + kDevicesFail +
+           L". Remove the name, or install the filter driver again.";
 }
 
 std::wstring InvalidNameRule(const std::wstring& name) {
@@ -196,28 +280,43 @@ std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts)
     std::wstring hex = HexText(facts.type);
     hex.erase(0, hex.find_first_not_of(L'0') < 7 ? hex.find_first_not_of(L'0') : 7);
     std::wstring type = facts.hasType ? L"its Type is 0x" + hex : L"it has no Type";
-    return L"Service " + Quoted(name) + L" is not a driver (" + type + L"), so it cannot be a filter and "
-           L"the devices that use this list fail to start. Remove the name from the list.";
+    return L"Service " + Quoted(name) + L" is not a driver (" + type + L"), so it cannot be a filter and " + kDevicesFail +
+           L". Remove the name from the list.";
 }
 
 std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts) {
     if (!facts.present || !facts.hasStart || facts.start != kStartDisabled) return L"";
-    return L"Service " + Quoted(name) + L" is disabled (Start 4), so the devices that use this list fail "
-           L"to start. Remove the name, or enable the service again.";
+    return L"Service " + Quoted(name) + L" is disabled (Start 4), so " + kDevicesFail +
+           L". Remove the name, or enable the service again.";
 }
 
 std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts) {
     // Without the installation's Windows folder no path can be told (see DriverFileCheckNote).
     if (!facts.present || Access().GetWindowsFolder().empty()) return L"";
     std::wstring path = DriverFilePath(name, facts);
+    if (path.empty()) {
+        for (const auto& known : g_unresolvedDriverFiles)
+            if (SameNameNoCase(known, name)) return L"";
+        g_unresolvedDriverFiles.push_back(name);
+        return L"";
+    }
     if (Access().FileExists(path)) return L"";
-    return L"The driver file of " + Quoted(name) + L", " + path + L", does not exist, so the devices "
-           L"that use this list fail to start. Install the driver again, or remove the name.";
+    return L"The driver file of " + Quoted(name) + L", " + path + L", does not exist, so " + kDevicesFail +
+           L". Install the driver again, or remove the name.";
 }
 
 std::wstring DriverFileCheckNote() {
-    if (!Access().GetWindowsFolder().empty()) return L"";
-    return L"Driver files not checked: this hive's Windows folder is unknown (it is not in System32\\config).";
+    if (Access().GetWindowsFolder().empty())
+        return L"Driver files not checked: this hive's Windows folder is unknown (it is not in System32\\config).";
+    if (g_unresolvedDriverFiles.empty()) return L"";
+    return L"Driver files not checked for " + JoinList(g_unresolvedDriverFiles) +
+           L": their paths use variables only that installation's own environment gives.";
+}
+
+std::wstring NothingReadText(const DriverClassList& classes) {
+    if (!classes.empty()) return L"";
+    const std::wstring& hive = CurrentOfflineHive();
+    return L"No device setup class could be read from " + (hive.empty() ? std::wstring(L"this machine") : hive) + L".";
 }
 
 std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass) {
@@ -262,23 +361,24 @@ Findings CheckStoredList(const FilterTarget& target, const StoredList& stored, c
 Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules) {
     Findings out;
     StoredList stored;
+    g_unresolvedDriverFiles.clear();
     for (const auto& record : classes) {
-        for (bool upper : {true, false}) {
-            FilterTarget target{record->GetGuid(), L"", upper};
-            if (ReadClassFilters(record->GetClassKey(), upper, &stored))
-                Append(out, CheckStoredList(target, stored, rules), record->GetDescription());
-        }
+        CheckClassLists(record->GetClassKey(), record->GetGuid(), !record->GetDeviceList().empty(),
+                        record->GetDescription(), rules, out);
         for (const auto& device : record->GetDeviceList()) {
             std::wstring id = DeviceInstanceId(*device);
             if (id.empty()) continue;  // gone, or never reachable again by the report
             std::wstring text = device->GetFriendlyName().empty() ? device->GetDeviceDesc() : device->GetFriendlyName();
             for (bool upper : {true, false}) {
-                if (ReadDeviceFilters(*device, upper, &stored))
-                    Append(out, CheckStoredList({record->GetGuid(), id, upper}, stored, rules),
-                           (text.empty() ? id : text) + L" (" + record->GetDescription() + L")");
+                const FilterTarget target{record->GetGuid(), id, upper};
+                Append(out,
+                       ReadDeviceFilters(*device, upper, &stored) ? CheckStoredList(target, stored, rules)
+                                                                  : Findings{UnreadableList(target)},
+                       (text.empty() ? id : text) + L" (" + record->GetDescription() + L")");
             }
         }
     }
+    CheckNamelessClasses(classes, rules, out);
     return out;
 }
 

@@ -43,7 +43,9 @@ struct ServiceFacts {
     std::wstring imagePath;
 };
 ServiceFacts ReadServiceFacts(const std::wstring& name);
-// The driver file the platform loads for the service, resolved as the loader does.
+// The driver file the platform loads for the service, resolved as the loader does; for
+// an offline installation, where it lies on this machine. Empty when its ImagePath uses
+// a variable only the installation's own environment gives.
 std::wstring DriverFilePath(const std::wstring& name, const ServiceFacts& facts);
 
 // A stored list as the platform reads it: the names up to the first empty string, and
@@ -67,8 +69,13 @@ std::wstring HiddenEntriesRule(const ListContents& contents);
 std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts);
 std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts);
 std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts);
-// Why the driver-file rule was left out (the Windows folder is unknown); empty when it ran.
+// Why the driver-file rule was left out (the Windows folder is unknown) or skipped for
+// some names in the last CheckAllFilters; empty when it ran for every name.
 std::wstring DriverFileCheckNote();
+// "No device setup class could be read from this machine." (or the offline hive's path)
+// when the class list is empty: a check of nothing is no clean bill of health. Empty
+// otherwise.
+std::wstring NothingReadText(const DriverClassList& classes);
 std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass);
 // One sentence per name named again later in the list (names compare without case).
 std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringList& names);
@@ -80,8 +87,10 @@ Findings CheckProposedList(const FilterTarget& target, const StringList& names,
 // A list as stored: its type, hidden entries, then the names the platform reads.
 Findings CheckStoredList(const FilterTarget& target, const StoredList& stored,
                          const ClassRules& rules = DefaultClassRules());
-// Every class and device list of the class list, read again from the registry. A list
-// that cannot be read is left out.
+// Every class and device list of the class list, read again from the registry, and the
+// lists of class keys the list left out (no name), named by GUID. A list that cannot be
+// read is an `unreadable` error; the errors of a class list none of its devices uses
+// (no present device online, none under Enum offline) are warnings.
 Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules = DefaultClassRules());
 
 // The list without its broken names: names with an error and repeated names dropped,

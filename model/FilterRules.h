@@ -19,6 +19,7 @@ constexpr wchar_t ServiceDisabled[] = L"service-disabled";
 constexpr wchar_t DriverFileMissing[] = L"driver-file-missing";
 constexpr wchar_t BootStartNeeded[] = L"boot-start-needed";
 constexpr wchar_t Duplicate[] = L"duplicate";
+constexpr wchar_t Unreadable[] = L"unreadable";
 }  // namespace rule
 Severity RuleSeverity(const std::wstring& ruleId);
 

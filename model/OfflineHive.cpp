@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/Bytes.h"
+#include "model/IndirectText.h"
 #include "model/JournalFile.h"
 #include "model/TextForms.h"
 
@@ -191,10 +192,29 @@ long OfflineAccess::SetValue(KeyHandle key, const wchar_t* name, uint32_t type, 
 long OfflineAccess::DeleteValue(KeyHandle key, const wchar_t* name) { return m_inner.DeleteValue(key, name); }
 long OfflineAccess::CloseKey(KeyHandle key) { return m_inner.CloseKey(key); }
 
+const StringList& OfflineAccess::Languages() {
+    if (m_languages.empty()) {
+        InnerKey key(m_inner, MapPath(L"System\\CurrentControlSet\\Control\\MUI\\UILanguages"), kKeyRead);
+        m_languages = key.Subkeys();
+        m_languages.push_back(L"en-US");
+    }
+    return m_languages;
+}
+
+std::wstring OfflineAccess::ShownText(const std::wstring& stored) {
+    std::wstring text;
+    return ResolveIndirectText(*this, stored, Languages(), &text) ? text : stored;
+}
+
 bool OfflineAccess::GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) {
     InnerKey key(m_inner, MapPath(std::wstring(kClassRootPath) + L'\\' + GuidText(classGuid)), kKeyRead);
     if (!key.Get() || !buffer || cchBuffer == 0) return false;
+    // Since Windows 8 a class key has no default value: its name is in ClassDesc, else
+    // in Class when ClassDesc cannot be resolved here.
     std::wstring text = ReadText(m_inner, key.Get(), L"");
+    if (text.empty() && !ResolveIndirectText(*this, ReadText(m_inner, key.Get(), L"ClassDesc"), Languages(), &text))
+        text.clear();
+    if (text.empty()) text = ReadText(m_inner, key.Get(), L"Class");
     if (text.empty() || text.size() >= cchBuffer) return false;
     std::copy(text.begin(), text.end(), buffer);
     buffer[text.size()] = L'\0';
@@ -210,8 +230,8 @@ KeyHandle OfflineAccess::OpenClassKey(const Guid& classGuid, uint32_t sam) {
 DevInfoHandle OfflineAccess::GetAllClassDevs() {
     const std::wstring enumRoot = m_root + L'\\' + m_controlSet + L"\\Enum";
     std::vector<std::pair<std::wstring, Guid>> found;  // instance ID, class
+    // A hive without an Enum key has classes without devices.
     InnerKey root(m_inner, enumRoot, kKeyRead);
-    if (!root.Get()) return InvalidHandle();
     for (const std::wstring& enumerator : root.Subkeys()) {
         InnerKey enumeratorKey(m_inner, enumRoot + L'\\' + enumerator, kKeyRead);
         for (const std::wstring& device : enumeratorKey.Subkeys()) {
@@ -274,7 +294,8 @@ const std::wstring* OfflineAccess::InstanceOf(const DeviceElement& element) cons
 long OfflineAccess::OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key) {
     const std::wstring* id = InstanceOf(element);
     if (!id) return kErrInvalidParameter;
-    return m_inner.OpenKey(m_root + L'\\' + m_controlSet + L"\\Enum\\" + *id, sam, key);
+    const std::wstring path = m_root + L'\\' + m_controlSet + L"\\Enum\\" + *id;
+    return sam == kKeyRead ? m_inner.OpenKey(path, sam, key) : m_inner.OpenKeyToRestore(path, sam, key);
 }
 
 long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
@@ -286,8 +307,18 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
     if (OpenInstanceKey(element, kKeyRead, &key) != kErrSuccess) return kErrInvalidData;
     uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
     long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
+    std::vector<uint8_t> text;
+    // (The type is not reported with kErrMoreData everywhere: ShownTextBytes reads it.)
+    if (error == kErrSuccess || error == kErrMoreData) ShownTextBytes(key, name, &text);
     m_inner.CloseKey(key);
-    if (type) *type = valueType;
+    if (type) *type = text.empty() ? valueType : kRegSz;
+    if (!text.empty()) {
+        // The text as shown, in place of the value's own bytes.
+        if (cbRequired) *cbRequired = static_cast<uint32_t>(text.size());
+        if (!buffer || cbBuffer < text.size()) return kErrInsufficientBuffer;
+        std::copy(text.begin(), text.end(), buffer);
+        return kErrSuccess;
+    }
     if (cbRequired) *cbRequired = cb;
     if (error == kErrSuccess && !buffer && cb > 0) return kErrInsufficientBuffer;  // a probe
     if (error == kErrMoreData) return kErrInsufficientBuffer;
@@ -318,8 +349,57 @@ std::wstring OfflineAccess::GetDeviceInstanceId(const DeviceElement& element) {
 
 bool OfflineAccess::GetDeviceStatus(const DeviceElement&, uint32_t*, uint32_t*) { return false; }
 
+void OfflineAccess::ShownTextBytes(KeyHandle key, const wchar_t* name, std::vector<uint8_t>* bytes) {
+    uint32_t cb = 0, type = kRegNone;
+    long error = m_inner.QueryValue(key, name, &type, nullptr, &cb);
+    if ((error != kErrSuccess && error != kErrMoreData) || cb > 64 * 1024) return;
+    std::vector<uint8_t> data(cb);
+    if (m_inner.QueryValue(key, name, &type, data.data(), &cb) != kErrSuccess || type != kRegSz) return;
+    const std::wstring stored = TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
+    if (stored.empty() || stored[0] != L'@') return;  // the value's own bytes serve
+    const std::wstring shown = ShownText(stored);
+    bytes->clear();
+    for (wchar_t c : shown) {
+        bytes->push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes->push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+    }
+    bytes->insert(bytes->end(), {0, 0});
+}
+
 bool OfflineAccess::FileExists(const std::wstring& path) { return m_inner.FileExists(path); }
-std::wstring OfflineAccess::ExpandEnvironment(const std::wstring& text) { return m_inner.ExpandEnvironment(text); }
+
+std::wstring OfflineAccess::SystemDrive() const {
+    return m_windows.size() >= 2 && m_windows[1] == L':' ? m_windows.substr(0, 2) : L"";
+}
+
+// Only the variables the installation's own folders give; this machine's environment
+// is another installation's.
+std::wstring OfflineAccess::ExpandEnvironment(const std::wstring& text) {
+    const std::wstring drive = SystemDrive();
+    const std::pair<const wchar_t*, std::wstring> known[] = {
+        {L"%SYSTEMROOT%", m_windows}, {L"%WINDIR%", m_windows}, {L"%SYSTEMDRIVE%", drive},
+        {L"%PROGRAMFILES%", drive.empty() ? std::wstring() : drive + L"\\Program Files"}};
+    std::wstring out = text;
+    for (const auto& variable : known) {
+        if (variable.second.empty()) continue;
+        const std::wstring name = variable.first;
+        for (size_t at = UpperCase(out).find(name); at != std::wstring::npos;
+             at = UpperCase(out).find(name, at + variable.second.size()))
+            out.replace(at, name.size(), variable.second);
+    }
+    return out;
+}
+
+// The installation sees its own system drive as C: (its SystemDrive is not in the hive).
+std::wstring OfflineAccess::MapInstallationPath(const std::wstring& path) {
+    const std::wstring drive = SystemDrive();
+    if (drive.empty() || path.size() < 2 || path[1] != L':' || UpperCase(path.substr(0, 2)) != L"C:") return path;
+    return drive + path.substr(2);
+}
+
+bool OfflineAccess::LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) {
+    return m_inner.LoadStringResource(file, id, text);
+}
 
 // ---- OfflineHive -----------------------------------------------------------------------
 

@@ -52,19 +52,21 @@ public:
     long DeleteValue(KeyHandle key, const wchar_t* name) override;
     long CloseKey(KeyHandle key) override;
 
-    // The class key's default value.
+    // The class key's default value; else its ClassDesc resolved (IndirectText.h); else
+    // its Class value.
     bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) override;
     KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) override;
     // Every instance key "Enum\<enumerator>\<device>\<instance>" with a ClassGUID, in
     // the order of their instance IDs (without case).
     DevInfoHandle GetAllClassDevs() override;
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
-    // The instance key's value of the property; run-time properties are never present.
+    // The instance key's value of the property, a text as ResolveIndirectText shows it;
+    // run-time properties are never present.
     long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element, uint32_t property,
                                    uint32_t* type, uint8_t* buffer, uint32_t cbBuffer,
                                    uint32_t* cbRequired) override;
     // UpperFilters / LowerFilters only: the instance key's REG_MULTI_SZ value, deleted by
-    // a null buffer.
+    // a null buffer. The key is opened with the backup and restore privileges.
     bool SetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element, uint32_t property,
                                    const uint8_t* buffer, uint32_t cbBuffer) override;
     void DestroyDeviceInfoList(DevInfoHandle set) override;
@@ -77,10 +79,24 @@ public:
     // The hive's own Windows folder; empty when unknown (driver files are then not checked).
     std::wstring GetWindowsFolder() override { return m_windows; }
     bool FileExists(const std::wstring& path) override;
+    // %SystemRoot% and %windir% are the Windows folder, %SystemDrive% its drive and
+    // %ProgramFiles% "<drive>\Program Files"; any other variable stays as it is (this
+    // machine's environment is not the installation's), and all do while the Windows
+    // folder is unknown.
     std::wstring ExpandEnvironment(const std::wstring& text) override;
+    // A path on C:, the installation's own system drive, lies on its Windows folder's drive.
+    std::wstring MapInstallationPath(const std::wstring& path) override;
+    bool LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) override;
 
 private:
     struct DeviceSet;
+    // The hive's UI languages (Control\MUI\UILanguages), then en-US.
+    const StringList& Languages();
+    std::wstring ShownText(const std::wstring& stored);
+    // The text value's bytes as shown when it is indirect; left empty when the value's
+    // own bytes serve.
+    void ShownTextBytes(KeyHandle key, const wchar_t* name, std::vector<uint8_t>* bytes);
+    std::wstring SystemDrive() const;  // "D:" of the Windows folder; empty when unknown
     const std::wstring* InstanceOf(const DeviceElement& element) const;
     long OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key);
 
@@ -93,6 +109,7 @@ private:
     std::vector<std::wstring> m_instances;
     std::map<std::wstring, uint32_t> m_instanceNumbers;  // upper-cased ID -> devInst
     std::vector<std::unique_ptr<DeviceSet>> m_sets;
+    StringList m_languages;
 };
 
 // The platform's part: loading and unloading a hive file below HKEY_LOCAL_MACHINE.

@@ -83,11 +83,71 @@ bool SelfRelativeFits(const uint8_t* sd, uint32_t cb) {
 
 HKEY Key(KeyHandle key) { return static_cast<HKEY>(key); }
 
+// A file mapped as data only: none of its code runs, and it need not suit this machine.
+class DataFile {
+public:
+    explicit DataFile(const std::wstring& path) : m_module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataFile() {
+        if (m_module) FreeLibrary(m_module);
+    }
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
+
+// String `id` of the file's string table: blocks of 16 strings (block id / 16 + 1), each
+// string its length followed by that many UTF-16 units; an empty string is no string.
+bool LoadStringFromFile(const std::wstring& path, uint32_t id, std::wstring* text) {
+    if (id / 16 + 1 > 0xFFFF) return false;
+    DataFile file(path);
+    if (!file.Get()) return false;
+    // MAKEINTRESOURCEW is among the window headers this file keeps out; 6 is RT_STRING.
+    auto intResource = [](ULONG_PTR n) { return reinterpret_cast<LPCWSTR>(n); };
+    HRSRC block = FindResourceW(file.Get(), intResource(id / 16 + 1), intResource(6));
+    HGLOBAL loaded = block ? LoadResource(file.Get(), block) : nullptr;
+    const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!data) return false;
+    const size_t cb = SizeofResource(file.Get(), block);
+    size_t at = 0;
+    for (uint32_t index = 0; index < 16 && at + 2 <= cb; ++index) {
+        const size_t cch = ReadLe16(data + at);
+        at += 2;
+        if (cch * 2 > cb - at) return false;
+        if (index == id % 16) {
+            if (cch == 0) return false;
+            text->assign(cch, L'\0');
+            for (size_t i = 0; i < cch; ++i) (*text)[i] = static_cast<wchar_t>(ReadLe16(data + at + 2 * i));
+            return true;
+        }
+        at += cch * 2;
+    }
+    return false;
+}
+
 class Win32DeviceAccess : public IDeviceAccess {
 public:
     long OpenKey(const std::wstring& path, uint32_t sam, KeyHandle* key) override {
         HKEY hKey = nullptr;
         LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, sam, &hKey);
+        *key = error == ERROR_SUCCESS ? hKey : nullptr;
+        return error;
+    }
+    long OpenKeyToRestore(const std::wstring& path, uint32_t sam, KeyHandle* key) override {
+        // Only RegCreateKeyExW takes REG_OPTION_BACKUP_RESTORE; a key it had to create
+        // is taken away again, since only an existing key is asked for.
+        HKEY hKey = nullptr;
+        DWORD disposition = 0;
+        LONG error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_BACKUP_RESTORE, sam,
+                                     nullptr, &hKey, &disposition);
+        if (error == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY) {
+            RegCloseKey(hKey);
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+            hKey = nullptr;
+            error = ERROR_FILE_NOT_FOUND;
+        }
         *key = error == ERROR_SUCCESS ? hKey : nullptr;
         return error;
     }
@@ -221,6 +281,10 @@ public:
         if (written == 0 || written > cch) return text;
         expanded.resize(written - 1);
         return expanded;
+    }
+    std::wstring MapInstallationPath(const std::wstring& path) override { return path; }
+    bool LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) override {
+        return LoadStringFromFile(file, id, text);
     }
 };
 

@@ -105,6 +105,10 @@ void CFilterReportDlg::Fill() {
 }
 
 CString CFilterReportDlg::GetSummary() const {
+    // No class read is no clean bill of health.
+    const DriverClassList* pClasses = Classes();
+    const std::wstring nothingRead = pClasses ? qx::NothingReadText(*pClasses) : std::wstring();
+    if (!nothingRead.empty()) return nothingRead;
     std::wstring note = qx::DriverFileCheckNote();
     if (!note.empty()) note = L" " + note;
     if (m_findings.empty())

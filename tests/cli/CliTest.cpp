@@ -12,6 +12,7 @@
 #include "model/Journal.h"
 #include "model/TextForms.h"
 #include "model/Utf8.h"
+#include "tests/support/RealHive.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScratchHive.h"
 #include "tests/support/TestData.h"
@@ -292,6 +293,7 @@ TEST_F(QuillexcTest, ACriticalClassIsWrittenOnlyWithYes) {
 TEST_F(QuillexcTest, CheckReportsErrorsWithExitCodeOne) {
     ASSERT_TRUE(scratch.IsValid());
     ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"LowerFilters", REG_MULTI_SZ, MultiSzBytes({a.Name(), L"QxGone0"})));
+    ASSERT_NE(nullptr, scratch.AddDevice());  // a list no device uses would only warn
     Result check = Quillexc({L"check", L"--json"});
     EXPECT_EQ(1u, check.exitCode) << Show(check);
     json j = check.Json();
@@ -391,4 +393,78 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
         EXPECT_NE(0, wcsncmp(name, L"Quillex Offline", 15)) << "left loaded";
     RegCloseKey(root);
     EXPECT_EQ(4u, Quillexc({L"--hive", L"C:\\no such folder\\SYSTEM", L"list"}).exitCode);
+}
+
+// Real installations' SYSTEM hives (tests/data/realhives), converted for Wine.
+TEST(QuillexcRealHives, EveryClassListAndDeviceTextOfARealInstallation) {
+    struct Expected {
+        const wchar_t* name;
+        size_t classes, devices;
+        size_t unresolved;  // device descriptions "@<file>,-<id>" whose file is not here
+        std::vector<std::pair<const char*, json>> lists;  // "guid upper|lower", names
+    };
+    const std::string disk = "{4D36E967-E325-11CE-BFC1-08002BE10318}", keyboard = "{4D36E96B-E325-11CE-BFC1-08002BE10318}",
+                      mouse = "{4D36E96F-E325-11CE-BFC1-08002BE10318}", volume = "{71A27CDD-812A-11D0-BEC7-08002BE2092F}",
+                      usb = "{36FC9E60-C465-11CF-8056-444553540000}";
+    const Expected hives[] = {
+        {L"win7", 65, 288, 36, {{"DiskDrive", Names({L"PartMgr"})}, {"DiskDrive-", Names({})}, {"Keyboard", Names({L"kbdclass"})},
+                       {"Mouse", Names({L"mouclass"})}, {"Volume-", Names({L"fvevol", L"rdyboost"})}, {"USB", Names({})}}},
+        {L"win8plus", 81, 47, 0, {{"DiskDrive", Names({L"PartMgr"})}, {"DiskDrive-", Names({L"EhStorClass"})},
+                           {"Keyboard", Names({L"kbdclass"})}, {"Mouse", Names({L"VBoxMouse", L"mouclass"})},
+                           {"Volume-", Names({L"fvevol", L"rdyboost"})}, {"USB", Names({})}}},
+    };
+    for (const Expected& expected : hives) {
+        SCOPED_TRACE(U8(expected.name));
+        std::wstring error;
+        const std::wstring path = RealHiveFile(expected.name, &error);
+        ASSERT_FALSE(path.empty()) << U8(error);
+
+        Result list = Quillexc({L"--hive", path, L"list", L"--devices", L"--json"});
+        ASSERT_EQ(0u, list.exitCode) << Show(list);
+        const json classes = list.Json();
+        EXPECT_EQ(expected.classes, classes.size());
+        size_t devices = 0, unresolved = 0;
+        for (const json& owner : classes) {
+            EXPECT_FALSE(owner["description"].get<std::string>().empty());
+            for (const json& device : owner["devices"]) {
+                ++devices;
+                const std::string text = device["description"].get<std::string>();
+                if (text.find('@') == std::string::npos) continue;
+                ++unresolved;
+                EXPECT_TRUE(text[0] == '@' && text.find(';') == std::string::npos && text.find(",-") != std::string::npos)
+                    << device.dump();
+            }
+        }
+        EXPECT_EQ(expected.devices, devices);
+        EXPECT_EQ(expected.unresolved, unresolved);
+        for (const auto& entry : expected.lists) {
+            std::string className = entry.first;
+            const bool lower = className.back() == '-';
+            if (lower) className.pop_back();
+            const json owner = Find(classes, "className", className);
+            ASSERT_TRUE(owner.is_object()) << className;
+            EXPECT_EQ(entry.second, owner[lower ? "lowerFilters" : "upperFilters"]) << className;
+        }
+        // Windows 8+: named by its Class value, since its ClassDesc names a file that is not here.
+        EXPECT_EQ(expected.classes == 81 ? "Keyboard" : "Keyboards", Find(classes, "guid", keyboard).value("description", std::string()));
+        EXPECT_EQ(disk, Find(classes, "className", "DiskDrive").value("guid", std::string()));
+        EXPECT_EQ(mouse, Find(classes, "className", "Mouse").value("guid", std::string()));
+        EXPECT_EQ(volume, Find(classes, "className", "Volume").value("guid", std::string()));
+        EXPECT_EQ(usb, Find(classes, "className", "USB").value("guid", std::string()));
+
+        Result show = Quillexc({L"--hive", path, L"show", L"Keyboard"});
+        EXPECT_EQ(0u, show.exitCode) << Show(show);
+        EXPECT_TRUE(Contains(LineWith(show.out, L"Class Upper Filters:"), L"kbdclass")) << Show(show);
+
+        // No error; what warns is a list no device uses now.
+        Result check = Quillexc({L"--hive", path, L"check", L"--json"});
+        EXPECT_EQ(0u, check.exitCode) << Show(check);
+        const json report = check.Json();
+        ASSERT_TRUE(report.is_object()) << Show(check);
+        EXPECT_FALSE(report["driverFilesChecked"].get<bool>());
+        for (const json& finding : report["findings"]) {
+            EXPECT_EQ("warning", finding["severity"]) << finding.dump();
+            EXPECT_TRUE(Contains(finding["message"].get<std::string>(), L"no device uses this list now")) << finding.dump();
+        }
+    }
 }

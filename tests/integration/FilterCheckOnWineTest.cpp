@@ -78,6 +78,7 @@ TEST_F(FilterCheckOnWine, ClassListsMeetEveryRule) {
     std::vector<uint8_t> lower = Utf16Bytes(good.Name());
     for (auto part : {Utf16Bytes(L""), Utf16Bytes(missing), Utf16Bytes(L"")}) lower.insert(lower.end(), part.begin(), part.end());
     ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"LowerFilters", REG_MULTI_SZ, lower));
+    ASSERT_NE(nullptr, scratch.AddDevice());  // a list no device uses only warns
 
     ASSERT_TRUE(Build());
     Findings findings = CheckAllFilters(classes);

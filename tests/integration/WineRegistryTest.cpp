@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/OfflineHive.h"
 #include "model/TextForms.h"
 #include "tests/support/WineFixture.h"
 
@@ -297,4 +298,27 @@ TEST(Win32Access, SecurityDescriptorsShowAsSddlAndDamagedOnesAsNothing) {
     damaged[5] = 0xFF;
     EXPECT_EQ(L"", access.SecurityDescriptorToText(damaged.data(), static_cast<uint32_t>(damaged.size())));
     EXPECT_EQ(L"", access.SecurityDescriptorToText(nullptr, 0));
+}
+
+// Offline device lists are written through a key opened for backup and restore (a real
+// installation's Enum keys admit no other writer); a key that is not there is not made.
+TEST(Win32Access, AKeyOpenedToRestoreIsWrittenAndNeverCreated) {
+    ScratchClass scratch{L"Quillex Restore Class"};
+    ASSERT_TRUE(scratch.IsValid());
+    long ignored = 0;
+    for (const wchar_t* privilege : {L"SeBackupPrivilege", L"SeRestorePrivilege"})
+        ASSERT_TRUE(Win32HiveLoader().EnablePrivilege(privilege, &ignored)) << ignored;
+    IDeviceAccess& access = Win32Access();
+    KeyHandle key = nullptr;
+    ASSERT_EQ(kErrSuccess, access.OpenKeyToRestore(scratch.KeyPath(), kKeyRead | 0x2, &key));
+    const std::vector<uint8_t> data = MultiSzBytes({L"QxRestored"});
+    EXPECT_EQ(kErrSuccess, access.SetValue(key, L"UpperFilters", kRegMultiSz, data.data(), static_cast<uint32_t>(data.size())));
+    access.CloseKey(key);
+    RegValue stored;
+    ASSERT_TRUE(ReadValue(scratch.KeyPath(), L"UpperFilters", &stored));
+    EXPECT_EQ(data, stored.data);
+
+    const std::wstring missing = scratch.KeyPath() + L"\\NotThere";
+    EXPECT_EQ(kErrFileNotFound, access.OpenKeyToRestore(missing, kKeyRead | 0x2, &key));
+    EXPECT_NE(kErrSuccess, access.OpenKey(missing, kKeyRead, &key));
 }

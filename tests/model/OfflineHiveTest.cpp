@@ -210,5 +210,156 @@ TEST_F(OfflineHiveTest, OnlyHivesOfGoneRunsAreUnloadedAtStart) {
     EXPECT_EQ(std::vector<std::wstring>{L"Quillex Offline 13"}, loader.unloaded);
 }
 
+
+// Windows 8 and later: no class key has a default value, texts are indirect.
+TEST_F(OfflineHiveTest, ClassNamesAndDeviceTextsOfALaterWindowsAreResolved) {
+    const std::wstring classRoot = Set(L"ControlSet001") + L"\\Control\\Class\\";
+    machine.PutDword(std::wstring(kRoot) + L"\\Select", L"Current", 1);
+    machine.CreateKey(Set(L"ControlSet001") + L"\\Control\\MUI\\UILanguages\\de-DE");
+    machine.PutStringResource(L"D:\\Windows\\System32\\SysClass.Dll", 3002, L"Keyboards");
+    machine.AddFile(L"D:\\Windows\\System32\\NoTable.dll");
+    machine.PutStringResource(L"D:\\Windows\\System32\\de-DE\\NoTable.dll.mui", 7, L"Tastaturen");
+    struct Key {
+        uint32_t n;
+        const wchar_t* classDesc;
+        const wchar_t* shown;  // null: left out
+    } keys[] = {
+        {1, L"@%SystemRoot%\\System32\\SysClass.Dll,-3002", L"Keyboards"},
+        {2, L"@NoTable.dll,-7", L"Tastaturen"},
+        {3, L"@digitalmediadevice.inf,%ClassName%;Digital Media Devices", L"Digital Media Devices"},
+        {4, L"Plain Text", L"Plain Text"},
+        {5, L"@%SystemRoot%\\System32\\Missing.dll,-1", L"Class5"},
+        {6, L"@SysClass.Dll,-9999", L"Class6"},
+        {7, nullptr, L"Class7"},
+    };
+    for (const Key& key : keys) {
+        const std::wstring path = classRoot + GuidText(ClassGuid(key.n));
+        machine.PutString(path, L"Class", L"Class" + std::to_wstring(key.n));
+        if (key.classDesc) machine.PutString(path, L"ClassDesc", key.classDesc);
+    }
+    machine.CreateKey(classRoot + GuidText(ClassGuid(8)));  // no name at all
+    machine.PutString(Enum(L"ACPI\\PNP0303\\0"), L"ClassGUID", GuidText(ClassGuid(1)));
+    machine.PutString(Enum(L"ACPI\\PNP0303\\0"), L"DeviceDesc", L"@keyboard.inf,%*pnp0303.devicedesc%;Standard PS/2 Keyboard");
+    machine.PutString(Enum(L"ACPI\\PNP0303\\0"), L"Mfg", L"@SysClass.Dll,-3002");
+    machine.PutString(Enum(L"ACPI\\PNP0303\\0"), L"FriendlyName", L"@Missing.dll,-4");
+
+    OfflineHive hive(loader);
+    std::wstring error;
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    ASSERT_TRUE(Build());
+    ASSERT_EQ(7u, classes.size());
+    for (const Key& key : keys) {
+        CDriverClass* record = FindClass(ClassGuid(key.n));
+        ASSERT_NE(nullptr, record) << key.n;
+        EXPECT_EQ(key.shown, record->GetDescription()) << key.n;
+    }
+    ASSERT_EQ(1u, FindClass(ClassGuid(1))->GetDeviceList().size());
+    const CDevice& keyboard = *FindClass(ClassGuid(1))->GetDeviceList()[0];
+    EXPECT_EQ(L"Standard PS/2 Keyboard", keyboard.GetDeviceDesc());
+    EXPECT_EQ(L"Keyboards", keyboard.GetMfg());
+    EXPECT_EQ(L"@Missing.dll,-4", keyboard.GetFriendlyName());  // shown as stored
+    ReleaseDriverClasses(classes);
+
+    // The Windows folder unknown: no file is read, the Class value names the class.
+    ASSERT_TRUE(hive.Open(L"D:\\copies\\SYSTEM", &error)) << error;
+    ASSERT_TRUE(Build());
+    EXPECT_EQ(L"Class1", FindClass(ClassGuid(1))->GetDescription());
+    EXPECT_EQ(L"Digital Media Devices", FindClass(ClassGuid(3))->GetDescription());
+}
+
+// A hive without Enum has classes without devices; a list no device uses warns; the
+// lists of a nameless class key are checked; a list that cannot be read is an error.
+TEST_F(OfflineHiveTest, TheCheckWeighsListsByUseAndMissesNone) {
+    const Guid used = MakeHive(), unused = ClassGuid(2), nameless = ClassGuid(3);
+    const std::wstring classRoot = Set(L"ControlSet001") + L"\\Control\\Class\\";
+    machine.PutString(classRoot + GuidText(unused), L"Class", L"Infrared");
+    for (const Guid& guid : {used, unused, nameless})
+        machine.PutMultiSz(classRoot + GuidText(guid), L"UpperFilters", {L"IRENUM"});
+    machine.PutMultiSz(classRoot + GuidText(nameless), L"LowerFilters", {L"x"});
+    machine.ClaimSize(classRoot + GuidText(nameless), L"LowerFilters", 0x7FFFFFF0u);
+    OfflineHive hive(loader);
+    std::wstring error;
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    ASSERT_TRUE(Build());
+    ASSERT_EQ(2u, classes.size());
+    auto findingOf = [](const Findings& findings, const Guid& guid, const wchar_t* ruleId) {
+        for (const Finding& f : findings)
+            if (f.target.classGuid == guid && f.rule == ruleId && !f.target.IsDevice()) return f;
+        return Finding{};
+    };
+    const Findings findings = CheckAllFilters(classes);
+    Finding f = findingOf(findings, used, rule::MissingService);
+    EXPECT_EQ(Severity::Error, f.severity);
+    EXPECT_NE(std::wstring::npos, f.sentence.find(L"the devices that use this list fail to start")) << f.sentence;
+    f = findingOf(findings, unused, rule::MissingService);
+    EXPECT_EQ(Severity::Warning, f.severity);
+    EXPECT_EQ(L"No service named \"IRENUM\" is installed: no device uses this list now; the next device of this "
+              L"class will fail to start. Remove the name, or install the filter driver again.", f.sentence);
+    EXPECT_EQ(Severity::Error, findingOf(findings, nameless, rule::Unreadable).severity);
+    f = findingOf(findings, nameless, rule::MissingService);
+    EXPECT_EQ(GuidText(nameless), f.targetText);
+    EXPECT_EQ(Severity::Warning, f.severity);  // and no device of it under Enum
+    ReleaseDriverClasses(classes);
+    hive.Close();
+
+    // Without Enum the classes stay, without devices; with no class at all, the check
+    // says nothing was read.
+    machine.DeleteKey(Set(L"ControlSet001") + L"\\Enum");
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    ASSERT_TRUE(Build());
+    ASSERT_EQ(2u, classes.size());
+    EXPECT_TRUE(classes[0]->GetDeviceList().empty());
+    EXPECT_EQ(L"", NothingReadText(classes));
+    EXPECT_EQ(Severity::Warning, findingOf(CheckAllFilters(classes), used, rule::MissingService).severity);
+    ReleaseDriverClasses(classes);
+    EXPECT_EQ(L"No device setup class could be read from D:\\Windows\\System32\\config\\SYSTEM.", NothingReadText(classes));
+    hive.Close();
+    EXPECT_EQ(L"No device setup class could be read from this machine.", NothingReadText(classes));
+}
+
+// The installation on D: sees its own drive as C:; this machine's environment is not its.
+TEST_F(OfflineHiveTest, DriverFilesOfAnInstallationOnAnotherDrive) {
+    MakeHive();
+    machine.PutEnvironment(L"SystemDrive", L"C:");
+    machine.PutEnvironment(L"VendorRoot", L"C:\\Vendor");
+    const std::wstring services = Set(L"ControlSet001") + L"\\Services\\";
+    struct Service {
+        const wchar_t* name;
+        uint32_t type;
+        const wchar_t* imagePath;
+        const wchar_t* file;  // where it is looked up; null: not looked up
+    } list[] = {
+        {L"qxboot", kRegSz, L"\\??\\C:\\Drivers\\qxboot.sys", L"D:\\Drivers\\qxboot.sys"},
+        {L"qxplain", kRegSz, L"C:\\Drivers\\qxplain.sys", L"D:\\Drivers\\qxplain.sys"},
+        {L"qxdrive", kRegExpandSz, L"%SystemDrive%\\Drivers\\qxdrive.sys", L"D:\\Drivers\\qxdrive.sys"},
+        {L"qxpf", kRegExpandSz, L"%ProgramFiles%\\Vendor\\qxpf.sys", L"D:\\Program Files\\Vendor\\qxpf.sys"},
+        {L"qxother", kRegSz, L"E:\\Drivers\\qxother.sys", L"E:\\Drivers\\qxother.sys"},
+        {L"qxvendor", kRegExpandSz, L"%VendorRoot%\\qxvendor.sys", nullptr},
+    };
+    StringList names;
+    for (const Service& service : list) {
+        machine.PutDword(services + service.name, L"Type", 1);
+        machine.PutValue(services + service.name, L"ImagePath", service.type, Utf16Bytes(service.imagePath));
+        names.push_back(service.name);
+    }
+    machine.PutMultiSz(Set(L"ControlSet001") + L"\\Control\\Class\\" + GuidText(ClassGuid(1)), L"UpperFilters", names);
+    machine.AddFile(L"C:\\Drivers\\qxboot.sys");  // the recovery system's own drive: no proof
+    machine.AddFile(L"D:\\Drivers\\qxplain.sys");
+    OfflineHive hive(loader);
+    std::wstring error;
+    ASSERT_TRUE(hive.Open(kHivePath, &error)) << error;
+    ASSERT_TRUE(Build());
+    const Findings findings = CheckAllFilters(classes);
+    for (const Service& service : list) {
+        ServiceFacts facts = ReadServiceFacts(service.name);
+        EXPECT_EQ(service.file ? service.file : L"", DriverFilePath(service.name, facts)) << service.name;
+        bool missing = false;
+        for (const Finding& f : findings) missing = missing || (f.name == service.name && f.rule == rule::DriverFileMissing);
+        EXPECT_EQ(service.file && std::wstring(service.name) != L"qxplain", missing) << service.name;
+    }
+    EXPECT_EQ(L"Driver files not checked for qxvendor: their paths use variables only that installation's own "
+              L"environment gives.", DriverFileCheckNote());
+}
+
 }  // namespace
 }  // namespace qx::test

@@ -686,4 +686,18 @@ std::wstring MemoryMachine::ExpandEnvironment(const std::wstring& text) {
     return out + text.substr(pos < text.size() ? pos : text.size());
 }
 
+void MemoryMachine::PutStringResource(const std::wstring& file, uint32_t id, const std::wstring& text) {
+    AddFile(file);
+    m_strings.push_back({file, id, text});
+}
+
+bool MemoryMachine::LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) {
+    for (const auto& entry : m_strings)
+        if (entry.id == id && SameName(entry.file, file)) {
+            *text = entry.text;
+            return true;
+        }
+    return false;
+}
+
 }  // namespace qx::test

@@ -117,6 +117,8 @@ public:
     void SetWindowsFolder(const std::wstring& folder) { m_windowsFolder = folder; }
     void AddFile(const std::wstring& path) { m_files.push_back(path); }
     void PutEnvironment(const std::wstring& name, const std::wstring& value);
+    // A string of a file's string table (the file itself is added too).
+    void PutStringResource(const std::wstring& file, uint32_t id, const std::wstring& text);
 
     // ---- Reading it back ------------------------------------------------------
     bool KeyExists(const std::wstring& path) const;
@@ -159,6 +161,8 @@ public:
     std::wstring GetWindowsFolder() override { return m_windowsFolder; }
     bool FileExists(const std::wstring& path) override;
     std::wstring ExpandEnvironment(const std::wstring& text) override;
+    std::wstring MapInstallationPath(const std::wstring& path) override { return path; }
+    bool LoadStringResource(const std::wstring& file, uint32_t id, std::wstring* text) override;
 
 private:
     struct Node;
@@ -186,6 +190,12 @@ private:
     std::wstring m_windowsFolder = L"C:\\Windows";
     std::vector<std::wstring> m_files;
     std::vector<std::pair<std::wstring, std::wstring>> m_environment;
+    struct StringResource {
+        std::wstring file;
+        uint32_t id;
+        std::wstring text;
+    };
+    std::vector<StringResource> m_strings;
 };
 
 }  // namespace qx::test

@@ -111,6 +111,17 @@ TEST_F(FilterReportTest, CleanMachineSaysSo) {
     EXPECT_EQ(nullptr, app.Frame()->GetFilterReport());
 }
 
+// A machine whose device set cannot be taken yields no class: that is no clean bill.
+TEST_F(FilterReportTest, NothingReadIsNeverHealthy) {
+    machine.AddClass(kAlpha, L"Alpha Class");
+    machine.FailDeviceSets();
+    MessageBoxRecorder boxes;
+    Start();
+    wchar_t summary[256] = {};
+    GetDlgItemTextW(report->m_hWnd, IDC_CHECK_SUMMARY, summary, 256);
+    EXPECT_EQ(L"No device setup class could be read from this machine.", std::wstring(summary));
+}
+
 TEST_F(FilterReportTest, SortsGoesToAndRemovesBrokenNames) {
     machine.AddClass(kAlpha, L"Alpha Class");
     AddService(L"good");

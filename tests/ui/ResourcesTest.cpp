@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/IndirectText.h"
 #include "res/resource.h"
 #include "ui/framework/Afx.h"
 
@@ -807,3 +808,38 @@ TEST(ResourcesTest, ToolbarIconAndManifest) {
 }
 
 }  // namespace
+
+// An installation's indirect texts read strings of its files as data: this program's own
+// string table stands in for a system file's, and a copy beside a file that cannot be
+// loaded for its language resource "<folder>\en-US\<file>.mui".
+TEST(ResourcesTest, IndirectTextsReadTheStringTablesOfFiles) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring summary = AfxLoadString(IDS_CHECK_SUMMARY);
+    std::wstring text;
+    ASSERT_TRUE(qx::Win32Access().LoadStringResource(self, IDS_CHECK_SUMMARY, &text));
+    EXPECT_EQ(summary, text);
+    EXPECT_FALSE(qx::Win32Access().LoadStringResource(self, 65000, &text));
+    EXPECT_FALSE(qx::Win32Access().LoadStringResource(std::wstring(self) + L".none", IDS_CHECK_SUMMARY, &text));
+
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"qxmui" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring file = folder + L"\\NoTable.dll", mui = folder + L"\\en-US\\NoTable.dll.mui";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\en-US").c_str(), nullptr);
+    HANDLE junk = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD cb = 0;
+    WriteFile(junk, "not a program", 13, &cb, nullptr);
+    CloseHandle(junk);
+    const std::wstring reference = L"@" + file + L"," + L"-" + std::to_wstring(IDS_CHECK_SUMMARY);
+    EXPECT_FALSE(qx::ResolveIndirectText(qx::Win32Access(), reference, {L"en-US"}, &text));
+    ASSERT_TRUE(CopyFileW(self, mui.c_str(), FALSE));
+    text.clear();
+    EXPECT_TRUE(qx::ResolveIndirectText(qx::Win32Access(), reference, {L"fr-FR", L"en-US"}, &text));
+    EXPECT_EQ(summary, text);
+    DeleteFileW(mui.c_str());
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW((folder + L"\\en-US").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
