@@ -61,6 +61,11 @@ public:
     // drive-letter path is taken on the drive of the last loaded hive's Windows folder.
     bool FileExists(const std::wstring& path) override;
     std::wstring ExpandEnvironment(const std::wstring& text) override { return text; }
+    // Paths of this system are its own; OfflineAccess maps the installation's drive.
+    std::wstring MapInstallationPath(const std::wstring& path) override { return path; }
+    // No resource reader here: a class's name then comes from its ClassDesc's text after
+    // ';' or its Class value.
+    bool LoadStringResource(const std::wstring&, uint32_t, std::wstring*) override { return false; }
 
 private:
     std::map<std::wstring, std::unique_ptr<HiveFile>> m_hives;  // by upper-cased name
