@@ -173,8 +173,10 @@ int RunFilters(Session& session) {
 // The number --id gives: decimal digits, not 0.
 bool ParseChangeId(const std::wstring& text, uint64_t* id) {
     if (text.empty() || text.size() > 19 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return false;
-    *id = std::stoull(text);
-    return *id != 0;
+    uint64_t value = 0;
+    for (wchar_t c : text) value = value * 10 + static_cast<uint64_t>(c - L'0');
+    *id = value;
+    return value != 0;
 }
 
 int RunUndo(Session& session) {
