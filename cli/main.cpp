@@ -62,6 +62,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (args.command == L"filters") code = RunFilters(session);
         else if (args.command == L"check") code = RunCheck(session);
         else if (args.command == L"history") code = RunHistory(session);
+        else if (args.command == L"restart") code = RunRestart(session);
         else code = RunUndo(session);
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }

@@ -111,6 +111,10 @@ public:
     void SetInstanceId(uint32_t devInst, const std::wstring& instanceId);
     void SetDeviceStatus(uint32_t devInst, uint32_t status, uint32_t problem);
     void FailDeviceStatus(uint32_t devInst);
+    // What restarting the device comes to (by default it restarts), and the error of a failure.
+    void SetRestartOutcome(uint32_t devInst, RestartOutcome outcome, long error = kErrSuccess);
+    // The devices restarted (or tried), in the order asked.
+    const std::vector<uint32_t>& RestartsAsked() const { return m_restartsAsked; }
 
     // Files: the Windows folder (by default C:\Windows), the files that exist (names
     // compared without case) and the environment that expands %variables%.
@@ -152,6 +156,7 @@ public:
                                    uint32_t property, const uint8_t* buffer,
                                    uint32_t cbBuffer) override;
     void DestroyDeviceInfoList(DevInfoHandle set) override;
+    RestartOutcome RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) override;
     // "SD:" and the descriptor's bytes in hex: deterministic and easy to predict.
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override;
     std::wstring GetDeviceInstanceId(const DeviceElement& element) override;
@@ -182,6 +187,7 @@ private:
     uintptr_t m_nextSet = 0x51000;
     bool m_failDeviceSets = false;
     std::vector<PropertyWrite> m_propertyWrites;
+    std::vector<uint32_t> m_restartsAsked;
     CallCounts m_calls;
     std::wstring m_windowsFolder = L"C:\\Windows";
     std::vector<std::wstring> m_files;
