@@ -87,6 +87,9 @@ public:
                                    const uint8_t* buffer, uint32_t cbBuffer) override {
         return Count(Op::SetDeviceRegistryProperty, [&] { return m_inner.SetDeviceRegistryProperty(set, element, property, buffer, cbBuffer); });
     }
+    qx::RestartOutcome RestartDevice(qx::DevInfoHandle set, const qx::DeviceElement& element, long* error) override {
+        return m_inner.RestartDevice(set, element, error);
+    }
     void DestroyDeviceInfoList(qx::DevInfoHandle set) override {
         Count(Op::DestroyDeviceInfoList, [&] {
             m_inner.DestroyDeviceInfoList(set);

@@ -48,7 +48,7 @@ Arguments ParseArguments(int argc, wchar_t** argv) {
                 return args;
             }
             (word == L"--before" ? args.before : word == L"--after" ? args.after : args.id) = argv[++i];
-        } else if (word != L"--json" && word != L"--devices" && word != L"--yes" && word != L"--first" &&
+        } else if (word != L"--json" && word != L"--devices" && word != L"--yes" && word != L"--first" && word != L"--restart" &&
                    word != L"--help") {
             args.error = L"Unknown option " + word + L".";
             return args;

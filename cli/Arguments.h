@@ -14,6 +14,7 @@ enum Exit : int {
     kExitUsage = 2,        // bad usage or unknown target
     kExitRefused = 3,      // the change was refused; nothing written
     kExitFailed = 4,       // the write or the journal failed, or the machine could not be read
+    kExitNeedsReboot = 5,  // written (or restarted), but it holds only once the machine restarts
 };
 
 struct Arguments {

@@ -33,7 +33,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     const StringList names = NamesOf(args.words.begin() + 3, args.words.end());
     const bool placed = args.Has(L"--first") || args.Has(L"--before") || args.Has(L"--after");
     if (operation == L"set") {
-        if (!args.OnlyOptions({L"--json", L"--yes"})) return kExitUsage;
+        if (!args.OnlyOptions({L"--json", L"--yes", L"--restart"})) return kExitUsage;
         *result = names;
         return kExitDone;
     }
@@ -48,7 +48,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     const std::wstring& name = names.front();
     *result = current;
     if (operation == L"remove") {
-        if (!args.OnlyOptions({L"--json", L"--yes"})) return kExitUsage;
+        if (!args.OnlyOptions({L"--json", L"--yes", L"--restart"})) return kExitUsage;
         if (!HoldsName(current, name)) {
             Err().Line(name + L" is not in the list; nothing was written.");
             return kExitRefused;
@@ -57,7 +57,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
                       result->end());
         return kExitDone;
     }
-    if (!args.OnlyOptions({L"--json", L"--yes", L"--first", L"--before", L"--after"})) return kExitUsage;
+    if (!args.OnlyOptions({L"--json", L"--yes", L"--restart", L"--first", L"--before", L"--after"})) return kExitUsage;
     if (placed && args.options.count(L"--first") + args.options.count(L"--before") + args.options.count(L"--after") > 1) {
         args.error = L"Give at most one of --first, --before and --after.";
         return kExitUsage;
@@ -77,18 +77,32 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     return kExitDone;
 }
 
-void PrintChange(Session& session, const Target& target, bool upper, const StringList& before, const StringList& after) {
+// With a restart's report (--restart), its results follow the lists.
+void PrintChange(Session& session, const Target& target, bool upper, const StringList& before, const StringList& after,
+                 const qx::RestartReport* restart = nullptr) {
     if (session.args.Has(L"--json")) {
-        PrintJson(json{{"guid", U8(target.owner->GetGuidString())},
-                       {"instanceId", U8(target.device ? qx::DeviceInstanceId(*target.device) : L"")},
-                       {"list", ListKey(upper)},
-                       {"before", NamesJson(before)},
-                       {"after", NamesJson(after)}});
+        json document{{"guid", U8(target.owner->GetGuidString())},
+                      {"instanceId", U8(target.device ? qx::DeviceInstanceId(*target.device) : L"")},
+                      {"list", ListKey(upper)},
+                      {"before", NamesJson(before)},
+                      {"after", NamesJson(after)}};
+        if (restart) AddRestartJson(*restart, &document);
+        PrintJson(document);
+        if (restart && restart->Refused()) Err().Line(OneLine(restart->refusal));
         return;
     }
     Out().Line(qx::ListTitle(upper) + L" of " + TargetText(target) + L":");
     Out().Line(L"  old: " + NamesText(before));
     Out().Line(L"  new: " + NamesText(after));
+    if (restart) PrintRestartText(*restart);
+}
+
+// --restart: the devices the written change affects start again now. The exit code says
+// whether every one did.
+int RestartAfterChange(Session& session, const Target& target, qx::RestartReport* report) {
+    if (!session.args.Has(L"--restart")) return kExitDone;
+    *report = qx::RestartDevices(*target.owner, target.device);
+    return RestartExitCode(*report, true);
 }
 
 // Ctrl+C came before the change began.
@@ -166,8 +180,11 @@ int RunFilters(Session& session) {
     else
         stored = upper ? target.owner->SetUpperFilters(names, context) : target.owner->SetLowerFilters(names, context);
     if (!stored) return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
-    PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper));
-    return kExitDone;
+    qx::RestartReport restart;
+    const int code = RestartAfterChange(session, target, &restart);
+    PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper),
+                args.Has(L"--restart") ? &restart : nullptr);
+    return code;
 }
 
 // The number --id gives: decimal digits, not 0.
@@ -181,7 +198,7 @@ bool ParseChangeId(const std::wstring& text, uint64_t* id) {
 
 int RunUndo(Session& session) {
     Arguments& args = session.args;
-    if (!args.OnlyOptions({L"--yes", L"--id"})) return kExitUsage;
+    if (!args.OnlyOptions({L"--yes", L"--id", L"--restart"})) return kExitUsage;
     if (!args.words.empty()) {
         args.error = L"\"undo\" takes no TARGET: it reverses the newest change, or the one --id names.";
         return kExitUsage;
@@ -217,7 +234,10 @@ int RunUndo(Session& session) {
     Out().Line(L"  old: " + qx::StateText(change.after));
     Out().Line(L"  new: " + NamesText(undone.device ? undone.device->GetFilters(undone.upper)
                                                    : undone.owner->GetFilters(undone.upper)));
-    return kExitDone;
+    qx::RestartReport restart;
+    const int code = RestartAfterChange(session, target, &restart);
+    if (session.args.Has(L"--restart")) PrintRestartText(restart);
+    return code;
 }
 
 }  // namespace qxc

@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/Targets.h"
 #include "model/ClassList.h"
+#include "model/DeviceRestart.h"
 #include "model/Journal.h"
 
 namespace qxc {
@@ -44,6 +45,7 @@ int RunFilters(Session& session);  // shows a list, or changes it (ChangeCommand
 int RunCheck(Session& session);
 int RunHistory(Session& session);
 int RunUndo(Session& session);
+int RunRestart(Session& session);  // RestartCommands.cpp
 
 // Help (Help.cpp): "quillexc help [COMMAND]" and "COMMAND --help"; false for a command
 // that does not exist.
@@ -62,5 +64,14 @@ void PrintJson(const nlohmann::json& document);
 bool TakeTarget(Session& session, Target* target);
 // Reads the change journal whole; prints why and gives null when it cannot be read.
 const qx::Journal* ReadChangeJournal(qx::JournalContents* contents);
+
+// ---- Device restarts (RestartCommands.cpp) ---------------------------------------------
+// The results as JSON keys "restarted", "needsReboot", "failed" (instance IDs) and, when
+// refused, "restartRefusal"; in text on standard output (a refusal on standard error).
+void AddRestartJson(const qx::RestartReport& report, nlohmann::json* document);
+void PrintRestartText(const qx::RestartReport& report);
+// 0 when every device restarted; after a written change 5 otherwise; for "restart" 3
+// when refused, 4 when a device failed, else 5.
+int RestartExitCode(const qx::RestartReport& report, bool afterChange);
 
 }  // namespace qxc

@@ -80,6 +80,7 @@ int RunCommand(Arguments& args, HiveSession& hive) {
         else if (args.command == L"filters") code = RunFilters(session);
         else if (args.command == L"check") code = RunCheck(session);
         else if (args.command == L"history") code = RunHistory(session);
+        else if (args.command == L"restart") code = RunRestart(session);
         else code = RunUndo(session);
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }

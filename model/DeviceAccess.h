@@ -50,6 +50,10 @@ public:
                                            uint32_t property, const uint8_t* buffer,
                                            uint32_t cbBuffer) = 0;
     virtual void DestroyDeviceInfoList(DevInfoHandle set) = 0;
+    // Restarts the device, so that its driver stack is built again and reads its filter
+    // lists anew: the property change (DIF_PROPERTYCHANGE, DICS_PROPCHANGE) the platform's
+    // device setup makes. *error is set when it fails.
+    virtual RestartOutcome RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) = 0;
 
     // A self-relative security descriptor as SDDL text; empty when it does not convert.
     virtual std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) = 0;

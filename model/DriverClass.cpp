@@ -173,13 +173,15 @@ bool CDriverClass::SetLowerFilters(const StringList& filters, const qx::ChangeCo
 
 bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
                                      uint32_t cbBuffer) {
-    if (device.GetIndex() < 0 || device.GetSetPosition() < 0) return false;
-    qx::IDeviceAccess& access = qx::Access();
-    const qx::DevInfoHandle set = GetDevInfo();
     qx::DeviceElement element;
-    if (!access.EnumDeviceInfo(set, static_cast<uint32_t>(device.GetSetPosition()), &element))
+    if (!FindElement(device, &element)) return false;
+    return qx::Access().SetDeviceRegistryProperty(GetDevInfo(), element, property, buffer, cbBuffer);
+}
+
+bool CDriverClass::FindElement(const CDevice& device, qx::DeviceElement* element) const {
+    if (device.GetIndex() < 0 || device.GetSetPosition() < 0) return false;
+    if (!qx::Access().EnumDeviceInfo(GetDevInfo(), static_cast<uint32_t>(device.GetSetPosition()), element))
         return false;
-    // The set is fixed when taken, but never write to a device other than the one shown.
-    if (element.devInst != device.GetElement().devInst) return false;
-    return access.SetDeviceRegistryProperty(set, element, property, buffer, cbBuffer);
+    // The set is fixed when taken, but never act on a device other than the one shown.
+    return element->devInst == device.GetElement().devInst;
 }

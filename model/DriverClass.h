@@ -65,6 +65,9 @@ public:
     // Writes one registry property of one of this class's devices.
     bool SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
                            uint32_t cbBuffer);
+    // The device's element in the set, found again at its place; false when the element
+    // there is no longer that device.
+    bool FindElement(const CDevice& device, qx::DeviceElement* element) const;
 
 private:
     std::wstring m_strDescription;

@@ -283,6 +283,11 @@ bool OfflineAccess::EnumDeviceInfo(DevInfoHandle handle, uint32_t index, DeviceE
     return false;
 }
 
+RestartOutcome OfflineAccess::RestartDevice(DevInfoHandle, const DeviceElement&, long* error) {
+    *error = kErrNotSupported;
+    return RestartOutcome::Failed;
+}
+
 void OfflineAccess::DestroyDeviceInfoList(DevInfoHandle handle) {
     m_sets.erase(std::remove_if(m_sets.begin(), m_sets.end(), [&](const auto& set) { return set.get() == handle; }),
                  m_sets.end());

@@ -70,6 +70,8 @@ public:
     bool SetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element, uint32_t property,
                                    const uint8_t* buffer, uint32_t cbBuffer) override;
     void DestroyDeviceInfoList(DevInfoHandle set) override;
+    // A hive has no running devices: never restarts one.
+    RestartOutcome RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) override;
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override;
 
     std::wstring GetDeviceInstanceId(const DeviceElement& element) override;

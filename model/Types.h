@@ -29,6 +29,9 @@ struct DeviceElement {
     uintptr_t reserved = 0;
 };
 
+// What a device restart came to: done, done only once the machine restarts, or not done.
+enum class RestartOutcome { Restarted, NeedsReboot, Failed };
+
 // Error codes (Win32).
 constexpr long kErrSuccess = 0;
 constexpr long kErrFileNotFound = 2;
@@ -40,6 +43,10 @@ constexpr long kErrInvalidParameter = 87;
 constexpr long kErrInsufficientBuffer = 122;
 constexpr long kErrMoreData = 234;
 constexpr long kErrNoMoreItems = 259;
+constexpr long kErrNotSupported = 50;
+constexpr long kErrNoSuchDevInst = static_cast<long>(0xE000020B);  // device setup: the device is gone
+constexpr long kErrDiDoDefault = static_cast<long>(0xE000020E);    // device setup: no installer acted
+constexpr long kErrInWow64 = static_cast<long>(0xE0000235);  // device setup, a 32-bit program on 64-bit Windows
 
 // Registry value types.
 constexpr uint32_t kRegNone = 0;
@@ -77,6 +84,7 @@ constexpr unsigned kMbYesNo = 0x4;
 constexpr unsigned kMbIconHand = 0x10;
 constexpr unsigned kMbIconQuestion = 0x20;
 constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbIconInformation = 0x40;
 constexpr unsigned kMbDefButton2 = 0x100;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;

@@ -21,6 +21,38 @@ struct DevInfoData {  // SP_DEVINFO_DATA
     ULONG_PTR Reserved;
 };
 
+// The property change that restarts a device (SP_CLASSINSTALL_HEADER, SP_PROPCHANGE_PARAMS,
+// SP_DEVINSTALL_PARAMS_W): every member is naturally aligned, so the platform's packing
+// gives the same layout.
+struct ClassInstallHeader {
+    DWORD cbSize;
+    UINT InstallFunction;
+};
+struct PropChangeParams {
+    ClassInstallHeader ClassInstallHeader;
+    DWORD StateChange;
+    DWORD Scope;
+    DWORD HwProfile;
+};
+struct DevInstallParamsW {
+    DWORD cbSize;
+    DWORD Flags;
+    DWORD FlagsEx;
+    void* hwndParent;
+    void* InstallMsgHandler;
+    void* InstallMsgHandlerContext;
+    void* FileQueue;
+    ULONG_PTR ClassInstallReserved;
+    DWORD Reserved;
+    WCHAR DriverPath[MAX_PATH];
+};
+
+constexpr UINT kDifPropertyChange = 0x12;
+constexpr DWORD kDicsPropChange = 3;
+constexpr DWORD kDicsFlagConfigSpecific = 2;  // the current hardware profile
+constexpr DWORD kDiNeedRestart = 0x80;
+constexpr DWORD kDiNeedReboot = 0x100;
+
 constexpr DWORD kDigcfPresent = 0x2;
 constexpr DWORD kDigcfAllClasses = 0x4;
 constexpr DWORD kDigcfProfile = 0x8;
@@ -37,6 +69,9 @@ __declspec(dllimport) BOOL WINAPI SetupDiGetDeviceRegistryPropertyW(HANDLE, DevI
 __declspec(dllimport) BOOL WINAPI SetupDiSetDeviceRegistryPropertyW(HANDLE, DevInfoData*, DWORD,
                                                                     const BYTE*, DWORD);
 __declspec(dllimport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HANDLE);
+__declspec(dllimport) BOOL WINAPI SetupDiSetClassInstallParamsW(HANDLE, DevInfoData*, ClassInstallHeader*, DWORD);
+__declspec(dllimport) BOOL WINAPI SetupDiCallClassInstaller(UINT, HANDLE, DevInfoData*);
+__declspec(dllimport) BOOL WINAPI SetupDiGetDeviceInstallParamsW(HANDLE, DevInfoData*, DevInstallParamsW*);
 // The configuration manager (cfgmgr32), as in Windows 2000.
 __declspec(dllimport) DWORD WINAPI CM_Get_Device_ID_Size(PULONG, DWORD, ULONG);
 __declspec(dllimport) DWORD WINAPI CM_Get_Device_IDW(DWORD, PWSTR, ULONG, ULONG);
@@ -229,6 +264,35 @@ public:
     }
     void DestroyDeviceInfoList(DevInfoHandle set) override {
         if (set && set != InvalidHandle()) SetupDiDestroyDeviceInfoList(set);
+    }
+    RestartOutcome RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) override {
+        DevInfoData data = ToDevInfo(element);
+        PropChangeParams params{};
+        params.ClassInstallHeader.cbSize = sizeof(ClassInstallHeader);
+        params.ClassInstallHeader.InstallFunction = kDifPropertyChange;
+        params.StateChange = kDicsPropChange;
+        params.Scope = kDicsFlagConfigSpecific;
+        params.HwProfile = 0;  // the current one
+        // Wine's device setup refuses the parameters without setting an error: an error
+        // left by an earlier call must not speak for it.
+        SetLastError(ERROR_SUCCESS);
+        bool ok = SetupDiSetClassInstallParamsW(set, &data, &params.ClassInstallHeader, sizeof(params)) &&
+                  SetupDiCallClassInstaller(kDifPropertyChange, set, &data);
+        if (!ok) {
+            *error = static_cast<long>(GetLastError());
+            if (*error == ERROR_SUCCESS) *error = ERROR_NOT_SUPPORTED;
+            SetupDiSetClassInstallParamsW(set, &data, nullptr, 0);
+            return RestartOutcome::Failed;
+        }
+        *error = ERROR_SUCCESS;
+        // The request stays with the element in the shared set: take it away again.
+        SetupDiSetClassInstallParamsW(set, &data, nullptr, 0);
+        DevInstallParamsW install{};
+        install.cbSize = sizeof(install);
+        if (SetupDiGetDeviceInstallParamsW(set, &data, &install) &&
+            (install.Flags & (kDiNeedRestart | kDiNeedReboot)))
+            return RestartOutcome::NeedsReboot;
+        return RestartOutcome::Restarted;
     }
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override {
         if (!SelfRelativeFits(descriptor, cb)) return L"";

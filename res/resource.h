@@ -40,6 +40,9 @@
 
 // File menu commands
 #define ID_FILE_OPEN_OFFLINE_HIVE 32781
+
+// Device restarts: commands and their prompts from 0x8400 (33792).
+#define ID_OPTIONS_RESTART_DEVICES 33792
 // Texts the windows set in code (string table; 2000 up, clear of the command ids
 // whose strings are prompts).
 #define IDS_NEEDS_WINDOWS_2000 2000

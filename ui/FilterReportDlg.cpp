@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "model/DeviceRestart.h"
 #include "model/DriverClass.h"
+#include "model/FilterStore.h"
 #include "model/ListValidation.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
@@ -193,6 +195,7 @@ void CFilterReportDlg::RemoveBrokenNames(int nItem) {
                                                 : pForm->GetCurrentClass();
     if (bStored && pShown && (pShown == pDevice || pForm->GetCurrentClass() == pClass)) pForm->ShowRecord(pShown);
     Refresh();
+    if (bStored) qx::AskAndRestartDevices(*pClass, pDevice, qx::ListTitle(finding.target.upper));
 }
 
 void CFilterReportDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {

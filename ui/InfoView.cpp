@@ -3,7 +3,9 @@
 #include <iterator>
 #include <memory>
 
+#include "model/DeviceRestart.h"
 #include "model/DriverClass.h"
+#include "model/FilterStore.h"
 #include "model/FilterCheck.h"
 #include "model/StoredList.h"
 #include "model/RegistrySnapshot.h"
@@ -255,19 +257,16 @@ void CInfoView::ModifyFilters(bool bUpper) {
     const StringList names = pDlg->GetFilterNames();
     // The form shows whatever list the record holds afterwards: the new one after a
     // write, the stored one after a refused write (the store has told the user).
+    bool bStored;
     if (pDevice) {
-        if (bUpper)
-            pDevice->SetUpperFilters(names);
-        else
-            pDevice->SetLowerFilters(names);
+        bStored = bUpper ? pDevice->SetUpperFilters(names) : pDevice->SetLowerFilters(names);
         ShowRecord(pDevice);
     } else {
-        if (bUpper)
-            pClass->SetUpperFilters(names);
-        else
-            pClass->SetLowerFilters(names);
+        bStored = bUpper ? pClass->SetUpperFilters(names) : pClass->SetLowerFilters(names);
         ShowRecord(pClass);
     }
+    // The new list is read when the devices start again: offer that now (online only).
+    if (bStored) qx::AskAndRestartDevices(*pClass, pDevice, qx::ListTitle(bUpper));
 }
 
 void CInfoView::OnSafeMode() {

@@ -1,5 +1,6 @@
 #include "ui/MainFrame.h"
 
+#include "model/DeviceRestart.h"
 #include "model/FilterStore.h"
 #include "res/resource.h"
 #include "ui/CarvelApp.h"
@@ -24,6 +25,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_COMMAND(ID_OPTIONS_UNDO_FILTER_CHANGE, &CMainFrame::OnUndoFilterChange)
     ON_UPDATE_COMMAND_UI(ID_OPTIONS_UNDO_FILTER_CHANGE, &CMainFrame::OnUpdateUndoFilterChange)
     ON_COMMAND(ID_OPTIONS_CHANGE_HISTORY, &CMainFrame::OnChangeHistory)
+    ON_COMMAND(ID_OPTIONS_RESTART_DEVICES, &CMainFrame::OnRestartDevices)
+    ON_UPDATE_COMMAND_UI(ID_OPTIONS_RESTART_DEVICES, &CMainFrame::OnUpdateRestartDevices)
 END_MESSAGE_MAP()
 
 namespace {
@@ -168,10 +171,31 @@ void CMainFrame::OnUndoFilterChange() {
     qx::UndoneTarget target;
     qx::UndoRequest request;
     request.offerOlder = true;  // a change whose list was changed since does not block the older ones
-    qx::UndoFilterChange(*pClasses, true, request, &target);
+    const bool bRestored = qx::UndoFilterChange(*pClasses, true, request, &target);
     // Restored or refused, the record holds the list as stored now: show it.
     if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
+    if (bRestored && target.owner) qx::AskAndRestartDevices(*target.owner, target.device, qx::ListTitle(target.upper));
+}
+
+CDriverClass* CMainFrame::GetRestartTarget(CDevice** ppDevice) const {
+    auto* pForm = dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1));
+    *ppDevice = nullptr;
+    if (!pForm || pForm->IsSafeMode() || !qx::RestartRefusal().empty()) return nullptr;
+    *ppDevice = pForm->GetCurrentDevice();
+    return *ppDevice ? (*ppDevice)->GetClass() : pForm->GetCurrentClass();
+}
+
+void CMainFrame::OnUpdateRestartDevices(CCmdUI* pCmdUI) {
+    CDevice* pDevice = nullptr;
+    pCmdUI->Enable(GetRestartTarget(&pDevice) ? TRUE : FALSE);
+}
+
+void CMainFrame::OnRestartDevices() {
+    CDevice* pDevice = nullptr;
+    CDriverClass* pClass = GetRestartTarget(&pDevice);
+    if (!pClass) return;  // Safe Mode, offline or nothing shown: the command is disabled
+    qx::AskAndRestartDevices(*pClass, pDevice, L"", true);
 }
 
 void CMainFrame::OnChangeHistory() {

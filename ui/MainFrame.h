@@ -11,6 +11,8 @@
 #include "ui/framework/ToolBar.h"
 
 class CCarvelDoc;
+class CDevice;
+class CDriverClass;
 class CFilterReportDlg;
 class CSplashScreenThread;
 class CVelorTreeView;
@@ -47,6 +49,10 @@ public:
     void OnUndoFilterChange();
     void OnUpdateUndoFilterChange(CCmdUI* pCmdUI);  // something to undo, and Safe Mode off
     void OnChangeHistory();                         // Options > Change History
+    // Options > Restart Devices: the selected class's devices, or the selected device,
+    // after a question. Disabled in Safe Mode and offline.
+    void OnRestartDevices();
+    void OnUpdateRestartDevices(CCmdUI* pCmdUI);
     // The document's class list; null before there is one.
     DriverClassList* GetDriverClasses() const;
     CVelorTreeView* GetClassTree() const;  // null before the panes exist
@@ -58,6 +64,9 @@ public:
 
 protected:
     void StartSplash();  // the splash thread, attached to this frame until CloseSplash
+    // The class shown in the form, and its device when one is (*ppDevice); null when no
+    // restart may be made now (Safe Mode, offline, nothing shown).
+    CDriverClass* GetRestartTarget(CDevice** ppDevice) const;
 
     CSplitterWnd m_wndSplitter;
     CStatusBar m_wndStatusBar;

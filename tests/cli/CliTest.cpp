@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "model/DeviceRestart.h"
 #include "model/FilterRules.h"
 #include "model/Journal.h"
 #include "model/TextForms.h"
@@ -351,6 +352,42 @@ TEST_F(QuillexcTest, UndoAsksThenPutsTheListBack) {
     EXPECT_TRUE(Contains(text.out, L"undo of #" + std::to_wstring(firstUndo["undoes"].get<uint64_t>()))) << Show(text);
 }
 
+// Wine's device setup restarts no device (tests/integration/RestartOnWineTest.cpp): every
+// restart here fails, which is what the exit codes and lists are checked on.
+TEST_F(QuillexcTest, RestartAsksFirstAndAChangeWithRestartSaysTheMachineMustRestart) {
+    ASSERT_TRUE(scratch.IsValid());
+    ScratchDevice* device = scratch.AddDevice();
+    ASSERT_NE(nullptr, device);
+    const json ids = Names({device->InstanceId()});
+
+    Result asked = Quillexc({L"restart", Target()});
+    EXPECT_EQ(3u, asked.exitCode) << Show(asked);
+    EXPECT_TRUE(Contains(asked.err, L"Restart the device of Quillex Command Line Class now?")) << Show(asked);
+
+    Result tried = Quillexc({L"restart", Target(), L"--yes", L"--json"});
+    EXPECT_EQ(4u, tried.exitCode) << Show(tried);
+    EXPECT_EQ(ids, tried.Json()["failed"]) << Show(tried);
+    EXPECT_EQ(json::array(), tried.Json()["restarted"]);
+    EXPECT_EQ(json::array(), tried.Json()["needsReboot"]);
+
+    // The change is written and journalled all the same; 5 says it is not in force yet.
+    Result change = Quillexc({L"filters", Target(), L"upper", L"set", a.Name(), L"--restart", L"--json"});
+    EXPECT_EQ(5u, change.exitCode) << Show(change);
+    EXPECT_EQ(Names({a.Name()}), Upper());
+    EXPECT_EQ(Names({a.Name()}), change.Json()["after"]);
+    EXPECT_EQ(ids, change.Json()["failed"]) << Show(change);
+    Result text = Quillexc({L"filters", device->InstanceId(), L"lower", L"set", b.Name(), L"--restart"});
+    EXPECT_EQ(5u, text.exitCode) << Show(text);
+    EXPECT_TRUE(Contains(text.out, L"Failed: 1 device:")) << Show(text);
+    EXPECT_TRUE(Contains(text.out, device->InstanceId() + L"): " + RestartErrorText(kErrNotSupported))) << Show(text);
+
+    Result undo = Quillexc({L"undo", L"--yes", L"--restart"});
+    EXPECT_EQ(5u, undo.exitCode) << Show(undo);
+    EXPECT_TRUE(Contains(undo.out, L"Failed: 1 device:")) << Show(undo);
+    EXPECT_EQ(2u, Quillexc({L"restart", Target(), L"--first"}).exitCode);
+    EXPECT_EQ(2u, Quillexc({L"history", L"--restart"}).exitCode);
+}
+
 TEST_F(QuillexcTest, HelpAndBadUsage) {
     Result help = Quillexc({L"help"});
     EXPECT_EQ(0u, help.exitCode);
@@ -449,6 +486,16 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
         EXPECT_NE(0, wcsncmp(name, L"Quillex Offline", 15)) << "left loaded";
     RegCloseKey(root);
     EXPECT_EQ(4u, Quillexc({L"--hive", L"C:\\no such folder\\SYSTEM", L"list"}).exitCode);
+
+    // An offline installation's devices do not run here: a restart is refused with the reason.
+    Result restart = Quillexc({L"--hive", hive.Path(), L"restart", UpperGuidText(hive.Guid()), L"--yes"});
+    EXPECT_EQ(3u, restart.exitCode) << Show(restart);
+    EXPECT_TRUE(Contains(restart.err, L"offline installation cannot be restarted")) << Show(restart);
+    Result change = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"upper", L"set",
+                              L"QxOffPresent", L"--yes", L"--restart", L"--json"});
+    EXPECT_EQ(5u, change.exitCode) << Show(change);
+    EXPECT_EQ(Names({L"QxOffPresent"}), change.Json()["after"]) << Show(change);
+    EXPECT_TRUE(change.Json()["restartRefusal"].is_string()) << Show(change);
 }
 
 // Two scripts change one list at once, 20 times each: every change lands or is refused

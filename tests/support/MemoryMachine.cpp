@@ -139,6 +139,8 @@ struct MemoryMachine::Device {
     uint32_t status = 0;
     uint32_t problem = 0;
     bool statusFails = false;
+    RestartOutcome restart = RestartOutcome::Restarted;
+    long restartError = kErrSuccess;
 };
 
 struct MemoryMachine::DeviceSet {
@@ -621,6 +623,17 @@ bool MemoryMachine::SetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
     return true;
 }
 
+RestartOutcome MemoryMachine::RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) {
+    m_restartsAsked.push_back(element.devInst);
+    Device* device = DeviceOf(set, element);
+    if (!device) {
+        *error = kErrNoSuchDevInst;
+        return RestartOutcome::Failed;
+    }
+    *error = device->restart == RestartOutcome::Failed ? device->restartError : kErrSuccess;
+    return device->restart;
+}
+
 void MemoryMachine::DestroyDeviceInfoList(DevInfoHandle set) {
     auto it = m_sets.find(reinterpret_cast<uintptr_t>(set));
     if (it == m_sets.end() || it->second->destroyed) {
@@ -657,6 +670,13 @@ void MemoryMachine::SetDeviceStatus(uint32_t devInst, uint32_t status, uint32_t 
 
 void MemoryMachine::FailDeviceStatus(uint32_t devInst) {
     if (Device* device = FindDevice(devInst)) device->statusFails = true;
+}
+
+void MemoryMachine::SetRestartOutcome(uint32_t devInst, RestartOutcome outcome, long error) {
+    if (Device* device = FindDevice(devInst)) {
+        device->restart = outcome;
+        device->restartError = error;
+    }
 }
 
 void MemoryMachine::PutEnvironment(const std::wstring& name, const std::wstring& value) {

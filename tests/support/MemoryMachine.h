@@ -116,6 +116,10 @@ public:
     void SetInstanceId(uint32_t devInst, const std::wstring& instanceId);
     void SetDeviceStatus(uint32_t devInst, uint32_t status, uint32_t problem);
     void FailDeviceStatus(uint32_t devInst);
+    // What restarting the device comes to (by default it restarts), and the error of a failure.
+    void SetRestartOutcome(uint32_t devInst, RestartOutcome outcome, long error = kErrSuccess);
+    // The devices restarted (or tried), in the order asked.
+    const std::vector<uint32_t>& RestartsAsked() const { return m_restartsAsked; }
 
     // Files: the Windows folder (by default C:\Windows), the files that exist (names
     // compared without case) and the environment that expands %variables%.
@@ -159,6 +163,7 @@ public:
                                    uint32_t property, const uint8_t* buffer,
                                    uint32_t cbBuffer) override;
     void DestroyDeviceInfoList(DevInfoHandle set) override;
+    RestartOutcome RestartDevice(DevInfoHandle set, const DeviceElement& element, long* error) override;
     // "SD:" and the descriptor's bytes in hex: deterministic and easy to predict.
     std::wstring SecurityDescriptorToText(const uint8_t* descriptor, uint32_t cb) override;
     std::wstring GetDeviceInstanceId(const DeviceElement& element) override;
@@ -192,6 +197,7 @@ private:
     bool m_failDeviceSets = false;
     std::function<void()> m_beforeValueSet;
     std::vector<PropertyWrite> m_propertyWrites;
+    std::vector<uint32_t> m_restartsAsked;
     CallCounts m_calls;
     std::wstring m_windowsFolder = L"C:\\Windows";
     std::vector<std::wstring> m_files;

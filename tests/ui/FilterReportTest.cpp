@@ -191,7 +191,11 @@ TEST_F(FilterReportTest, SortsGoesToAndRemovesBrokenNames) {
         MessageBoxRecorder yes(IDYES);
         SelectRow(Row(L"missing"));
         SendMessageW(report->GetDlgItemHwnd(IDC_CHECK_REMOVE), BM_CLICK, 0, 0);
-        EXPECT_EQ(1u, yes.Requests().size());
+        // Then the restart of the class's devices, and its results.
+        ASSERT_EQ(3u, yes.Requests().size());
+        EXPECT_EQ(0u, yes.Requests()[1].text.find(L"The new Upper Filters take effect when the device"))
+            << yes.Requests()[1].text;
+        EXPECT_EQ(0u, yes.Requests()[2].text.find(L"Restarted: ")) << yes.Requests()[2].text;
     }
     EXPECT_TRUE(qx::test::ListIs(ClassUpper(), {L"good"}));
     // The report runs again: only the device's finding is left, and the form shows the new list.

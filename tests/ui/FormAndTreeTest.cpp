@@ -226,7 +226,13 @@ TEST_F(FormAndTreeTest, DeviceFilterEditIsStoredThroughTheDeviceSet) {
     // Still the same device, with its class above it.
     EXPECT_EQ(L"0000", Field(IDC_DEVICE_INSTANCE));
     EXPECT_EQ(L"Alpha Class", Field(IDC_CLASS_NAME));
-    EXPECT_TRUE(boxes.Requests().empty());
+    // The restart the new list needs is offered; No (the default) restarts nothing.
+    ASSERT_EQ(1u, boxes.Requests().size());
+    EXPECT_EQ(0u, boxes.Requests()[0].text.find(
+                      L"The new Upper Filters take effect when the device starts again. Restart "))
+        << boxes.Requests()[0].text;
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), boxes.Requests()[0].nType);
+    EXPECT_TRUE(machine.RestartsAsked().empty());
 
     // A write the device refuses is reported, and the form keeps the stored list.
     machine.RefusePropertyWrites(devInst[0]);
@@ -235,9 +241,9 @@ TEST_F(FormAndTreeTest, DeviceFilterEditIsStoredThroughTheDeviceSet) {
         TypeText(hDlg, IDC_FILTERS_EDIT, L"alpha");
         Click(hDlg, IDOK);
     });
-    ASSERT_EQ(1u, boxes.Requests().size());
-    EXPECT_EQ(L"Unable to Modify Lower Filters", boxes.Requests()[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONHAND), boxes.Requests()[0].nType);
+    ASSERT_EQ(2u, boxes.Requests().size());  // no restart is offered for a list not written
+    EXPECT_EQ(L"Unable to Modify Lower Filters", boxes.Requests()[1].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONHAND), boxes.Requests()[1].nType);
     EXPECT_TRUE(ListBox(IDC_LOWER_FILTERS_LIST).empty());
     EXPECT_EQ((StringList{L"newf", L"zeta"}), ListBox(IDC_UPPER_FILTERS_LIST));
 }

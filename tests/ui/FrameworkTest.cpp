@@ -222,6 +222,58 @@ TEST(ReflectionTest, TreeNotificationsAndListDrawingReachTheControlObjects) {
     EXPECT_EQ(nullptr, list.m_hWnd);
 }
 
+// ---- Creation: standard classes, every message -----------------------------------
+
+// Every message the window procedure is called with, as a hook on this thread sees it.
+std::vector<std::pair<HWND, UINT>> g_delivered;
+LRESULT CALLBACK RecordDelivered(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        g_delivered.emplace_back(cwp->hwnd, cwp->message);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class CRecordingTree : public CTreeView {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        m_seen.push_back(message);
+        return CTreeView::WindowProc(message, wParam, lParam);
+    }
+    void PostNcDestroy() override {}
+    std::vector<UINT> m_seen;
+};
+
+TEST(CreationTest, AControlKeepsItsStandardClassAndItsObjectSeesEveryMessageFromTheFirst) {
+    CTestDialog parent;
+    ASSERT_TRUE(parent.Create(IDD_MODIFY_FILTERS));
+    g_delivered.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordDelivered, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    CRecordingTree tree;
+    RECT r = {0, 0, 100, 100};
+    BOOL created = tree.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, r, &parent, 5003);
+    tree.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(created);
+
+    wchar_t name[64] = {}, real[64] = {};
+    GetClassNameW(tree.m_hWnd, name, 64);
+    RealGetWindowClassW(tree.m_hWnd, real, 64);
+    EXPECT_STREQ(WC_TREEVIEWW, name);
+    EXPECT_STREQ(WC_TREEVIEWW, real);
+
+    std::vector<UINT> delivered;
+    for (const auto& entry : g_delivered)
+        if (entry.first == tree.m_hWnd) delivered.push_back(entry.second);
+    ASSERT_FALSE(delivered.empty());
+    EXPECT_TRUE(delivered.front() == WM_GETMINMAXINFO || delivered.front() == WM_NCCREATE) << delivered.front();
+    // The object saw each message the window got, in order, from the very first.
+    EXPECT_EQ(delivered, tree.m_seen);
+    parent.DestroyWindow();
+    EXPECT_EQ(nullptr, tree.m_hWnd);
+}
+
 // ---- Form view ---------------------------------------------------------------------
 
 TEST(FormViewTest, FormScrollsWhenItsPaneIsSmallerThanTheTemplate) {

@@ -2,6 +2,7 @@
 // command routing to the active pane, the View and Options commands, and the exit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "res/resource.h"
@@ -42,6 +43,35 @@ std::wstring MenuText(HMENU hMenu, int pos) {
     return text;
 }
 
+// Screen readers and automation tools know a control by its class: every window the
+// program makes keeps its class's own name.
+TEST_F(MainFrameTest, EveryControlHasItsStandardClassName) {
+    std::vector<HWND> windows;
+    EnumChildWindows(
+        frame->m_hWnd,
+        [](HWND hWnd, LPARAM lParam) {
+            reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    std::vector<std::wstring> controls;
+    for (HWND hWnd : windows) {
+        wchar_t name[128] = {}, real[128] = {};
+        GetClassNameW(hWnd, name, 128);
+        RealGetWindowClassW(hWnd, real, 128);
+        EXPECT_STREQ(name, real);
+        EXPECT_NE(0, wcsncmp(name, L"Quillex.", 8)) << name;
+        if (wcsncmp(name, L"Quillex", 7) != 0 && wcscmp(name, L"#32770") != 0) controls.push_back(name);
+    }
+    auto has = [&](const wchar_t* cls) { return std::find(controls.begin(), controls.end(), cls) != controls.end(); };
+    for (const wchar_t* cls : {WC_TREEVIEWW, WC_LISTVIEWW, TOOLBARCLASSNAMEW, STATUSCLASSNAMEW, WC_BUTTONW, WC_EDITW,
+                               WC_LISTBOXW})
+        EXPECT_TRUE(has(cls)) << cls;
+    wchar_t treeClass[64] = {};
+    GetClassNameW(Pane(0)->m_hWnd, treeClass, 64);
+    EXPECT_STREQ(WC_TREEVIEWW, treeClass);
+}
+
 TEST_F(MainFrameTest, CaptionIsTheWindowTitleAndTheDocumentTitle) {
     EXPECT_EQ(L"Velor's Windows 2000 Device Quillex - Quillex V1.0", frame->GetWindowText());
 }
@@ -57,7 +87,8 @@ TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
     const std::vector<std::vector<Item>> items = {
         {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}},
         {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
-         {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
+         {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS},
+         {L"Restart &Devices", ID_OPTIONS_RESTART_DEVICES}, {L"", 0},
          {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
          {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}},
         {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},

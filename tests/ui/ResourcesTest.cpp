@@ -633,7 +633,8 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
         {L"&File", {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
                        {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
-                       {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS}, {L"", 0},
+                       {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS},
+         {L"Restart &Devices", ID_OPTIONS_RESTART_DEVICES}, {L"", 0},
          {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
          {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}}},
         {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
@@ -723,7 +724,7 @@ TEST(ResourcesTest, StringTableHoldsTitlesIndicatorsAndPrompts) {
 
     // Every command the user can reach by key has a prompt and a tooltip.
     for (UINT id : {ID_HELP, ID_CONTEXT_HELP, ID_NEXT_PANE, ID_PREV_PANE, ID_OPTIONS_CHECK_FILTERS,
-                    ID_OPTIONS_UNDO_FILTER_CHANGE, ID_OPTIONS_CHANGE_HISTORY}) {
+                    ID_OPTIONS_UNDO_FILTER_CHANGE, ID_OPTIONS_CHANGE_HISTORY, ID_OPTIONS_RESTART_DEVICES}) {
         std::vector<std::wstring> parts = Split(LoadStr(id), L'\n');
         ASSERT_EQ(parts.size(), 2u) << id;
         EXPECT_FALSE(parts[0].empty()) << id;

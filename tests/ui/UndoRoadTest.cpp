@@ -123,3 +123,58 @@ TEST_F(UndoRoadTest, UndoFromTheMenuAndTheHistory) {
     EXPECT_NE(std::wstring::npos, copied.find(L"\tUpper Filters\tkbdclass\tkbdclass extra\tprogram\r\n"));
     EXPECT_NE(std::wstring::npos, copied.find(L"\tUpper Filters\tkbdclass extra\tkbdclass\tundo of #1\r\n"));
 }
+
+// Options > Restart Devices follows Safe Mode, asks first, restarts the shown class's
+// devices and says how it went; an undo that restores a list offers the same.
+TEST_F(UndoRoadTest, RestartDevicesAsksFirstAndFollowsSafeMode) {
+    machine.AddClass(kKeyboard, L"Keyboard");
+    machine.PutMultiSz(MemoryMachine::ClassKeyPath(kKeyboard), L"UpperFilters", {L"kbdclass"});
+    machine.AddDevice(kKeyboard);
+    machine.AddDevice(kKeyboard);
+    machine.SetRestartOutcome(2, qx::RestartOutcome::NeedsReboot);
+    ASSERT_TRUE(app.Start(kVersion10));
+    auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
+    ASSERT_NE(nullptr, form);
+    CDriverClass* keyboard = app.Document()->GetDriverClasses()[0].get();
+    ASSERT_EQ(keyboard, form->GetCurrentClass());
+    auto restartEnabled = [&] {
+        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 1);
+        app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 1);
+        return !(GetMenuState(hOptions, ID_OPTIONS_RESTART_DEVICES, MF_BYCOMMAND) & MF_GRAYED);
+    };
+    EXPECT_FALSE(restartEnabled());
+    {
+        MessageBoxRecorder yes(IDYES);
+        Command(ID_OPTIONS_RESTART_DEVICES);  // the accelerator-less command cannot run either
+        EXPECT_TRUE(yes.Requests().empty());
+    }
+    form->SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(app.Frame()->m_hWnd), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    Command(ID_OPTIONS_SAFE_MODE);
+    ASSERT_FALSE(form->IsSafeMode());
+    EXPECT_TRUE(restartEnabled());
+    {
+        MessageBoxRecorder no(IDNO);
+        Command(ID_OPTIONS_RESTART_DEVICES);
+        ASSERT_EQ(1u, no.Requests().size());
+        EXPECT_EQ(0u, no.Requests()[0].text.find(L"Restart the 2 devices of Keyboard now?\n\nWhile they restart"));
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), no.Requests()[0].nType);
+        EXPECT_TRUE(machine.RestartsAsked().empty());
+    }
+    {
+        MessageBoxRecorder yes(IDYES);
+        Command(ID_OPTIONS_RESTART_DEVICES);
+        ASSERT_EQ(2u, yes.Requests().size());
+        EXPECT_EQ(0u, yes.Requests()[1].text.find(L"Restarted: 1 device.\nA restart of the machine is needed for 1 device:"))
+            << yes.Requests()[1].text;
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), yes.Requests()[1].nType);
+        EXPECT_EQ((std::vector<uint32_t>{1, 2}), machine.RestartsAsked());
+    }
+    ASSERT_TRUE(keyboard->SetUpperFilters({L"kbdclass", L"extra"}));
+    {
+        MessageBoxRecorder yes(IDYES);
+        Command(ID_OPTIONS_UNDO_FILTER_CHANGE);
+        ASSERT_EQ(3u, yes.Requests().size());  // the undo's question, the restart's, its results
+        EXPECT_EQ(0u, yes.Requests()[1].text.find(L"The new Upper Filters take effect when the devices start again."));
+        EXPECT_EQ(4u, machine.RestartsAsked().size());
+    }
+}

@@ -1,6 +1,6 @@
 #include "ui/framework/Wnd.h"
 
-#include <map>
+#include <set>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -18,13 +18,10 @@ const wchar_t kOwnerProp[] = L"Quillex.Wnd";
 thread_local CWnd* t_pWndInit = nullptr;  // the object whose window is being created
 thread_local const MSG* t_pCurrentMsg = nullptr;
 
-// Our classes and our superclasses of system classes: name -> procedure to pass on to.
-struct ClassEntry {
-    std::wstring name;
-    WNDPROC pfnSuper;
-};
+// The classes of ours registered so far (their windows start at DefWindowProcW and are
+// subclassed when created, as every window made through CreateEx is).
 CCriticalSection g_classLock;
-std::map<std::wstring, ClassEntry> g_classes;  // keyed by the name callers use
+std::set<std::wstring> g_classes;
 
 void InitControls() {
     static std::once_flag once;
@@ -35,31 +32,56 @@ void InitControls() {
     });
 }
 
-// The class to create for lpszClassName and the procedure its windows pass on to.
-bool ResolveClass(LPCWSTR lpszClassName, std::wstring* pName, WNDPROC* pfnSuper) {
-    std::lock_guard<CCriticalSection> lock(g_classLock);
-    auto it = g_classes.find(lpszClassName);
-    if (it == g_classes.end()) {
-        InitControls();
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        if (!GetClassInfoExW(nullptr, lpszClassName, &wc) &&
-            !GetClassInfoExW(AfxGetInstanceHandle(), lpszClassName, &wc))
-            return false;
-        ClassEntry entry{std::wstring(L"Quillex.") + lpszClassName, wc.lpfnWndProc};
-        wc.lpfnWndProc = AfxWndProc;
-        wc.hInstance = AfxGetInstanceHandle();
-        wc.lpszClassName = entry.name.c_str();
-        wc.style &= ~CS_GLOBALCLASS;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-        it = g_classes.emplace(lpszClassName, entry).first;
+// The window being created by CreateEx on this thread: what it was asked for, to tell
+// it from any other window the system makes on the way (an input method's window).
+thread_local LPCWSTR t_pszInitClass = nullptr;
+thread_local HWND t_hWndInitParent = nullptr;
+thread_local HHOOK t_hHookCreate = nullptr;
+thread_local int t_nHookUsers = 0;
+
+bool IsWindowBeingCreated(HWND hWnd, const CREATESTRUCTW* lpcs) {
+    if (!lpcs || lpcs->hwndParent != t_hWndInitParent) return false;
+    if (IS_INTRESOURCE(t_pszInitClass)) return true;
+    wchar_t name[256] = {};
+    return GetClassNameW(hWnd, name, 256) > 0 && lstrcmpiW(name, t_pszInitClass) == 0;
+}
+
+// The hook lives on this thread while at least one CreateEx runs on it.
+bool HookWindowCreate() {
+    if (!t_hHookCreate) {
+        t_hHookCreate = SetWindowsHookExW(WH_CBT, AfxCbtFilterHook, nullptr, GetCurrentThreadId());
+        if (!t_hHookCreate) return false;
     }
-    *pName = it->second.name;
-    *pfnSuper = it->second.pfnSuper;
+    ++t_nHookUsers;
     return true;
 }
 
+void UnhookWindowCreate() {
+    if (--t_nHookUsers == 0 && t_hHookCreate) {
+        UnhookWindowsHookEx(t_hHookCreate);
+        t_hHookCreate = nullptr;
+    }
+}
+
 }  // namespace
+
+// At HCBT_CREATEWND the window exists but has had no message yet: the object takes it
+// over there, so that it sees WM_GETMINMAXINFO and WM_NCCREATE like every later one,
+// whatever the window's class (a common control keeps its own class name).
+LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && t_pWndInit) {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        if (!CWnd::FromHandlePermanent(hWnd) && IsWindowBeingCreated(hWnd, create ? create->lpcs : nullptr)) {
+            CWnd* pWnd = t_pWndInit;
+            t_pWndInit = nullptr;
+            auto pfnOld = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+            pWnd->Attach(hWnd, pfnOld);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     wchar_t name[96];
@@ -67,21 +89,19 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     std::lock_guard<CCriticalSection> lock(g_classLock);
     auto it = g_classes.find(name);
     if (it == g_classes.end()) {
-        ClassEntry entry{name, DefWindowProcW};
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
         wc.style = nClassStyle;
-        wc.lpfnWndProc = AfxWndProc;
+        wc.lpfnWndProc = DefWindowProcW;  // CreateEx subclasses each window before its first message
         wc.hInstance = AfxGetInstanceHandle();
         wc.hCursor = hCursor;
         wc.hbrBackground = hbrBackground;
         wc.hIcon = hIcon;
-        wc.lpszClassName = entry.name.c_str();
+        wc.lpszClassName = name;
         if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-        // Our own classes resolve to themselves.
-        it = g_classes.emplace(name, entry).first;
+        it = g_classes.insert(name).first;
     }
-    return it->second.name.c_str();
+    return it->c_str();
 }
 
 CWnd::~CWnd() {
@@ -125,17 +145,21 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     if (!PreCreateWindow(cs)) return FALSE;
     if (!cs.lpszClass) cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    std::wstring className;
-    WNDPROC pfnSuper = nullptr;
-    if (!ResolveClass(cs.lpszClass, &className, &pfnSuper)) return FALSE;
-    m_pfnSuper = pfnSuper;
+    InitControls();
+    if (!HookWindowCreate()) return FALSE;
     CWnd* pPrev = t_pWndInit;
+    LPCWSTR pszPrevClass = t_pszInitClass;
+    HWND hWndPrevParent = t_hWndInitParent;
     t_pWndInit = this;
-    HWND hWnd = CreateWindowExW(cs.dwExStyle, className.c_str(), cs.lpszName, static_cast<DWORD>(cs.style),
-                                cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
-                                cs.lpCreateParams);
+    t_pszInitClass = cs.lpszClass;
+    t_hWndInitParent = cs.hwndParent;
+    HWND hWnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
+                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     bool bAttached = t_pWndInit != this;
     t_pWndInit = pPrev;
+    t_pszInitClass = pszPrevClass;
+    t_hWndInitParent = hWndPrevParent;
+    UnhookWindowCreate();
     // A window that failed after its first message was destroyed, and PostNcDestroy
     // may have deleted this object: it is not touched then.
     if (!hWnd) {
@@ -166,14 +190,8 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    if (!pWnd && t_pWndInit) {
-        // The first message of a window we are creating (WM_GETMINMAXINFO or WM_NCCREATE).
-        pWnd = t_pWndInit;
-        t_pWndInit = nullptr;
-        pWnd->Attach(hWnd, pWnd->m_pfnSuper);
-    }
     if (!pWnd) {
-        // A window of one of our classes with no object (cannot normally happen).
+        // Only windows an object took over come here (CreateEx, SubclassWindow, AfxDlgProc).
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
     MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};

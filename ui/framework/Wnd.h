@@ -19,8 +19,8 @@ public:
     // The object that owns hWnd, or null for a window of no object of ours.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Creation. A system class (a common control) is superclassed so that the
-    // object owns the window from its first message.
+    // Creation. Every window keeps the class it is created of (a common control its
+    // standard name); the object takes it over before its first message (a CBT hook).
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
                   const RECT& rect, CWnd* pParentWnd, UINT_PTR nIDorHMenu, LPVOID lpParam = nullptr);
@@ -84,10 +84,14 @@ protected:
     WNDPROC m_pfnSuper = nullptr;  // the window's own procedure we pass on to
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK AfxCbtFilterHook(int, WPARAM, LPARAM);
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// CreateEx's hook (WH_CBT, this thread, while a window is being created): the object
+// takes the window over at HCBT_CREATEWND, before its first message.
+LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A window class of ours (window procedure AfxWndProc); registered once per set of attributes.
