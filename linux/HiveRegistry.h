@@ -51,6 +51,10 @@ public:
         return false;
     }
     void DestroyDeviceInfoList(DevInfoHandle) override {}
+    RestartOutcome RestartDevice(DevInfoHandle, const DeviceElement&, long* error) override {
+        *error = kErrNotSupported;  // no device runs here
+        return RestartOutcome::Failed;
+    }
     std::wstring SecurityDescriptorToText(const uint8_t*, uint32_t) override { return L""; }
     std::wstring GetDeviceInstanceId(const DeviceElement&) override { return L""; }
     bool GetDeviceStatus(const DeviceElement&, uint32_t*, uint32_t*) override { return false; }
