@@ -12,9 +12,15 @@ namespace qxc {
 
 struct Session {
     Arguments& args;
-    const DriverClassList& classes;
+    // Built as far as the command needs (see DeviceScopeFor): a TARGET's class may get
+    // its devices only when the target is resolved.
+    DriverClassList& classes;
     ConsoleMessages& messages;
 };
+
+// What a command reads of the machine before it runs: the class keys only, one class's
+// devices, or every device (check, list --devices). *none when it reads no class list.
+qx::DeviceScope DeviceScopeFor(const Arguments& args, bool* none);
 
 int RunList(Session& session);
 int RunShow(Session& session);

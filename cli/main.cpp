@@ -26,7 +26,8 @@ int wmain(int argc, wchar_t** argv) {
             return usage();
         }
         PrintHelp(topic);
-        return kExitDone;
+        // Nothing asked for at all: the caller's mistake, though the help says what to ask.
+        return args.command.empty() && !args.Has(L"--help") ? kExitUsage : kExitDone;
     }
     if (!IsCommand(args.command)) {
         args.error = L"Unknown command \"" + args.command + L"\".";
@@ -53,7 +54,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     DriverClassList classes;
     int code = kExitFailed;
-    if (!qx::BuildDriverClasses(classes, nullptr)) {
+    bool noClassList = false;
+    const qx::DeviceScope scope = DeviceScopeFor(args, &noClassList);
+    if (!noClassList && !qx::BuildDriverClasses(classes, nullptr, scope)) {
         Err().Line(L"The device setup classes cannot be read: the class key does not open.");
     } else {
         Session session{args, classes, messages};
