@@ -201,10 +201,11 @@ void CMainFrame::OnUndoFilterChange() {
     }
     qx::UndoneTarget target;
     const bool bUndone = qx::UndoLastFilterChange(*pClasses, true, &target);
-    if (nEntry) ReportDone(AfxFormatStrings(bUndone ? IDS_STATUS_UNDONE : IDS_STATUS_NOT_UNDONE, {std::to_wstring(nEntry)}));
     // Restored or refused, the record holds the list as stored now: show it.
     if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
+    // After the report's own line: the undo is what the user asked for.
+    if (nEntry) ReportDone(AfxFormatStrings(bUndone ? IDS_STATUS_UNDONE : IDS_STATUS_NOT_UNDONE, {std::to_wstring(nEntry)}));
 }
 
 void CMainFrame::OnChangeHistory() {

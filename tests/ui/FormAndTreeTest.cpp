@@ -418,6 +418,7 @@ TEST_F(FormAndTreeTest, DeviceNamesFindAndTheInstanceIdHelpFindADevice) {
     EXPECT_TRUE(tree->GetStyle() & TVS_SHOWSELALWAYS);
 
     // Find: any case, any of the texts, round from the selection; the class opens.
+    tree->SetDeviceNames(true);
     Select(Root(1));
     tree->SendMessage(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(Root(0)));
     EXPECT_TRUE(tree->FindNext(L"pnp0303"));
@@ -426,6 +427,7 @@ TEST_F(FormAndTreeTest, DeviceNamesFindAndTheInstanceIdHelpFindADevice) {
     EXPECT_TRUE(tree->SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(Root(0)), TVIS_EXPANDED) & TVIS_EXPANDED);
     EXPECT_EQ(L"Standard PS/2 Keyboard", Field(IDC_DEVICE_FRIENDLY_NAME));
     EXPECT_FALSE(Field(IDC_DEVICE_INSTANCE_ID).empty());
+    PauseForLook();
     EXPECT_TRUE(tree->FindNext(L"ZETA"));  // a filter name: device 0000's list
     EXPECT_EQ(hFirst, tree->GetSelectedItem());
     EXPECT_TRUE(tree->FindNext(L"beta"));
