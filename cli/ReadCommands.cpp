@@ -180,7 +180,7 @@ const wchar_t* SeverityText(qx::Severity severity) {
 }
 
 // How the history names a change's list: a device by its instance ID, a class by its
-// GUID and description (read from the class key: the history builds no class list).
+// description and GUID (read from the class key: the history builds no class list).
 std::wstring EntryTarget(const qx::JournalEntry& entry) {
     qx::Guid guid;
     wchar_t description[512] = {};
@@ -188,7 +188,7 @@ std::wstring EntryTarget(const qx::JournalEntry& entry) {
                        qx::Access().GetClassDescription(guid, description, 512) && description[0];
     description[511] = L'\0';
     std::wstring target = !entry.deviceId.empty() ? entry.deviceId
-                          : named ? entry.classGuid + L" (" + description + L")" : entry.classGuid;
+                          : named ? description + (L" (" + entry.classGuid + L")") : entry.classGuid;
     // A change of another installation's hive says so.
     return entry.hive.empty() ? target : target + L" in " + entry.hive;
 }
@@ -394,7 +394,7 @@ int RunHistory(Session& session) {
         return kExitDone;
     }
     Table table;
-    for (size_t column : {0, 1}) table.KeepWhole(column);  // the number and the time
+    for (size_t column : {0, 1, 6}) table.KeepWhole(column);  // the number, the time, the origin
     table.Add({L"#", L"Time (UTC)", L"Class or Device", L"List", L"Old List", L"New List", L"Origin"});
     for (const qx::JournalEntry& e : contents.entries)
         table.Add({std::to_wstring(e.id), e.time, EntryTarget(e), qx::ListTitle(e.upper),
