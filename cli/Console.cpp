@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwchar>
 
 #include "model/FilterStore.h"
 #include "model/Utf8.h"
@@ -64,7 +63,7 @@ std::wstring OneLine(const std::wstring& text) {
         if (c == L'\r' || c == L'\n') {
             while (!line.empty() && line.back() == L' ') line.pop_back();
             if (line.empty() || line.back() == L' ') continue;
-            if (!std::wcschr(L".:;!?,", line.back())) line += title ? L':' : L'.';
+            if (std::wstring(L".:;!?,").find(line.back()) == std::wstring::npos) line += title ? L':' : L'.';
             line += L' ';
             title = false;
         } else {

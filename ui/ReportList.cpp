@@ -1,9 +1,8 @@
 #include "ui/ReportList.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
+#include "common/UniqueKey.h"
 #include "model/Utf8.h"
 
 void SetUpReportList(CListCtrl& list, CWnd* pDialog, UINT nId, const ReportColumn* pColumns, int nColumns) {
@@ -47,12 +46,20 @@ BOOL CopyTextToClipboard(HWND hOwner, const CString& text) {
     return bSet;
 }
 
+namespace {
+struct FileClose {
+    void operator()(HANDLE file) const { CloseHandle(file); }
+};
+}  // namespace
+
 bool SaveUtf8File(const std::wstring& path, const CString& text, std::wstring* error) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     const std::string bytes = "\xEF\xBB\xBF" + qx::Utf8FromWide(text);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (out) return true;
-    *error = L"it could not be written.";
+    HANDLE opened = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    UniqueKey<HANDLE, FileClose> file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+    DWORD cbWritten = 0;
+    if (file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &cbWritten, nullptr) &&
+        cbWritten == bytes.size())
+        return true;
+    *error = L"Windows error " + std::to_wstring(GetLastError()) + L".";
     return false;
 }
