@@ -13,7 +13,9 @@ namespace qxc {
 
 struct Session {
     Arguments& args;
-    const DriverClassList& classes;
+    // Built as far as the command needs (see DeviceScopeFor): a TARGET's class may get
+    // its devices only when the target is resolved.
+    DriverClassList& classes;
     ConsoleMessages& messages;
     // The hive's latest changes are still in its logs: it is read, never written.
     bool hiveDirty = false;
@@ -38,6 +40,9 @@ public:
 int RunQuillexc(Arguments& args, HiveSession& hive);
 // The sentence a write to a dirty hive is refused with.
 std::wstring DirtyHiveRefusal();
+// What a command reads of the machine before it runs: the class keys only, one class's
+// devices, or every device (check, list --devices). *none when it reads no class list.
+qx::DeviceScope DeviceScopeFor(const Arguments& args, bool* none);
 
 int RunList(Session& session);
 int RunShow(Session& session);

@@ -18,9 +18,9 @@ const CommandHelp kCommands[] = {
      L"Shows a class with all its fields and its devices, or a device with every property and the\r\n"
      L"registry values below its driver key (key, value name, type, contents)."},
     {L"filters", L"quillexc filters TARGET upper|lower [--json]\r\n"
-                 L"       quillexc filters TARGET upper|lower set [NAME...] [--yes] [--restart]\r\n"
-                 L"       quillexc filters TARGET upper|lower add NAME [--first | --before NAME | --after NAME] [--yes] [--restart]\r\n"
-                 L"       quillexc filters TARGET upper|lower remove NAME [--yes] [--restart]",
+                 L"       quillexc filters TARGET upper|lower set [NAME...] [--yes] [--restart] [--json]\r\n"
+                 L"       quillexc filters TARGET upper|lower add NAME [--first | --before NAME | --after NAME] [--yes] [--restart] [--json]\r\n"
+                 L"       quillexc filters TARGET upper|lower remove NAME [--yes] [--restart] [--json]",
      L"Without an operation, prints the list, one name a line. set replaces it (no names empties it),\r\n"
      L"add puts a name at the end or where told, remove takes a name out (every entry of it).\r\n"
      L"The new list is checked as the window checks it: every name must be an installed service\r\n"

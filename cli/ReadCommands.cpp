@@ -2,9 +2,11 @@
 
 #include "cli/Commands.h"
 #include "model/DeviceAccess.h"
+#include "model/Bytes.h"
 #include "model/FilterCheck.h"
 #include "model/FilterStore.h"
 #include "model/RegistrySnapshot.h"
+#include "model/StoredList.h"
 #include "model/TextForms.h"
 #include "model/Utf8.h"
 
@@ -49,20 +51,49 @@ const DeviceField kDeviceFields[] = {
     {L"Address", "address", &CDevice::GetAddress},
 };
 
+// A filter list as this command shows it: its names, or, for a value of another type
+// than a list, that value as what it is ("REG_DWORD", "0x00000001"), never its bytes
+// taken for names. A device's empty list is not read again (there are thousands).
+struct ListShown {
+    const StringList* names;
+    std::wstring type, contents;  // set for a value that is not a list
+    std::wstring Text() const { return type.empty() ? NamesText(*names) : L"(" + type + L" " + contents + L")"; }
+    void PutJson(json& j, const char* key) const {
+        j[key] = type.empty() ? NamesJson(*names) : json(nullptr);
+        if (!type.empty()) j[std::string(key) + "Type"] = U8(type);
+    }
+};
+
+ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper) {
+    ListShown shown{device ? &device->GetFilters(upper) : &owner.GetFilters(upper), L"", L""};
+    if (device && shown.names->empty()) return shown;
+    qx::StoredList stored;
+    const bool read = device ? qx::ReadDeviceFilters(*device, upper, &stored)
+                             : qx::ReadClassFilters(owner.GetClassKey(), upper, &stored);
+    if (!read || !stored.present || qx::TakeApart(stored).isList) return shown;
+    shown.type = qx::RegistryTypeName(stored.type);
+    if (stored.type == qx::kRegDword && stored.data.size() >= 4)
+        shown.contents = L"0x" + qx::HexText(qx::ReadLe32(stored.data.data()));
+    else
+        shown.contents = FormatRegistryValue(stored.type, stored.data.data(), static_cast<uint32_t>(stored.data.size())).contents;
+    return shown;
+}
+
 json DeviceSummaryJson(const CDevice& device) {
-    return json{{"number", U8(qx::DeviceNumberText(device.GetIndex()))},
-                {"instanceId", U8(qx::DeviceInstanceId(device))},
-                {"description", U8(device.GetDeviceDesc())},
-                {"upperFilters", NamesJson(device.GetUpperFilters())},
-                {"lowerFilters", NamesJson(device.GetLowerFilters())}};
+    json j{{"number", U8(qx::DeviceNumberText(device.GetIndex()))},
+           {"instanceId", U8(qx::DeviceInstanceId(device))},
+           {"description", U8(device.GetDeviceDesc())}};
+    ShownList(*device.GetClass(), &device, true).PutJson(j, "upperFilters");
+    ShownList(*device.GetClass(), &device, false).PutJson(j, "lowerFilters");
+    return j;
 }
 
 json ClassJson(const CDriverClass& owner, bool devices) {
     json j{{"guid", U8(owner.GetGuidString())},
            {"className", U8(ClassNameOf(owner))},
-           {"description", U8(owner.GetDescription())},
-           {"upperFilters", NamesJson(owner.GetUpperFilters())},
-           {"lowerFilters", NamesJson(owner.GetLowerFilters())}};
+           {"description", U8(owner.GetDescription())}};
+    ShownList(owner, nullptr, true).PutJson(j, "upperFilters");
+    ShownList(owner, nullptr, false).PutJson(j, "lowerFilters");
     if (devices) {
         j["devices"] = json::array();
         for (const auto& device : owner.GetDeviceList()) j["devices"].push_back(DeviceSummaryJson(*device));
@@ -73,8 +104,8 @@ json ClassJson(const CDriverClass& owner, bool devices) {
 void AddDeviceRows(Table& table, const CDriverClass& owner) {
     for (const auto& device : owner.GetDeviceList())
         table.Add({L"  " + qx::DeviceNumberText(device->GetIndex()), qx::DeviceInstanceId(*device),
-                   device->GetDeviceDesc(), NamesText(device->GetUpperFilters()),
-                   NamesText(device->GetLowerFilters())});
+                   device->GetDeviceDesc(), ShownList(owner, device.get(), true).Text(),
+                   ShownList(owner, device.get(), false).Text()});
 }
 
 StringList RegistryRow(const CRegistryValue& row) {
@@ -91,8 +122,8 @@ int ShowClass(Session& session, const CDriverClass& owner) {
     fields.Add({L"Class Guid:", owner.GetGuidString()});
     fields.Add({L"Class:", ClassNameOf(owner)});
     fields.Add({L"Class Name:", owner.GetDescription()});
-    fields.Add({L"Class Upper Filters:", NamesText(owner.GetUpperFilters())});
-    fields.Add({L"Class Lower Filters:", NamesText(owner.GetLowerFilters())});
+    fields.Add({L"Class Upper Filters:", ShownList(owner, nullptr, true).Text()});
+    fields.Add({L"Class Lower Filters:", ShownList(owner, nullptr, false).Text()});
     fields.Print(Out());
     Out().Line();
     if (owner.GetDeviceList().empty()) {
@@ -134,8 +165,8 @@ int ShowDevice(Session& session, const CDevice& device) {
     fields.Add({L"Instance ID:", qx::DeviceInstanceId(device)});
     for (const DeviceField& field : kDeviceFields) fields.Add({std::wstring(field.label) + L":", (device.*field.get)()});
     fields.Add({L"Compatible Ids:", qx::JoinList(device.GetCompatibleIds())});
-    fields.Add({L"Device Upper Filters:", NamesText(device.GetUpperFilters())});
-    fields.Add({L"Device Lower Filters:", NamesText(device.GetLowerFilters())});
+    fields.Add({L"Device Upper Filters:", ShownList(*device.GetClass(), &device, true).Text()});
+    fields.Add({L"Device Lower Filters:", ShownList(*device.GetClass(), &device, false).Text()});
     fields.Print(Out());
     Out().Line();
     if (!snapshot) {
@@ -158,11 +189,18 @@ const wchar_t* SeverityText(qx::Severity severity) {
     return severity == qx::Severity::Error ? L"error" : L"warning";
 }
 
-std::wstring EntryTarget(const DriverClassList& classes, const qx::JournalEntry& entry) {
-    if (!entry.deviceId.empty()) return entry.deviceId;
+// How the history names a change's list: a device by its instance ID, a class by its
+// description and GUID (read from the class key: the history builds no class list).
+std::wstring EntryTarget(const qx::JournalEntry& entry) {
     qx::Guid guid;
-    const CDriverClass* owner = qx::ParseGuid(entry.classGuid, &guid) ? qx::FindClassRecord(classes, guid) : nullptr;
-    return owner ? entry.classGuid + L" (" + owner->GetDescription() + L")" : entry.classGuid;
+    wchar_t description[512] = {};
+    const bool named = entry.deviceId.empty() && qx::ParseGuid(entry.classGuid, &guid) &&
+                       qx::Access().GetClassDescription(guid, description, 512) && description[0];
+    description[511] = L'\0';
+    std::wstring target = !entry.deviceId.empty() ? entry.deviceId
+                          : named ? description + (L" (" + entry.classGuid + L")") : entry.classGuid;
+    // A change of another installation's hive says so.
+    return entry.hive.empty() ? target : target + L" in " + entry.hive;
 }
 
 json StateJson(const qx::StoredList& state) { return state.present ? NamesJson(state.Names()) : json(nullptr); }
@@ -194,15 +232,65 @@ const qx::Journal* ReadChangeJournal(qx::JournalContents* contents) {
     return journal;
 }
 
+qx::DeviceScope DeviceScopeFor(const Arguments& args, bool* none) {
+    *none = args.command == L"history";  // the journal only
+    qx::DeviceScope scope;
+    // A restart goes to every device the target has.
+    if (args.command == L"check" || (args.command == L"list" && args.Has(L"--devices")) ||
+        args.command == L"restart" || args.Has(L"--restart"))
+        return scope;
+    scope.kind = qx::DeviceScope::None;
+    if (args.command == L"undo") {
+        // The class of the change to undo (the newest, or the one --id names), with its
+        // devices: nothing else is touched.
+        std::wstring error;
+        const qx::Journal* journal = qx::ChangeJournal(&error);
+        const qx::JournalContents contents = journal ? journal->Read() : qx::JournalContents{};
+        const qx::ChangeContext context;
+        const std::vector<const qx::JournalEntry*> undoable =
+            qx::UndoableEntries(contents.entries, context.hive, context.hiveComputer);
+        const qx::JournalEntry* entry = undoable.empty() ? nullptr : undoable.front();
+        if (args.Has(L"--id")) {
+            entry = nullptr;
+            for (const qx::JournalEntry* e : undoable)
+                if (std::to_wstring(e->id) == args.id) entry = e;
+        }
+        if (entry && qx::ParseGuid(entry->classGuid, &scope.classGuid)) scope.kind = qx::DeviceScope::OneClass;
+    }
+    return scope;
+}
+
 bool TakeTarget(Session& session, Target* target) {
     if (session.args.words.empty()) {
         session.args.error = L"\"" + session.args.command + L"\" needs a TARGET: a class GUID, class name or description, or a device instance ID.";
         return false;
     }
+    // The class list holds no devices yet (DeviceScopeFor): a device's instance ID names
+    // its class through its Enum key, and only that class's devices are read.
+    const std::wstring& text = session.args.words.front();
+    qx::Guid deviceClass;
+    if (qx::DeviceClassOf(text, &deviceClass))
+        if (CDriverClass* owner = qx::FindClassRecord(session.classes, deviceClass)) qx::AddClassDevices(*owner);
     std::wstring error;
-    if (ResolveTarget(session.classes, session.args.words.front(), target, &error)) return true;
-    session.args.error = error;
-    return false;
+    if (!ResolveTarget(session.classes, text, target, &error)) {
+        // An unknown TARGET's suggestions search the devices too: read them all, once.
+        const bool devicesRead = std::any_of(session.classes.begin(), session.classes.end(), [](const auto& owner) {
+            return owner->GetDevInfo() != qx::InvalidHandle();
+        });
+        bool found = false;
+        if (!devicesRead) {
+            qx::ReleaseDriverClasses(session.classes);
+            found = qx::BuildDriverClasses(session.classes, nullptr) &&
+                    ResolveTarget(session.classes, text, target, &error);
+        }
+        if (!found) {
+            session.args.error = error;
+            return false;
+        }
+    }
+    // "show" lists a class's devices.
+    if (!target->device && session.args.command == L"show") qx::AddClassDevices(*target->owner);
+    return true;
 }
 
 int RunList(Session& session) {
@@ -219,13 +307,15 @@ int RunList(Session& session) {
         return kExitDone;
     }
     Table table;
+    table.KeepWhole(0);  // the GUID
     table.Add({L"GUID", L"Class", L"Description", L"Upper Filters", L"Lower Filters"});
     for (const auto& owner : session.classes) {
         table.Add({owner->GetGuidString(), ClassNameOf(*owner), owner->GetDescription(),
-                   NamesText(owner->GetUpperFilters()), NamesText(owner->GetLowerFilters())});
+                   ShownList(*owner, nullptr, true).Text(), ShownList(*owner, nullptr, false).Text()});
         if (devices) AddDeviceRows(table, *owner);
     }
-    table.Print(Out());
+    // A console's width: long cells are cut with "..."; show and --json give them whole.
+    table.Print(Out(), kConsoleWidth);
     return kExitDone;
 }
 
@@ -330,7 +420,7 @@ int RunHistory(Session& session) {
                    {"guid", U8(e.classGuid)}, {"instanceId", U8(e.deviceId)}, {"list", ListKey(e.upper)},
                    {"before", StateJson(e.before)}, {"after", StateJson(e.after)},
                    {"origin", qx::OriginName(e.origin)}};
-            if (e.origin == qx::ChangeOrigin::Undo) j["undoes"] = e.undoes;
+            j["undoes"] = e.origin == qx::ChangeOrigin::Undo ? json(e.undoes) : json(nullptr);
             if (!e.hive.empty()) j["hive"] = U8(e.hive);
             if (!e.hiveComputer.empty()) j["hiveComputer"] = U8(e.hiveComputer);
             if (e.afterUnverified) j["afterUnverified"] = true;
@@ -344,12 +434,13 @@ int RunHistory(Session& session) {
         return kExitDone;
     }
     Table table;
+    for (size_t column : {0, 1, 6}) table.KeepWhole(column);  // the number, the time, the origin
     table.Add({L"#", L"Time (UTC)", L"Class or Device", L"List", L"Old List", L"New List", L"Origin"});
     for (const qx::JournalEntry& e : contents.entries)
-        table.Add({std::to_wstring(e.id), e.time, EntryTarget(session.classes, e), qx::ListTitle(e.upper),
+        table.Add({std::to_wstring(e.id), e.time, EntryTarget(e), qx::ListTitle(e.upper),
                    qx::StateText(e.before), qx::StateText(e.after) + (e.afterUnverified ? L" (not read back)" : L""),
                    qx::OriginText(e)});
-    table.Print(Out());
+    table.Print(Out(), kConsoleWidth);
     return kExitDone;
 }
 

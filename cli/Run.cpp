@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/Commands.h"
+#include "model/ClassList.h"
 #include "model/DeviceAccess.h"
 
 namespace qxc {
@@ -36,7 +37,8 @@ int RunCommand(Arguments& args, HiveSession& hive) {
             return usage();
         }
         PrintHelp(topic);
-        return kExitDone;
+        // Nothing asked for at all: the caller's mistake, though the help says what to ask.
+        return args.command.empty() && !args.Has(L"--help") ? kExitUsage : kExitDone;
     }
     if (!IsCommand(args.command)) {
         args.error = L"Unknown command \"" + args.command + L"\".";
@@ -71,7 +73,10 @@ int RunCommand(Arguments& args, HiveSession& hive) {
         }
     } release{classes, previous};
     code = kExitFailed;
-    if (!qx::BuildDriverClasses(classes, nullptr)) {
+    // Only what the command reads: no class list for history, the class keys for most.
+    bool noClassList = false;
+    const qx::DeviceScope scope = DeviceScopeFor(args, &noClassList);
+    if (!noClassList && !qx::BuildDriverClasses(classes, nullptr, scope)) {
         Err().Line(L"The device setup classes cannot be read: the class key does not open.");
     } else {
         Session session{args, classes, messages, hive.Dirty()};

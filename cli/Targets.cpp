@@ -4,31 +4,16 @@
 
 #include "model/DeviceAccess.h"
 #include "model/FilterCheck.h"
+#include "model/RecordSearch.h"
 #include "model/TextForms.h"
 
 namespace qxc {
-namespace {
 
-std::wstring DeviceText(const CDevice& device) {
-    return device.GetFriendlyName().empty() ? device.GetDeviceDesc() : device.GetFriendlyName();
-}
-
-}  // namespace
-
-std::wstring ClassNameOf(const CDriverClass& owner) {
-    qx::IDeviceAccess& access = qx::Access();
-    uint32_t type = 0, cb = 0;
-    long error = access.QueryValue(owner.GetClassKey(), L"Class", &type, nullptr, &cb);
-    if ((error != qx::kErrSuccess && error != qx::kErrMoreData) || cb == 0 || cb > 0x10000) return L"";
-    std::vector<uint8_t> data(cb);
-    if (access.QueryValue(owner.GetClassKey(), L"Class", &type, data.data(), &cb) != qx::kErrSuccess) return L"";
-    if (type != qx::kRegSz && type != qx::kRegExpandSz) return L"";
-    return qx::TextFromBytes(data.data(), std::min<size_t>(cb, data.size()));
-}
+std::wstring ClassNameOf(const CDriverClass& owner) { return qx::ClassShortName(owner); }
 
 std::wstring TargetText(const Target& target) {
     if (!target.device) return target.owner->GetGuidString() + L" (" + target.owner->GetDescription() + L")";
-    std::wstring name = DeviceText(*target.device);
+    const std::wstring& name = target.device->GetDisplayName();
     std::wstring id = qx::DeviceInstanceId(*target.device);
     return name.empty() ? id : id + L" (" + name + L")";
 }
@@ -62,7 +47,9 @@ bool ResolveTarget(const DriverClassList& classes, const std::wstring& text, Tar
             if (id.empty()) continue;
             if (wanted == id)
                 exact.push_back(Target{owner.get(), device.get()});
-            else if (id.find(wanted) != std::wstring::npos)
+            else if (id.find(wanted) != std::wstring::npos ||
+                     qx::UpperCase(device->GetDeviceDesc()).find(wanted) != std::wstring::npos ||
+                     qx::UpperCase(device->GetFriendlyName()).find(wanted) != std::wstring::npos)
                 partial.push_back(Target{owner.get(), device.get()});
         }
     }

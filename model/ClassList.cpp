@@ -44,9 +44,22 @@ SharedDevInfo TakeDeviceSet(DevicesByClass* devices) {
     return shared;
 }
 
+// The class's members of the set, as records: numbered in the set's order.
+void AddMembers(CDriverClass& owner, const SharedDevInfo& set, const std::vector<SetMember>& members,
+                IProgressSink* progress) {
+    for (size_t number = 0; number < members.size(); ++number) {
+        owner.AddDevice(set.get(), static_cast<int32_t>(number), members[number].element, members[number].position);
+        if (progress) progress->StepProgress();
+    }
+}
+
 }  // namespace
 
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
+    return BuildDriverClasses(classes, progress, DeviceScope{});
+}
+
+bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const DeviceScope& scope) {
     IDeviceAccess& access = Access();
     RegKey root;
     if (root.Open(kClassRootPath, kKeyRead) != kErrSuccess) return false;
@@ -55,12 +68,14 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
     // at the point where its own set used to be refused.
     DevicesByClass devicesByClass;
     SharedDevInfo set;
-    try {
-        set = TakeDeviceSet(&devicesByClass);
-    } catch (const std::bad_alloc&) {
-        devicesByClass.clear();
-        set.reset();
-        ReportNoMemory();
+    if (scope.kind != DeviceScope::None) {
+        try {
+            set = TakeDeviceSet(&devicesByClass);
+        } catch (const std::bad_alloc&) {
+            devicesByClass.clear();
+            set.reset();
+            ReportNoMemory();
+        }
     }
     const std::vector<SetMember> none;
 
@@ -100,6 +115,10 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
                 continue;
             }
 
+            if (scope.kind == DeviceScope::None) {
+                classes.push_back(std::move(record));  // its devices come when asked for
+                continue;
+            }
             if (!set) {
                 record->CloseClassKey();
                 continue;
@@ -109,13 +128,9 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
             classes.push_back(std::move(record));
 
             if (progress) progress->SetProgressRange(0, 100);
+            if (scope.kind == DeviceScope::OneClass && guid != scope.classGuid) continue;
             auto found = devicesByClass.find(guid);
-            const std::vector<SetMember>& members = found != devicesByClass.end() ? found->second : none;
-            for (size_t number = 0; number < members.size(); ++number) {
-                added->AddDevice(set.get(), static_cast<int32_t>(number), members[number].element,
-                                 members[number].position);
-                if (progress) progress->StepProgress();
-            }
+            AddMembers(*added, set, found != devicesByClass.end() ? found->second : none, progress);
         } catch (const std::bad_alloc&) {
             if (record) {
                 record->CloseClassKey();
@@ -125,6 +140,29 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress) {
         }
     }
     return true;
+}
+
+bool AddClassDevices(CDriverClass& owner) {
+    if (!owner.GetDeviceList().empty()) return true;
+    DevicesByClass devicesByClass;
+    SharedDevInfo set = TakeDeviceSet(&devicesByClass);
+    if (!set) return false;
+    owner.SetDevInfo(set);
+    auto found = devicesByClass.find(owner.GetGuid());
+    if (found != devicesByClass.end()) AddMembers(owner, set, found->second, nullptr);
+    return true;
+}
+
+bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid) {
+    if (instanceId.empty() || instanceId.size() > 400) return false;
+    RegKey key;
+    if (key.Open(L"System\\CurrentControlSet\\Enum\\" + instanceId, kKeyRead) != kErrSuccess) return false;
+    wchar_t text[64] = {};
+    uint32_t type = 0, cb = sizeof(text) - sizeof(wchar_t);
+    if (Access().QueryValue(key.Get(), L"ClassGUID", &type, reinterpret_cast<uint8_t*>(text), &cb) != kErrSuccess ||
+        type != kRegSz)
+        return false;
+    return ParseGuid(TextFromBytes(reinterpret_cast<const uint8_t*>(text), cb), classGuid);
 }
 
 void ReleaseDriverClasses(DriverClassList& classes) {

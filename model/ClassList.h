@@ -22,6 +22,21 @@ namespace qx {
 // classes; no class is appended when that set cannot be taken. False when the root of
 // the class keys does not open.
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress);
+
+// Which devices a build reads: every class's; none (the class keys and their lists
+// only, for a command that needs no more); or one class's.
+struct DeviceScope {
+    enum Kind { All, None, OneClass } kind = All;
+    Guid classGuid{};  // for OneClass
+};
+bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const DeviceScope& scope);
+// The devices of a class of a list built without them, numbered as a full build numbers
+// them. Does nothing for a class that has its devices; false when the device set cannot
+// be taken.
+bool AddClassDevices(CDriverClass& owner);
+// The class a device instance ID's node names (its Enum key's ClassGUID); false when the
+// key or the value is not there.
+bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid);
 // Closes each class key, destroys the records and releases the device set.
 void ReleaseDriverClasses(DriverClassList& classes);
 

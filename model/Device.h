@@ -55,6 +55,8 @@ private:                                                                       \
 #undef QX_DEVICE_TEXT
 
 public:
+    // How people know the device: its friendly name, else its description (may be empty).
+    const std::wstring& GetDisplayName() const { return m_strFriendlyName.empty() ? m_strDeviceDesc : m_strFriendlyName; }
     const StringList& GetCompatibleIds() const { return m_compatibleIds; }
     void AddCompatibleIds(const uint8_t* data, size_t cb);
     const StringList& GetUpperFilters() const { return m_upperFilters; }

@@ -58,7 +58,7 @@ std::wstring CChangeHistoryDlg::ColumnText(const qx::JournalEntry& entry, int nC
             for (const auto& record : *m_pClasses)
                 if (record->GetGuid() == guid) name = record->GetDescription();
         std::wstring target = entry.deviceId.empty() ? entry.classGuid : entry.deviceId;
-        if (!name.empty()) target = AfxFormatStrings(IDS_TARGET_NAMED, {target, name});
+        if (!name.empty()) target = AfxFormatStrings(IDS_TARGET_NAMED, {name, target});
         if (!entry.hive.empty()) target = AfxFormatStrings(IDS_TARGET_IN_HIVE, {target, entry.hive});
         return target;
     }
@@ -95,36 +95,12 @@ void CChangeHistoryDlg::Fill() {
 }
 
 CString CChangeHistoryDlg::GetText() const {
-    CString text;
-    for (int c = 0; c < kColumns; ++c) text += (c ? L"\t" : L"") + AfxLoadString(kColumnSet[c].nHeading);
-    text += L"\r\n";
-    for (const auto& entry : m_entries) {
-        for (int c = 0; c < kColumns; ++c) text += (c ? L"\t" : L"") + ColumnText(entry, c);
-        text += L"\r\n";
-    }
-    return text;
+    return ReportText(m_entries, kColumnSet, kColumns,
+                      [this](const qx::JournalEntry& entry, int c) { return CString(ColumnText(entry, c)); },
+                      ReportFormat::Tabs);
 }
 
-BOOL CChangeHistoryDlg::CopyToClipboard() {
-    const CString text = GetText();
-    const size_t cb = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, cb);
-    if (!hText) return FALSE;
-    if (void* p = GlobalLock(hText)) {
-        memcpy(p, text.c_str(), cb);
-        GlobalUnlock(hText);
-    }
-    if (!OpenClipboard(m_hWnd)) {
-        GlobalFree(hText);
-        return FALSE;
-    }
-    EmptyClipboard();
-    // The clipboard owns the memory once it took it.
-    BOOL bSet = SetClipboardData(CF_UNICODETEXT, hText) != nullptr;
-    CloseClipboard();
-    if (!bSet) GlobalFree(hText);
-    return bSet;
-}
+BOOL CChangeHistoryDlg::CopyToClipboard() { return CopyTextToClipboard(m_hWnd, GetText()); }
 
 void CChangeHistoryDlg::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult) {
     SortBy(reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iSubItem);

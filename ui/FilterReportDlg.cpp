@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <windows.h>
+#include <commdlg.h>
+
 #include "model/DeviceRestart.h"
 #include "model/DriverClass.h"
 #include "model/FilterStore.h"
@@ -18,6 +21,10 @@ BEGIN_MESSAGE_MAP(CFilterReportDlg, CDialog)
     ON_NOTIFY(LVN_ITEMACTIVATE, IDC_CHECK_LIST, &CFilterReportDlg::OnItemActivate)
     ON_BN_CLICKED(IDC_CHECK_REMOVE, &CFilterReportDlg::OnRemove)
     ON_BN_CLICKED(IDC_CHECK_AGAIN, &CFilterReportDlg::OnCheckAgain)
+    ON_BN_CLICKED(IDC_CHECK_COPY, &CFilterReportDlg::OnCopy)
+    ON_BN_CLICKED(IDC_CHECK_SAVE, &CFilterReportDlg::OnSaveAs)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_CHECK_LIST, &CFilterReportDlg::OnItemChanged)
+    ON_NOTIFY(LVN_GETINFOTIPW, IDC_CHECK_LIST, &CFilterReportDlg::OnGetInfoTip)
 END_MESSAGE_MAP()
 
 namespace {
@@ -70,6 +77,7 @@ BOOL CFilterReportDlg::Create() { return CDialog::Create(IDD_FILTER_CHECK, m_pFr
 BOOL CFilterReportDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetUpReportList(m_list, this, IDC_CHECK_LIST, kColumnSet, kColumns);
+    m_list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
     Refresh();
     return TRUE;
 }
@@ -77,10 +85,28 @@ BOOL CFilterReportDlg::OnInitDialog() {
 DriverClassList* CFilterReportDlg::Classes() const { return m_pFrame ? m_pFrame->GetDriverClasses() : nullptr; }
 
 void CFilterReportDlg::Refresh() {
+    // The finding selected now is selected again, or the row that takes its place.
+    const int nSelected = SelectedItem();
+    const bool bHadSelection = nSelected >= 0 && static_cast<size_t>(nSelected) < m_findings.size();
+    const qx::Finding selected = bHadSelection ? m_findings[static_cast<size_t>(nSelected)] : qx::Finding();
     DriverClassList* pClasses = Classes();
     m_findings = pClasses ? qx::CheckAllFilters(*pClasses) : qx::Findings();
     if (CVelorTreeView* pTree = m_pFrame ? m_pFrame->GetClassTree() : nullptr) pTree->MarkFindings(m_findings);
     Sort();
+    if (bHadSelection && !m_findings.empty() && m_list.m_hWnd) {
+        int nItem = std::min(nSelected, static_cast<int>(m_findings.size()) - 1);
+        for (size_t i = 0; i < m_findings.size(); ++i) {
+            const qx::Finding& f = m_findings[i];
+            if (SameTarget(f.target, selected.target) && f.name == selected.name && f.rule == selected.rule)
+                nItem = static_cast<int>(i);
+        }
+        LVITEMW state{};
+        state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        m_list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&state));
+        m_list.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), FALSE);
+    }
+    ShowDetail();
+    if (m_pFrame) m_pFrame->ReportDone(AfxFormatStrings(IDS_STATUS_CHECKED, {GetSummary()}));
 }
 
 void CFilterReportDlg::SortBy(int nColumn) {
@@ -104,7 +130,106 @@ void CFilterReportDlg::Fill() {
     if (!m_list.m_hWnd) return;
     FillReportList(m_list, m_findings, kColumns, ColumnText);
     ::SetDlgItemTextW(m_hWnd, IDC_CHECK_SUMMARY, GetSummary().c_str());
+    FitSummary();
     ::EnableWindow(GetDlgItemHwnd(IDC_CHECK_REMOVE), m_findings.empty() ? FALSE : TRUE);
+    ShowDetail();
+}
+
+void CFilterReportDlg::FitSummary() {
+    HWND hSummary = GetDlgItemHwnd(IDC_CHECK_SUMMARY);
+    if (!hSummary) return;
+    RECT summary, list;
+    ::GetWindowRect(hSummary, &summary);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&summary), 2);
+    m_list.GetWindowRect(&list);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&list), 2);
+    // The height the text takes at the summary's width, in the dialog's font.
+    const CString text = GetSummary();
+    RECT need = {0, 0, summary.right - summary.left, 0};
+    HDC hDC = ::GetDC(hSummary);
+    HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hSummary, WM_GETFONT, 0, 0)));
+    ::DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(hDC, hOld);
+    ::ReleaseDC(hSummary, hDC);
+    const int gap = 4;
+    const int top = summary.top + need.bottom + gap;
+    ::MoveWindow(hSummary, summary.left, summary.top, summary.right - summary.left, need.bottom, TRUE);
+    if (top != list.top && top < list.bottom - 20)
+        m_list.MoveWindow(RECT{list.left, top, list.right, list.bottom});
+}
+
+CString CFilterReportDlg::GetDetail() const {
+    const int nItem = SelectedItem();
+    if (nItem < 0 || static_cast<size_t>(nItem) >= m_findings.size()) return CString();
+    const qx::Finding& f = m_findings[static_cast<size_t>(nItem)];
+    CString detail = f.targetText + L", " + ListText(f.target);
+    if (!f.name.empty()) detail += L": " + f.name;
+    return detail + L" (" + SeverityText(f.severity) + L", " + f.rule + L")\r\n" + f.sentence;
+}
+
+void CFilterReportDlg::ShowDetail() {
+    if (m_hWnd) ::SetDlgItemTextW(m_hWnd, IDC_CHECK_DETAIL, GetDetail().c_str());
+}
+
+CString CFilterReportDlg::GetText(ReportFormat format) const {
+    return ReportText(m_findings, kColumnSet, kColumns,
+                      [](const qx::Finding& f, int c) { return CString(ColumnText(f, c)); }, format);
+}
+
+BOOL CFilterReportDlg::CopyToClipboard() {
+    if (!CopyTextToClipboard(m_hWnd, GetText(ReportFormat::Tabs))) return FALSE;
+    if (m_pFrame) m_pFrame->ReportDone(AfxFormatStrings(IDS_STATUS_COPIED, {std::to_wstring(m_findings.size())}));
+    return TRUE;
+}
+
+bool CFilterReportDlg::SaveAs(const std::wstring& path) {
+    std::wstring error;
+    if (SaveUtf8File(path, GetText(ReportFormat::Csv), &error)) return true;
+    AfxMessageBox(AfxFormatStrings(IDS_CHECK_SAVE_FAILED, {path, error}), MB_OK | MB_ICONHAND);
+    return false;
+}
+
+void CFilterReportDlg::OnCopy() {
+    if (!CopyToClipboard()) AfxMessageBox(IDS_CLIPBOARD_FAILED, MB_OK | MB_ICONHAND);
+}
+
+void CFilterReportDlg::OnSaveAs() {
+    wchar_t file[MAX_PATH + 1] = L"filter-check.csv";
+    CString filter = AfxLoadString(IDS_CHECK_SAVE_FILTER);  // '|' stands for the separating zeros
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH + 1;
+    ofn.lpstrDefExt = L"csv";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetSaveFileNameW(&ofn)) SaveAs(file);
+}
+
+void CFilterReportDlg::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
+    if (reinterpret_cast<NMLISTVIEW*>(pNMHDR)->uChanged & LVIF_STATE) ShowDetail();
+    *pResult = 0;
+}
+
+void CFilterReportDlg::OnGetInfoTip(NMHDR* pNMHDR, LRESULT* pResult) {
+    // The row's finding in full: its cells are cut at the column's width.
+    auto* pTip = reinterpret_cast<NMLVGETINFOTIPW*>(pNMHDR);
+    *pResult = 0;
+    if (pTip->iItem < 0 || static_cast<size_t>(pTip->iItem) >= m_findings.size() || !pTip->pszText || pTip->cchTextMax <= 0)
+        return;
+    const std::wstring& text = m_findings[static_cast<size_t>(pTip->iItem)].sentence;
+    const size_t cch = std::min(text.size(), static_cast<size_t>(pTip->cchTextMax - 1));
+    text.copy(pTip->pszText, cch);
+    pTip->pszText[cch] = L'\0';
+}
+
+BOOL CFilterReportDlg::PreTranslateMessage(MSG* pMsg) {
+    if (m_pFrame && m_hWnd && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST &&
+        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd)) && m_pFrame->PreTranslateMessage(pMsg))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 CString CFilterReportDlg::GetSummary() const {

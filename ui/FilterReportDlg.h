@@ -24,12 +24,22 @@ public:
 
     CListCtrl& GetList() { return m_list; }
     CString GetSummary() const;
+    // Every row as shown, under a heading line: tab-separated, or as CSV.
+    CString GetText(ReportFormat format) const;
+    BOOL CopyToClipboard();
+    bool SaveAs(const std::wstring& path);  // CSV in UTF-8 with a byte-order mark; tells the user when it fails
+    CString GetDetail() const;              // the text below the list: the selected finding in full
+    BOOL PreTranslateMessage(MSG* pMsg) override;  // the main window's shortcuts work here too
 
     // Public for the message map.
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemActivate(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRemove();
     void OnCheckAgain();
+    void OnCopy();
+    void OnSaveAs();
+    void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetInfoTip(NMHDR* pNMHDR, LRESULT* pResult);
 
 protected:
     BOOL OnInitDialog() override;
@@ -38,6 +48,8 @@ protected:
     void Sort();  // by the chosen column and direction, then shown
     void Fill();
     int SelectedItem() const;
+    void ShowDetail();
+    void FitSummary();  // the summary as tall as its text, the list below it
     DriverClassList* Classes() const;
 
     CMainFrame* m_pFrame;  // not owned

@@ -3,15 +3,18 @@
 #include <iterator>
 #include <memory>
 
+#include <commctrl.h>
+
 #include "model/DeviceRestart.h"
 #include "model/DriverClass.h"
-#include "model/FilterStore.h"
 #include "model/FilterCheck.h"
+#include "model/FilterStore.h"
 #include "model/StoredList.h"
 #include "model/RegistrySnapshot.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "ui/CarvelDoc.h"
+#include "ui/MainFrame.h"
 #include "ui/ModifyFiltersDlg.h"
 #include "ui/framework/CmdUI.h"
 #include "ui/framework/DataExchange.h"
@@ -25,6 +28,7 @@ BEGIN_MESSAGE_MAP(CInfoView, CFormView)
     ON_COMMAND(ID_OPTIONS_SAFE_MODE, &CInfoView::OnSafeMode)
     ON_COMMAND(ID_OPTIONS_REGISTRY_PARAMETERS, &CInfoView::OnRegistryParameters)
     ON_UPDATE_COMMAND_UI(ID_OPTIONS_REGISTRY_PARAMETERS, &CInfoView::OnUpdateRegistryParameters)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_SAFE, &CInfoView::OnUpdateSafeIndicator)
 END_MESSAGE_MAP()
 
 namespace {
@@ -85,10 +89,12 @@ void CInfoView::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_CLASS_UPPER_FILTERS, m_strClassUpperFilters);
     for (int i = 0; i < kInstanceText; ++i) DDX_Text(pDX, kDeviceFields[i].nEditId, m_strDevice[i]);
     DDX_Text(pDX, IDC_DEVICE_INSTANCE, m_strDevice[kInstanceText]);
+    DDX_Text(pDX, IDC_DEVICE_INSTANCE_ID, m_strInstanceId);
 }
 
 void CInfoView::OnInitialUpdate() {
     CFormView::OnInitialUpdate();
+    CreateModifyTips();
     // The columns are set up once; a reopened document's second update leaves them.
     if (m_bColumnsSet || !m_listRegistry.m_hWnd) return;
     RECT rc;
@@ -123,6 +129,7 @@ void CInfoView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
 
 void CInfoView::ClearDeviceFields() {
     for (CString& text : m_strDevice) text.clear();
+    m_strInstanceId.clear();
     if (m_hWnd) ::SetDlgItemTextW(m_hWnd, IDC_DEVICE_GROUP, AfxLoadString(IDS_DEVICE_INFORMATION).c_str());
     for (CListBox* box : {&m_listCompatibleIds, &m_listLowerFilters, &m_listUpperFilters})
         if (box->m_hWnd) box->ResetContent();
@@ -187,6 +194,7 @@ void CInfoView::ShowClass(const CDriverClass* pClass) {
 void CInfoView::ShowDevice(const CDevice* pDevice) {
     for (int i = 0; i < kInstanceText; ++i) m_strDevice[i] = (pDevice->*kDeviceFields[i].get)();
     m_strDevice[kInstanceText] = qx::DeviceNumberText(pDevice->GetIndex());
+    m_strInstanceId = qx::DeviceInstanceId(*pDevice);
     FillListBox(m_listCompatibleIds, pDevice->GetCompatibleIds());
     FillListBox(m_listLowerFilters, pDevice->GetLowerFilters());
     FillListBox(m_listUpperFilters, pDevice->GetUpperFilters());
@@ -247,6 +255,7 @@ void CInfoView::ModifyFilters(bool bUpper) {
     target.upper = bUpper;
     pDlg->SetTarget(target);
     if (pClass) pDlg->SetHiddenEntries(HiddenNames(pClass, pDevice, bUpper));
+    pDlg->SetTargetName(pDevice ? pDevice->GetDisplayName() : pClass ? pClass->GetDescription() : std::wstring());
     if (pDlg->DoModal() != IDOK) return;
     if (m_nReleases != nReleases || !pClass) {
         // The class list was released while the dialog was up: its record is gone, and
@@ -257,23 +266,77 @@ void CInfoView::ModifyFilters(bool bUpper) {
     const StringList names = pDlg->GetFilterNames();
     // The form shows whatever list the record holds afterwards: the new one after a
     // write, the stored one after a refused write (the store has told the user).
-    bool bStored;
+    bool bWritten;
     if (pDevice) {
-        bStored = bUpper ? pDevice->SetUpperFilters(names) : pDevice->SetLowerFilters(names);
+        bWritten = bUpper ? pDevice->SetUpperFilters(names) : pDevice->SetLowerFilters(names);
         ShowRecord(pDevice);
     } else {
-        bStored = bUpper ? pClass->SetUpperFilters(names) : pClass->SetLowerFilters(names);
+        bWritten = bUpper ? pClass->SetUpperFilters(names) : pClass->SetLowerFilters(names);
         ShowRecord(pClass);
     }
+    if (!bWritten) return;
+    if (auto* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame())) {
+        const StringList& written = pDevice ? pDevice->GetFilters(bUpper) : pClass->GetFilters(bUpper);
+        const CString what = pDevice && !pDevice->GetDisplayName().empty() ? CString(pDevice->GetDisplayName())
+                             : pDevice ? CString(qx::DeviceInstanceId(*pDevice))
+                                       : CString(pClass->GetDescription());
+        pFrame->ReportDone(AfxFormatStrings(IDS_STATUS_WRITTEN, {qx::ListTitle(bUpper), what,
+                                                                 written.empty() ? AfxLoadString(IDS_LIST_REMOVED)
+                                                                                 : CString(qx::JoinList(written))}));
+    }
     // The new list is read when the devices start again: offer that now (online only).
-    if (bStored) qx::AskAndRestartDevices(*pClass, pDevice, qx::ListTitle(bUpper));
+    qx::AskAndRestartDevices(*pClass, pDevice, qx::ListTitle(bUpper));
 }
 
-void CInfoView::OnSafeMode() {
-    m_bSafeMode = !m_bSafeMode;
+void CInfoView::OnSafeMode() { SetSafeMode(!m_bSafeMode); }
+
+void CInfoView::SetSafeMode(bool bSafeMode) {
+    m_bSafeMode = bSafeMode;
     // Safe Mode alone decides whether the two Modify buttons can be pressed.
     if (m_btnModifyUpper.m_hWnd) m_btnModifyUpper.EnableWindow(m_bSafeMode ? FALSE : TRUE);
     if (m_btnModifyLower.m_hWnd) m_btnModifyLower.EnableWindow(m_bSafeMode ? FALSE : TRUE);
+    UpdateModifyTips();
+}
+
+void CInfoView::OnUpdateSafeIndicator(CCmdUI* pCmdUI) {
+    pCmdUI->SetText(m_bSafeMode ? AfxLoadString(ID_INDICATOR_SAFE) : AfxLoadString(IDS_INDICATOR_EDIT));
+    UpdateModifyTips();  // the form may have scrolled or been resized since
+}
+
+CString CInfoView::GetModifyTip() const { return m_bSafeMode ? AfxLoadString(IDS_SAFE_MODE_TIP) : CString(); }
+
+void CInfoView::CreateModifyTips() {
+    if (m_hWndTips || !m_hWnd) return;
+    m_hWndTips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+    if (!m_hWndTips) return;
+    const CString tip = AfxLoadString(IDS_SAFE_MODE_TIP);  // the control keeps a copy
+    for (int nId : {IDC_MODIFY_UPPER, IDC_MODIFY_LOWER}) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof(info);
+        info.uFlags = TTF_SUBCLASS;
+        info.hwnd = m_hWnd;
+        info.uId = static_cast<UINT_PTR>(nId);
+        info.lpszText = const_cast<wchar_t*>(tip.c_str());
+        ::SendMessageW(m_hWndTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    UpdateModifyTips();
+}
+
+void CInfoView::UpdateModifyTips() {
+    if (!m_hWndTips) return;
+    for (int nId : {IDC_MODIFY_UPPER, IDC_MODIFY_LOWER}) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof(info);
+        info.hwnd = m_hWnd;
+        info.uId = static_cast<UINT_PTR>(nId);
+        HWND hButton = ::GetDlgItem(m_hWnd, nId);
+        if (!hButton) continue;
+        ::GetWindowRect(hButton, &info.rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&info.rect), 2);
+        ::SendMessageW(m_hWndTips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    ::SendMessageW(m_hWndTips, TTM_ACTIVATE, m_bSafeMode ? TRUE : FALSE, 0);
 }
 
 void CInfoView::OnUpdateSafeMode(CCmdUI* pCmdUI) {

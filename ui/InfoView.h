@@ -31,6 +31,10 @@ public:
     void FillRegistryList(const CDevice* pDevice);
 
     BOOL IsSafeMode() const { return m_bSafeMode ? TRUE : FALSE; }
+    // Turns Safe Mode on or off as the Options command does (a newly opened registry starts with it on).
+    void SetSafeMode(bool bSafeMode);
+    // The tooltip the two Modify buttons show while Safe Mode greys them; empty otherwise.
+    CString GetModifyTip() const;
     CDevice* GetCurrentDevice() const { return m_pCurrentDevice; }
     CDriverClass* GetCurrentClass() const { return m_pCurrentClass; }
 
@@ -39,6 +43,7 @@ public:
     void OnModifyLowerFilters();
     void OnSafeMode();
     void OnUpdateSafeMode(CCmdUI* pCmdUI);
+    void OnUpdateSafeIndicator(CCmdUI* pCmdUI);  // "SAFE" or "EDIT" in the status bar
     void OnRegistryParameters();
     void OnUpdateRegistryParameters(CCmdUI* pCmdUI);
 
@@ -48,6 +53,11 @@ protected:
     void SetButtonCaptions(bool bDevice);
     // While the registry list is shown, the controls it lies over are hidden.
     void ShowControlsUnderList(bool bShow);
+    // The tooltip over the two Modify buttons: its tools follow the buttons, and it is
+    // active only while Safe Mode greys them (a disabled button gets no mouse messages,
+    // so the tools belong to the form).
+    void CreateModifyTips();
+    void UpdateModifyTips();
 
     CRegistryListCtrl m_listRegistry;  // control 1065, hidden until Registry Parameters is on
     CListBox m_listUpperFilters;       // control 1064
@@ -60,11 +70,13 @@ protected:
     CString m_strClassLowerFilters;
     CString m_strClassUpperFilters;
     std::vector<CString> m_strDevice;  // in the order of the form's device field table, then the number
+    CString m_strInstanceId;           // the device's instance ID, as the device manager names it
     CDevice* m_pCurrentDevice = nullptr;      // not owned
     CDriverClass* m_pCurrentClass = nullptr;  // not owned
     bool m_bRegistryParameters = false;
     bool m_bSafeMode = true;
     bool m_bColumnsSet = false;
+    HWND m_hWndTips = nullptr;  // owned by the form: destroyed with it
     unsigned m_nReleases = 0;  // how often the records shown were let go (a list released)
 
     DECLARE_MESSAGE_MAP()

@@ -2,12 +2,14 @@
 
 #include "model/DeviceRestart.h"
 #include "model/FilterStore.h"
+#include "model/Journal.h"
 #include "res/resource.h"
 #include "ui/CarvelApp.h"
 #include "ui/CarvelDoc.h"
 #include "ui/ChangeHistoryDlg.h"
 #include "ui/framework/CmdUI.h"
 #include "ui/FilterReportDlg.h"
+#include "ui/FindDlg.h"
 #include "ui/InfoView.h"
 #include "ui/SplashScreenThread.h"
 #include "ui/VelorTreeView.h"
@@ -27,6 +29,10 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_COMMAND(ID_OPTIONS_CHANGE_HISTORY, &CMainFrame::OnChangeHistory)
     ON_COMMAND(ID_OPTIONS_RESTART_DEVICES, &CMainFrame::OnRestartDevices)
     ON_UPDATE_COMMAND_UI(ID_OPTIONS_RESTART_DEVICES, &CMainFrame::OnUpdateRestartDevices)
+    ON_COMMAND(ID_VIEW_DEVICE_NAMES, &CMainFrame::OnViewDeviceNames)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_DEVICE_NAMES, &CMainFrame::OnUpdateViewDeviceNames)
+    ON_COMMAND(ID_EDIT_FIND, &CMainFrame::OnEditFind)
+    ON_COMMAND(ID_EDIT_FIND_NEXT, &CMainFrame::OnEditFindNext)
 END_MESSAGE_MAP()
 
 namespace {
@@ -35,6 +41,7 @@ const UINT kIndicators[] = {
     ID_INDICATOR_CAPS,
     ID_INDICATOR_NUM,
     ID_INDICATOR_SCRL,
+    ID_INDICATOR_SAFE,  // "SAFE" or "EDIT": whether filter lists can be changed
 };
 }
 
@@ -78,8 +85,21 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
     return TRUE;
 }
 
+BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if (CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+    CInfoView* pForm = GetInfoView();
+    return pForm && pForm != GetActiveView() && pForm->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 void CMainFrame::OnViewRefresh() {
-    if (CVelorTreeView* pTree = GetClassTree()) pTree->Refresh();
+    CVelorTreeView* pTree = GetClassTree();
+    if (!pTree) return;
+    pTree->Refresh();
+    const DriverClassList* pClasses = GetDriverClasses();
+    if (!pClasses) return;
+    size_t nDevices = 0;
+    for (const auto& pClass : *pClasses) nDevices += pClass->GetDeviceList().size();
+    ReportDone(AfxFormatStrings(IDS_STATUS_REFRESHED, {std::to_wstring(pClasses->size()), std::to_wstring(nDevices)}));
 }
 
 void CMainFrame::StartSplash() {
@@ -137,6 +157,10 @@ CVelorTreeView* CMainFrame::GetClassTree() const {
     return m_wndSplitter.m_hWnd ? dynamic_cast<CVelorTreeView*>(m_wndSplitter.GetPane(0, 0)) : nullptr;
 }
 
+CInfoView* CMainFrame::GetInfoView() const {
+    return m_wndSplitter.m_hWnd ? dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1)) : nullptr;
+}
+
 CCarvelDoc* CMainFrame::GetCarvelDoc() const {
     CVelorTreeView* pTree = GetClassTree();
     return pTree ? pTree->GetDocument() : nullptr;
@@ -149,18 +173,20 @@ DriverClassList* CMainFrame::GetDriverClasses() const {
 
 void CMainFrame::ShowRegistrySource(const std::wstring& title) {
     if (CCarvelDoc* pDoc = GetCarvelDoc()) pDoc->SetTitle(title);
+    // Another registry is not the one Safe Mode was turned off for.
+    if (CInfoView* pForm = GetInfoView()) pForm->SetSafeMode(true);
     SetIdleMessage(qx::CurrentOfflineHive().empty() ? CString() : CString(title));
-    OnViewRefresh();
+    if (CVelorTreeView* pTree = GetClassTree()) pTree->Refresh();
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
 }
 
 void CMainFrame::OnUpdateUndoFilterChange(CCmdUI* pCmdUI) {
-    auto* pForm = dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1));
+    CInfoView* pForm = GetInfoView();
     pCmdUI->Enable(pForm && !pForm->IsSafeMode() && qx::HasFilterChangeToUndo() ? TRUE : FALSE);
 }
 
 void CMainFrame::OnUndoFilterChange() {
-    auto* pForm = dynamic_cast<CInfoView*>(m_wndSplitter.GetPane(0, 1));
+    CInfoView* pForm = GetInfoView();
     DriverClassList* pClasses = GetDriverClasses();
     if (!pForm || !pClasses) return;
     // The accelerator reaches here whatever the menu shows.
@@ -175,6 +201,9 @@ void CMainFrame::OnUndoFilterChange() {
     // Restored or refused, the record holds the list as stored now: show it.
     if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();
+    // After the report's own line: the undo is what the user asked for.
+    if (target.change.id)
+        ReportDone(AfxFormatStrings(bRestored ? IDS_STATUS_UNDONE : IDS_STATUS_NOT_UNDONE, {std::to_wstring(target.change.id)}));
     if (bRestored && target.owner) qx::AskAndRestartDevices(*target.owner, target.device, qx::ListTitle(target.upper));
 }
 
@@ -204,3 +233,36 @@ void CMainFrame::OnChangeHistory() {
     CChangeHistoryDlg dlg(pJournal, GetDriverClasses(), this);
     dlg.DoModal();
 }
+
+void CMainFrame::OnViewDeviceNames() {
+    CVelorTreeView* pTree = GetClassTree();
+    if (!pTree) return;
+    pTree->SetDeviceNames(!pTree->GetDeviceNames());
+    theApp.WriteProfileString(CVelorTreeView::kSettings, CVelorTreeView::kDeviceNames,
+                              pTree->GetDeviceNames() ? L"1" : L"0");
+}
+
+void CMainFrame::OnUpdateViewDeviceNames(CCmdUI* pCmdUI) {
+    CVelorTreeView* pTree = GetClassTree();
+    pCmdUI->Enable(pTree ? TRUE : FALSE);
+    pCmdUI->SetCheck(pTree && pTree->GetDeviceNames() ? 1 : 0);
+}
+
+void CMainFrame::OnEditFind() {
+    CFindDlg dlg(m_strFind, this);
+    if (dlg.DoModal() != IDOK) return;
+    m_strFind = dlg.GetText();
+    OnEditFindNext();
+}
+
+void CMainFrame::OnEditFindNext() {
+    CVelorTreeView* pTree = GetClassTree();
+    if (!pTree) return;
+    if (m_strFind.empty()) {
+        OnEditFind();
+        return;
+    }
+    if (!pTree->FindNext(m_strFind)) AfxMessageBox(AfxFormatStrings(IDS_FIND_NOT_FOUND, {m_strFind}), MB_OK | MB_ICONINFORMATION);
+}
+
+void CMainFrame::ReportDone(const CString& text) { SetMessageText(text); }

@@ -14,6 +14,7 @@ class CCarvelDoc;
 class CDevice;
 class CDriverClass;
 class CFilterReportDlg;
+class CInfoView;
 class CSplashScreenThread;
 class CVelorTreeView;
 
@@ -24,6 +25,9 @@ public:
     ~CMainFrame() override;
 
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+    // The active view first, as the frame routes; then the form, whichever pane is
+    // active, so its Options commands and Safe Mode indicator are live from the tree too.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     int OnCreate(LPCREATESTRUCT lpcs);
 
     // Progress of the start-up work, forwarded to the splash thread while one is
@@ -53,9 +57,16 @@ public:
     // after a question. Disabled in Safe Mode and offline.
     void OnRestartDevices();
     void OnUpdateRestartDevices(CCmdUI* pCmdUI);
+    void OnViewDeviceNames();                       // View > Device Names, kept in the profile
+    void OnUpdateViewDeviceNames(CCmdUI* pCmdUI);
+    void OnEditFind();      // Edit > Find... (Ctrl+F): asks for the text, then finds it
+    void OnEditFindNext();  // Edit > Find Next (F3): the next match of the last text
+    // The message pane says what the last action did (until the next menu or prompt).
+    void ReportDone(const CString& text);
     // The document's class list; null before there is one.
     DriverClassList* GetDriverClasses() const;
     CVelorTreeView* GetClassTree() const;  // null before the panes exist
+    CInfoView* GetInfoView() const;        // null before the panes exist
     CCarvelDoc* GetCarvelDoc() const;
     // After the registry shown changed (an offline hive opened): `title` becomes the
     // document's title and the status bar's idle text ("Offline: <path> (ControlSet001)"
@@ -73,6 +84,7 @@ protected:
     CToolBar m_wndToolBar;
     CSplashScreenThread* m_pSplashThread = nullptr;  // shared with the splash thread until CloseSplash
     std::unique_ptr<CFilterReportDlg> m_pFilterReport;
+    CString m_strFind;  // the text Find looked for last
 
     DECLARE_MESSAGE_MAP()
 };

@@ -17,10 +17,17 @@ void CModifyFiltersDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CModifyFiltersDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CString caption = AfxLoadString(m_bUpper ? IDS_MODIFY_UPPER_CAPTION : IDS_MODIFY_LOWER_CAPTION);
+    if (!m_strTargetName.empty()) caption = AfxFormatStrings(IDS_MODIFY_TARGET_CAPTION, {caption, m_strTargetName});
     if (!m_hidden.empty()) caption = AfxFormatStrings(IDS_HIDDEN_DROPPED, {caption, qx::JoinList(m_hidden)});
     SetWindowText(caption);
     m_wndLabel.SetWindowText(AfxLoadString(m_bUpper ? IDS_UPPER_FILTERS_LABEL : IDS_LOWER_FILTERS_LABEL));
-    return TRUE;
+    // Keys typed at once go into the list, not to a button: the edit has the focus,
+    // its text selected.
+    HWND hEdit = ::GetDlgItem(m_hWnd, IDC_FILTERS_EDIT);
+    if (!hEdit) return TRUE;
+    ::SetFocus(hEdit);
+    ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
+    return FALSE;
 }
 
 void CModifyFiltersDlg::OnOK() {

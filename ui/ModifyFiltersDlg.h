@@ -19,6 +19,9 @@ public:
         m_bHasTarget = true;
     }
 
+    // What the list belongs to (a class's description, a device's name): the caption names it.
+    void SetTargetName(const CString& name) { m_strTargetName = name; }
+
     // Names stored after an empty string: the caption says a save drops them.
     void SetHiddenEntries(const StringList& hidden) { m_hidden = hidden; }
 
@@ -42,4 +45,5 @@ protected:
     qx::FilterTarget m_target;
     bool m_bHasTarget = false;
     StringList m_hidden;
+    CString m_strTargetName;
 };

@@ -45,6 +45,28 @@ private:
     bool m_bAscending;
 };
 
+// A report as text: a heading line, then a line a row. Tab-separated for the clipboard;
+// as CSV (RFC 4180: commas, fields with a comma, quote or line break quoted) for a file.
+enum class ReportFormat { Tabs, Csv };
+CString ReportCell(const CString& text, ReportFormat format);
+template <class Row, class Text>
+CString ReportText(const std::vector<Row>& rows, const ReportColumn* pColumns, int nColumns, Text text,
+                   ReportFormat format) {
+    const wchar_t* separator = format == ReportFormat::Csv ? L"," : L"\t";
+    CString all;
+    for (int c = 0; c < nColumns; ++c) all += (c ? separator : L"") + ReportCell(AfxLoadString(pColumns[c].nHeading), format);
+    all += L"\r\n";
+    for (const Row& row : rows) {
+        for (int c = 0; c < nColumns; ++c) all += (c ? separator : L"") + ReportCell(text(row, c), format);
+        all += L"\r\n";
+    }
+    return all;
+}
+// Puts the text on the clipboard as Unicode text; FALSE when the clipboard refused.
+BOOL CopyTextToClipboard(HWND hOwner, const CString& text);
+// Writes the text as UTF-8 with a byte-order mark; false with *error when it could not.
+bool SaveUtf8File(const std::wstring& path, const CString& text, std::wstring* error);
+
 // The rows shown, one item each, the cells from text(row, column).
 template <class Row, class Text>
 void FillReportList(CListCtrl& list, const std::vector<Row>& rows, int nColumns, Text text) {

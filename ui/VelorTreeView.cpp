@@ -1,12 +1,17 @@
 #include "ui/VelorTreeView.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "model/DriverClass.h"
 #include "model/OfflineHive.h"
+#include "model/RecordSearch.h"
 #include "model/TextForms.h"
 #include "res/resource.h"
 #include "ui/CarvelDoc.h"
 #include "ui/InfoView.h"
 #include "ui/MainFrame.h"
+#include "ui/framework/WinApp.h"
 
 IMPLEMENT_DYNCREATE(CVelorTreeView, CTreeView)
 
@@ -16,14 +21,19 @@ END_MESSAGE_MAP()
 
 BOOL CVelorTreeView::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CTreeView::PreCreateWindow(cs)) return FALSE;
-    cs.style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+    // The selection stays visible while the form has the focus.
+    cs.style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
     return TRUE;
 }
+
+const wchar_t CVelorTreeView::kSettings[] = L"Settings";
+const wchar_t CVelorTreeView::kDeviceNames[] = L"DeviceNames";
 
 CCarvelDoc* CVelorTreeView::GetDocument() const { return dynamic_cast<CCarvelDoc*>(m_pDocument); }
 
 void CVelorTreeView::OnInitialUpdate() {
     CTreeView::OnInitialUpdate();
+    if (CWinApp* pApp = AfxGetApp()) m_bDeviceNames = pApp->GetProfileString(kSettings, kDeviceNames, L"0") == L"1";
     CCarvelDoc* pDoc = GetDocument();
     if (!pDoc) return;
     pDoc->BuildDriverClasses();
@@ -69,7 +79,7 @@ void CVelorTreeView::FillTree(const DriverClassList& classes) {
         HTREEITEM hClass = InsertRecord(*this, TVI_ROOT, pClass->GetDescription(), pClass);
         for (const auto& device : pClass->GetDeviceList()) {
             if (device->GetDeviceName().empty() && !bOffline) continue;  // no physical device object
-            InsertRecord(*this, hClass, qx::DeviceNumberText(device->GetIndex()), device.get());
+            InsertRecord(*this, hClass, DeviceLabel(*device), device.get());
         }
         if (pFrame) pFrame->StepProgress();
     }
@@ -105,8 +115,19 @@ void CVelorTreeView::Refresh() {
             classGuid = static_cast<const CDriverClass*>(pRecord)->GetGuid();
         }
     }
+    // The classes open now are open again afterwards.
+    std::vector<qx::Guid> expanded;
+    for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT)) {
+        const auto* pClass = reinterpret_cast<const CDriverClass*>(GetItemData(hClass));
+        if (pClass && (SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hClass), TVIS_EXPANDED) & TVIS_EXPANDED)) expanded.push_back(pClass->GetGuid());
+    }
     pDoc->BuildDriverClasses();  // lets go of the old list first: the views drop its records
     FillTree(pDoc->GetDriverClasses());
+    for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT)) {
+        const auto* pClass = reinterpret_cast<const CDriverClass*>(GetItemData(hClass));
+        if (pClass && std::find(expanded.begin(), expanded.end(), pClass->GetGuid()) != expanded.end())
+            SendMessage(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(hClass));
+    }
     if (!bClass) return;
     for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT)) {
         const auto* pClass = reinterpret_cast<const CDriverClass*>(GetItemData(hClass));
@@ -157,4 +178,62 @@ void CVelorTreeView::MarkFindings(const qx::Findings& findings) {
         }
         SetBold(*this, hClass, bClassMarked);
     }
+}
+
+std::wstring CVelorTreeView::DeviceLabel(const CDevice& device) const {
+    std::wstring label = qx::DeviceNumberText(device.GetIndex());
+    if (m_bDeviceNames && !device.GetDisplayName().empty()) label += L" " + device.GetDisplayName();
+    return label;
+}
+
+void CVelorTreeView::SetDeviceNames(bool bNames) {
+    m_bDeviceNames = bNames;
+    if (!m_hWnd) return;
+    for (HTREEITEM hClass = GetRootItem(); hClass; hClass = GetNextItem(hClass, TVGN_NEXT))
+        for (HTREEITEM h = GetNextItem(hClass, TVGN_CHILD); h; h = GetNextItem(h, TVGN_NEXT)) {
+            const auto* pDevice = reinterpret_cast<const CDevice*>(GetItemData(h));
+            if (!pDevice) continue;
+            std::wstring label = DeviceLabel(*pDevice);
+            TVITEMW item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = h;
+            item.pszText = &label[0];
+            SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        }
+}
+
+namespace {
+
+// The item after hItem in the order the tree lists them, collapsed classes included;
+// after the last, the first.
+HTREEITEM NextInOrder(const CTreeView& tree, HTREEITEM hItem) {
+    if (!hItem) return tree.GetRootItem();
+    if (HTREEITEM hChild = tree.GetNextItem(hItem, TVGN_CHILD)) return hChild;
+    for (HTREEITEM h = hItem; h; h = tree.GetNextItem(h, TVGN_PARENT))
+        if (HTREEITEM hNext = tree.GetNextItem(h, TVGN_NEXT)) return hNext;
+    return tree.GetRootItem();
+}
+
+}  // namespace
+
+bool CVelorTreeView::FindNext(const std::wstring& text) {
+    if (text.empty()) return false;
+    const HTREEITEM hStart = GetSelectedItem();
+    HTREEITEM h = NextInOrder(*this, hStart);
+    for (; h; h = NextInOrder(*this, h)) {
+        auto* pRecord = reinterpret_cast<CObject*>(GetItemData(h));
+        bool bMatch = false;
+        if (pRecord && pRecord->GetRuntimeClass() == RUNTIME_CLASS(CDevice))
+            bMatch = qx::DeviceMatches(*static_cast<const CDevice*>(pRecord), text);
+        else if (pRecord && pRecord->IsKindOf(RUNTIME_CLASS(CDriverClass)))
+            bMatch = qx::ClassMatches(*static_cast<const CDriverClass*>(pRecord), text);
+        if (bMatch) {
+            // Selecting a device inside a collapsed class expands the class.
+            SelectItem(h);
+            SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(h));
+            return true;
+        }
+        if (h == hStart || (!hStart && NextInOrder(*this, h) == GetRootItem())) break;  // once round
+    }
+    return false;
 }

@@ -8,6 +8,7 @@
 
 class CInfoView;
 class CCarvelDoc;
+class CDevice;
 
 class CVelorTreeView : public CTreeView {
     DECLARE_DYNCREATE(CVelorTreeView)
@@ -29,11 +30,21 @@ public:
     void MarkFindings(const qx::Findings& findings);
     void OnSelchanging(NMHDR* pNMHDR, LRESULT* pResult);  // public for the message map
 
+    // View > Device Names: a device's label is its number, or its number and its name.
+    void SetDeviceNames(bool bNames);
+    static const wchar_t kSettings[], kDeviceNames[];  // where the profile keeps the choice
+    bool GetDeviceNames() const { return m_bDeviceNames; }
+    std::wstring DeviceLabel(const CDevice& device) const;
+    // Edit > Find: selects and shows the next class or device after the selection (round
+    // to the top) that matches the text; false when none does.
+    bool FindNext(const std::wstring& text);
+
 protected:
     CInfoView* m_pInfoView = nullptr;  // not owned
     // While the tree empties itself, a selection change (Windows selects a neighbour
     // of a deleted item) would hand the form a record that is being released.
     bool m_bEmptying = false;
+    bool m_bDeviceNames = false;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -168,8 +168,7 @@ TEST_F(QuillexcTest, ListAndShowClassesAndDevicesInTextAndJson) {
     Result text = Quillexc({L"list"});
     ASSERT_EQ(0u, text.exitCode) << Show(text);
     const std::string row = LineWith(text.out, Target());
-    EXPECT_TRUE(Contains(row, L"  QxCliClass ") && Contains(row, L"  Quillex Command Line Class ") &&
-                Contains(row, L"  " + a.Name() + L" " + b.Name() + L"  (none)"))
+    EXPECT_TRUE(Contains(row, L"  QxCliClass ") && Contains(row, L"  Quillex Command") && Contains(row, L"  " + a.Name()))
         << Show(text);
 
     // A class by its GUID in lower case without braces, by class name, by description.
@@ -196,6 +195,11 @@ TEST_F(QuillexcTest, ListAndShowClassesAndDevicesInTextAndJson) {
     Result unknown = Quillexc({L"show", L"Command Line"});
     EXPECT_EQ(2u, unknown.exitCode);
     EXPECT_TRUE(Contains(unknown.err, Target() + L" (Quillex Command Line Class)")) << Show(unknown);
+    // A device's description is searched for suggestions too.
+    ASSERT_TRUE(device->SetProperty(SPDRP_DEVICEDESC, Utf16Bytes(L"Qx Unusual Gizmo")));
+    Result byDescription = Quillexc({L"show", L"unusual gizmo"});
+    EXPECT_EQ(2u, byDescription.exitCode);
+    EXPECT_TRUE(Contains(byDescription.err, device->InstanceId() + L" (Qx Unusual Gizmo)")) << Show(byDescription);
     ScratchClass twin{L"Quillex Command Line Class"};
     Result ambiguous = Quillexc({L"show", L"Quillex Command Line Class"});
     EXPECT_EQ(2u, ambiguous.exitCode);
@@ -348,6 +352,7 @@ TEST_F(QuillexcTest, UndoAsksThenPutsTheListBack) {
     const json& firstUndo = changes[changes.size() - 2];
     EXPECT_EQ("undo", firstUndo["origin"]);
     EXPECT_EQ(changes[changes.size() - 3]["id"], firstUndo["undoes"]);
+    EXPECT_TRUE(changes[changes.size() - 3].contains("undoes") && changes[changes.size() - 3]["undoes"].is_null());
     Result text = Quillexc({L"history"});
     EXPECT_TRUE(Contains(text.out, L"undo of #" + std::to_wstring(firstUndo["undoes"].get<uint64_t>()))) << Show(text);
 }
@@ -400,6 +405,70 @@ TEST_F(QuillexcTest, HelpAndBadUsage) {
     EXPECT_EQ(2u, Quillexc({L"list", L"--yes"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"show"}).exitCode);
     EXPECT_EQ(2u, Quillexc({L"show", L""}).exitCode);
+    // Nothing asked for is a usage error too, though the help is printed; --help is not.
+    for (const std::vector<std::wstring>& nothing : {std::vector<std::wstring>{}, std::vector<std::wstring>{L""}}) {
+        Result bare = Quillexc(nothing);
+        EXPECT_EQ(2u, bare.exitCode) << Show(bare);
+        EXPECT_TRUE(Contains(bare.out, L"quillexc list")) << Show(bare);
+    }
+    EXPECT_EQ(0u, Quillexc({L"--help"}).exitCode);
+}
+
+// The columns a test string takes on a console: the ideographs and kana used here are wide.
+size_t Columns(const std::wstring& text) {
+    size_t width = 0;
+    for (wchar_t c : text) width += (c >= 0x3040 && c <= 0x9FFF) ? 2 : 1;
+    return width;
+}
+
+TEST_F(QuillexcTest, ListFitsAConsoleAndShowsAWrongTypedListAsWhatItIs) {
+    ASSERT_TRUE(scratch.IsValid());
+    std::wstring many;  // 100 names, about 1,800 characters joined
+    for (int i = 0; i < 100; ++i) many += L"QxLongFilterName" + std::to_wstring(i) + L'\0';
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"UpperFilters", REG_MULTI_SZ, Utf16Bytes(many)));
+    ASSERT_TRUE(WriteValue(scratch.KeyPath(), L"LowerFilters", REG_DWORD, {1, 0, 0, 0}));
+    ScratchClass wide{L"\u30d5\u30a3\u30eb\u30bf Quillex"};  // "filter" in katakana
+    ASSERT_TRUE(wide.IsValid());
+
+    Result list = Quillexc({L"list"});
+    ASSERT_EQ(0u, list.exitCode) << Show(list);
+    std::wstring text;
+    ASSERT_TRUE(WideFromUtf8(list.out, &text));
+    std::vector<std::wstring> lines;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find(L'\n', at);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    ASSERT_GE(lines.size(), 3u);
+    for (const std::wstring& line : lines) EXPECT_LE(Columns(line), 119u) << U8(line);
+    // The long list is cut, the DWORD shows as a DWORD, and the wide name shifts nothing.
+    const std::string row = LineWith(list.out, Target());
+    EXPECT_TRUE(Contains(row, L"  QxLongFilterName0") && Contains(row, L"...")) << row;
+    EXPECT_TRUE(Contains(row, L"(REG_DWORD")) << row;
+    std::wstring header, wideRow;
+    for (const std::wstring& line : lines) {
+        if (line.rfind(L"GUID", 0) == 0) header = line;
+        if (line.find(wide.UpperGuid()) != std::wstring::npos) wideRow = line;
+    }
+    ASSERT_FALSE(header.empty() || wideRow.empty()) << list.out;
+    const size_t column = header.find(L"Upper Filters");
+    ASSERT_NE(std::wstring::npos, column);
+    size_t at = 0;  // where in wideRow the upper column starts on the screen
+    for (size_t cols = 0; at < wideRow.size() && cols < column; ++at) cols += Columns(wideRow.substr(at, 1));
+    EXPECT_EQ(L"(none)", wideRow.substr(at, 6)) << U8(wideRow);
+
+    // JSON and show keep every name; a list of another type is null beside its type.
+    Result json = Quillexc({L"show", Target(), L"--json"});
+    ASSERT_EQ(0u, json.exitCode) << Show(json);
+    EXPECT_EQ(100u, json.Json()["upperFilters"].size());
+    EXPECT_TRUE(json.Json()["lowerFilters"].is_null());
+    EXPECT_EQ("REG_DWORD", json.Json()["lowerFiltersType"]);
+    Result show = Quillexc({L"show", Target()});
+    EXPECT_TRUE(Contains(show.out, L"QxLongFilterName99")) << Show(show);
+    EXPECT_TRUE(Contains(show.out, L"Class Lower Filters:  (REG_DWORD 0x00000001)")) << Show(show);
 }
 
 // A script whose hive variable is empty must not change the running machine.

@@ -16,7 +16,9 @@ BOOL CALLBACK FindCaption(HWND hWnd, LPARAM lParam) {
     auto* search = reinterpret_cast<Search*>(lParam);
     wchar_t text[256] = {};
     GetWindowTextW(hWnd, text, 256);
-    if (IsWindowVisible(hWnd) && *search->caption == text) {
+    // The caption, or the caption and " - " what the dialog is about.
+    const std::wstring caption = text;
+    if (IsWindowVisible(hWnd) && (*search->caption == caption || caption.rfind(*search->caption + L" - ", 0) == 0)) {
         search->found = hWnd;
         return FALSE;
     }

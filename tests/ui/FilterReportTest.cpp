@@ -4,7 +4,10 @@
 // off and the user said Yes to the old and new list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "model/ListValidation.h"
 #include "model/TextForms.h"
@@ -237,4 +240,65 @@ TEST_F(FilterReportTest, RemoveKeepsHiddenNamesOutAndAsksAsAnEditDoes) {
     const qx::test::StoredValue* value = machine.FindValue(MemoryMachine::ClassKeyPath(disk), L"UpperFilters");
     ASSERT_NE(nullptr, value);
     EXPECT_TRUE(qx::test::BytesAre(value->data, qx::test::MultiSzBytes({L"good"})));
+}
+
+TEST_F(FilterReportTest, DetailCopySaveAndTheSelectionAfterARerun) {
+    machine.AddClass(kAlpha, L"Alpha Class");
+    machine.PutMultiSz(MemoryMachine::ClassKeyPath(kAlpha), L"UpperFilters", {L"missing", L"gone, \"quoted\""});
+    MessageBoxRecorder boxes;
+    Start();
+    ASSERT_EQ(2, report->GetList().GetItemCount());
+    wchar_t detail[1024] = {};
+    GetDlgItemTextW(report->m_hWnd, IDC_CHECK_DETAIL, detail, 1024);
+    EXPECT_EQ(L"", std::wstring(detail));  // nothing selected yet
+
+    // The selected finding's whole sentence below the list.
+    const int nItem = Row(L"missing");
+    ASSERT_GE(nItem, 0);
+    SelectRow(nItem);
+    app.PumpFor(20);
+    GetDlgItemTextW(report->m_hWnd, IDC_CHECK_DETAIL, detail, 1024);
+    const std::wstring sentence = report->GetList().GetItemText(nItem, CFilterReportDlg::kSentence);
+    EXPECT_NE(std::wstring::npos, std::wstring(detail).find(sentence)) << detail;
+
+    // A heading line and a line a row; CSV quotes what needs it.
+    const std::wstring tabs = report->GetText(ReportFormat::Tabs);
+    EXPECT_EQ(0u, tabs.find(L"Severity\tClass or Device\tList\tName\tRule\tWhat happens, and what to do\r\n"));
+    EXPECT_EQ(3, std::count(tabs.begin(), tabs.end(), L'\n'));
+    const std::wstring csv = report->GetText(ReportFormat::Csv);
+    EXPECT_NE(std::wstring::npos, csv.find(L",\"gone, \"\"quoted\"\"\",")) << csv;
+    ASSERT_TRUE(report->CopyToClipboard());
+    EXPECT_EQ(L"Copied 2 rows to the clipboard.", app.Frame()->GetStatusBar().GetPaneText(0));
+
+    wchar_t temp[MAX_PATH + 1] = {}, file[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    GetTempFileNameW(temp, L"qxr", 0, file);
+    ASSERT_TRUE(report->SaveAs(file));
+    std::string bytes;
+    if (FILE* f = _wfopen(file, L"rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+        fclose(f);
+    }
+    DeleteFileW(file);
+    EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF" "Severity,Class or Device,"));
+    EXPECT_NE(std::string::npos, bytes.find("\"gone, \"\"quoted\"\"\""));
+
+    // A rerun keeps the same finding selected.
+    Command(ID_OPTIONS_CHECK_FILTERS);
+    const int nAfter = static_cast<int>(report->GetList().SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    ASSERT_GE(nAfter, 0);
+    EXPECT_EQ(L"missing", report->GetList().GetItemText(nAfter, CFilterReportDlg::kName));
+
+    // The main window's shortcuts work while the report is active: Ctrl+K checks again.
+    MSG msg{report->GetList().m_hWnd, WM_KEYDOWN, 'K', 0, 0, {}};
+    BYTE keys[256] = {}, withCtrl[256] = {};
+    GetKeyboardState(keys);
+    std::copy(std::begin(keys), std::end(keys), withCtrl);
+    withCtrl[VK_CONTROL] = 0x80;
+    SetKeyboardState(withCtrl);
+    const BOOL bTaken = report->PreTranslateMessage(&msg);
+    SetKeyboardState(keys);
+    EXPECT_TRUE(bTaken);
+    EXPECT_TRUE(boxes.Requests().empty());
 }

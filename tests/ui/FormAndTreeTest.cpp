@@ -190,7 +190,7 @@ TEST_F(FormAndTreeTest, SafeModeAloneEnablesTheButtons) {
     HWND upper = form->GetDlgItemHwnd(IDC_MODIFY_UPPER), lower = form->GetDlgItemHwnd(IDC_MODIFY_LOWER);
     EXPECT_FALSE(IsWindowEnabled(upper));
     EXPECT_FALSE(IsWindowEnabled(lower));
-    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, false, true));  // the tree is active
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));  // the tree is active: still live
     ActivateForm();
     EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
     Command(ID_OPTIONS_SAFE_MODE);
@@ -325,7 +325,7 @@ TEST_F(FormAndTreeTest, HiddenNamesAndDeviceProblemsShowInTheForm) {
     Command(ID_OPTIONS_SAFE_MODE);
     bool opened = false;
     Select(Root(0));
-    Modify(IDC_MODIFY_UPPER, L"Modify Upper Filters (hidden entries dropped: zeta)", [&](HWND hDlg) {
+    Modify(IDC_MODIFY_UPPER, L"Modify Upper Filters - Alpha Class (hidden entries dropped: zeta)", [&](HWND hDlg) {
         opened = true;
         EXPECT_EQ(L"classup", ItemText(hDlg, IDC_FILTERS_EDIT));  // the visible names only
         Click(hDlg, IDCANCEL);
@@ -408,4 +408,41 @@ TEST(TreeNumbers, DeviceNumbersPastFourDigitsGrow) {
     HTREEITEM child = tree->GetNextItem(tree->GetRootItem(), TVGN_CHILD);
     ASSERT_NE(nullptr, child);
     EXPECT_EQ(L"10000", tree->GetItemText(child));
+}
+
+TEST_F(FormAndTreeTest, DeviceNamesFindAndTheInstanceIdHelpFindADevice) {
+    machine.PutStringProperty(devInst[10], qx::spdrp::FriendlyName, L"Standard PS/2 Keyboard");
+    machine.PutMultiSzProperty(devInst[10], qx::spdrp::HardwareId, {L"ACPI\\PNP0303"});
+    Command(ID_VIEW_REFRESH);
+    HTREEITEM hFirst = tree->GetNextItem(Root(0), TVGN_CHILD), hSecond = tree->GetNextItem(hFirst, TVGN_NEXT);
+    EXPECT_EQ(L"000A", tree->GetItemText(hSecond));  // numbers by default
+    tree->SetDeviceNames(true);
+    EXPECT_EQ(L"0000 First alpha device", tree->GetItemText(hFirst));
+    EXPECT_EQ(L"000A Standard PS/2 Keyboard", tree->GetItemText(hSecond));  // the friendly name first
+    tree->SetDeviceNames(false);
+    EXPECT_EQ(L"000A", tree->GetItemText(hSecond));
+    EXPECT_TRUE(tree->GetStyle() & TVS_SHOWSELALWAYS);
+
+    // Find: any case, any of the texts, round from the selection; the class opens.
+    tree->SetDeviceNames(true);
+    Select(Root(1));
+    tree->SendMessage(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(Root(0)));
+    EXPECT_TRUE(tree->FindNext(L"pnp0303"));
+    app.PumpFor(20);
+    EXPECT_EQ(hSecond, tree->GetSelectedItem());
+    EXPECT_TRUE(tree->SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(Root(0)), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(L"Standard PS/2 Keyboard", Field(IDC_DEVICE_FRIENDLY_NAME));
+    EXPECT_FALSE(Field(IDC_DEVICE_INSTANCE_ID).empty());
+    PauseForLook();
+    EXPECT_TRUE(tree->FindNext(L"ZETA"));  // a filter name: device 0000's list
+    EXPECT_EQ(hFirst, tree->GetSelectedItem());
+    EXPECT_TRUE(tree->FindNext(L"beta"));
+    EXPECT_EQ(Root(1), tree->GetSelectedItem());
+    EXPECT_FALSE(tree->FindNext(L"nothing has this"));
+    EXPECT_EQ(Root(1), tree->GetSelectedItem());
+
+    // Refresh keeps the class open.
+    Command(ID_VIEW_REFRESH);
+    EXPECT_TRUE(tree->SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(Root(0)), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(boxes.Requests().empty());
 }

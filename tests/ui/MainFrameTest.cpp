@@ -78,24 +78,25 @@ TEST_F(MainFrameTest, CaptionIsTheWindowTitleAndTheDocumentTitle) {
 
 TEST_F(MainFrameTest, MenusHaveTheirTextsIdsAndOrder) {
     HMENU hMenu = GetMenu(frame->m_hWnd);
-    ASSERT_EQ(4, GetMenuItemCount(hMenu));
-    const wchar_t* popups[] = {L"&File", L"&Options", L"&View", L"&Help"};
+    ASSERT_EQ(5, GetMenuItemCount(hMenu));
+    const wchar_t* popups[] = {L"&File", L"&Edit", L"&Options", L"&View", L"&Help"};
     struct Item {
         const wchar_t* text;
         UINT id;
     };
     const std::vector<std::vector<Item>> items = {
         {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}},
+        {{L"&Find...\tCtrl+F", ID_EDIT_FIND}, {L"Find &Next\tF3", ID_EDIT_FIND_NEXT}},
         {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE}, {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
          {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS},
          {L"Restart &Devices", ID_OPTIONS_RESTART_DEVICES}, {L"", 0},
          {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
          {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}},
         {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
-         {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}},
+         {L"Device &Names", ID_VIEW_DEVICE_NAMES}, {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}},
         {{L"&About Quillex...", ID_APP_ABOUT}},
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(popups[i], MenuText(hMenu, i));
         HMENU hPopup = GetSubMenu(hMenu, i);
@@ -148,10 +149,11 @@ TEST_F(MainFrameTest, ToolbarButtonShowsItsPromptWhileTheMouseIsOverIt) {
     EXPECT_EQ(L"For Help, press F1", frame->GetStatusBar().GetPaneText(0));
 }
 
-TEST_F(MainFrameTest, StatusBarHasFourPanesAndTheIdleText) {
+TEST_F(MainFrameTest, StatusBarHasFivePanesAndTheIdleText) {
     CStatusBar& bar = frame->GetStatusBar();
-    EXPECT_EQ(4, bar.SendMessage(SB_GETPARTS, 0, 0));
-    ASSERT_EQ(4, bar.GetCount());
+    EXPECT_EQ(5, bar.SendMessage(SB_GETPARTS, 0, 0));
+    ASSERT_EQ(5, bar.GetCount());
+    EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_SAFE), bar.GetItemID(4));
     EXPECT_EQ(static_cast<UINT>(ID_SEPARATOR), bar.GetItemID(0));
     EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_CAPS), bar.GetItemID(1));
     EXPECT_EQ(static_cast<UINT>(ID_INDICATOR_NUM), bar.GetItemID(2));
@@ -195,33 +197,38 @@ TEST_F(MainFrameTest, TreePaneStarts200PixelsWideAndTheFormTakesTheRest) {
     EXPECT_EQ(Pane(1), static_cast<CVelorTreeView*>(Pane(0))->GetInfoView());
 }
 
-TEST_F(MainFrameTest, OptionsAreGreyedWhileTheTreeIsActiveAndEnabledAfterF6) {
+TEST_F(MainFrameTest, OptionsAreLiveWhicheverPaneIsActive) {
+    // The tree is active after start-up: the form's commands still reach it.
     ASSERT_NE(nullptr, frame->GetActiveView());
     EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CVelorTreeView)));
-    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, false, true));
-    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, false, false));
-
-    PressKey(app, VK_F6);
-    ASSERT_NE(nullptr, frame->GetActiveView());
-    EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CInfoView)));
     EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
     EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_REGISTRY_PARAMETERS, true, false));
-
-    // Shift+F6 goes back to the tree, and the items are greyed again.
+    PressKey(app, VK_F6);
+    EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CInfoView)));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
     PressKey(app, VK_F6, true);
     EXPECT_TRUE(frame->GetActiveView()->IsKindOf(RUNTIME_CLASS(CVelorTreeView)));
-    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, false, true));
+    EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
 }
 
-TEST_F(MainFrameTest, OptionsCommandsReachOnlyTheFormAndToggleIt) {
+TEST_F(MainFrameTest, OptionsCommandsReachTheFormFromTheTreeAndToggleIt) {
     HWND hUpper = GetDlgItem(Pane(1)->m_hWnd, IDC_MODIFY_UPPER);
     HWND hLower = GetDlgItem(Pane(1)->m_hWnd, IDC_MODIFY_LOWER);
     HWND hList = GetDlgItem(Pane(1)->m_hWnd, IDC_REGISTRY_LIST);
     auto* form = static_cast<CInfoView*>(Pane(1));
-    // With the tree active the command finds no handler and changes nothing.
+    CStatusBar& bar = frame->GetStatusBar();
+    app.PumpFor(30);
+    EXPECT_EQ(L"SAFE", bar.GetPaneText(4));
+    EXPECT_NE(std::wstring::npos, form->GetModifyTip().find(L"Safe Mode is on")) << "the greyed buttons say why";
+    // With the tree active the command reaches the form.
+    Command(ID_OPTIONS_SAFE_MODE);
+    EXPECT_FALSE(form->IsSafeMode());
+    EXPECT_TRUE(IsWindowEnabled(hUpper));
+    EXPECT_EQ(L"EDIT", bar.GetPaneText(4));
+    EXPECT_EQ(L"", form->GetModifyTip());
     Command(ID_OPTIONS_SAFE_MODE);
     EXPECT_TRUE(form->IsSafeMode());
-    EXPECT_FALSE(IsWindowEnabled(hUpper));
+    EXPECT_EQ(L"SAFE", bar.GetPaneText(4));
 
     PressKey(app, VK_F6);
     Command(ID_OPTIONS_SAFE_MODE);
@@ -393,9 +400,9 @@ TEST_F(MainFrameTest, HelpKeysOpenTheHelpPageBesideTheProgram) {
 TEST_F(MainFrameTest, CommandWithoutHandlerIsGreyed) {
     // ID_FILE_NEW has a handler in the application; a command no one handles is greyed.
     HMENU hMenu = GetMenu(frame->m_hWnd);
-    HMENU hHelp = GetSubMenu(hMenu, 3);
+    HMENU hHelp = GetSubMenu(hMenu, 4);
     AppendMenuW(hHelp, MF_STRING, 40000, L"Nobody's");
-    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hHelp), 3);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hHelp), 4);
     EXPECT_TRUE(GetMenuState(hHelp, 40000, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(GetMenuState(hHelp, ID_APP_ABOUT, MF_BYCOMMAND) & MF_GRAYED);
 }

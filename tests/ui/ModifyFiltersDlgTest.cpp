@@ -44,10 +44,23 @@ TEST_F(ModifyFiltersDlgTest, UnchangedTextOrEnterAtOnceCancels) {
     }));
     EXPECT_TRUE(unchanged.GetFilterNames().empty());
 
-    // OK has the focus when the dialog opens, so Enter presses it.
+    // The edit has the focus, its text selected, so keys typed at once go into the list;
+    // Enter still presses OK. The caption names what the list belongs to.
     CModifyFiltersDlg enter(initial, false, app.Frame());
-    EXPECT_EQ(IDCANCEL, Run(enter, L"Modify Lower Filters", [&](HWND hDlg) {
-        EXPECT_EQ(GetDlgItem(hDlg, IDOK), GetFocus());
+    enter.SetTargetName(L"Keyboard");
+    EXPECT_EQ(IDCANCEL, Run(enter, L"Modify Lower Filters - Keyboard", [&](HWND hDlg) {
+        HWND hEdit = GetDlgItem(hDlg, IDC_FILTERS_EDIT);
+        EXPECT_EQ(hEdit, GetFocus());
+        DWORD first = 0, last = 0;
+        SendMessageW(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+        EXPECT_EQ(0u, first);
+        EXPECT_EQ(initial.size(), last);
+        EXPECT_EQ(L"Separate the names with spaces.", ItemText(hDlg, IDC_FILTERS_HINT));
+        SendMessageW(hEdit, EM_SETSEL, initial.size(), initial.size());
+        SendMessageW(GetFocus(), WM_CHAR, L' ', 0);  // a space no longer presses OK
+        EXPECT_TRUE(IsWindow(hDlg));
+        EXPECT_EQ(initial + L" ", ItemText(hDlg, IDC_FILTERS_EDIT));
+        SetDlgItemTextW(hDlg, IDC_FILTERS_EDIT, initial.c_str());
         PressEnter(hDlg);
     }));
 

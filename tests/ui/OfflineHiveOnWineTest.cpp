@@ -15,6 +15,7 @@
 #include "tests/support/ScratchHive.h"
 #include "tests/support/WineScratch.h"
 #include "tests/ui/AppHarness.h"
+#include "ui/InfoView.h"
 #include "ui/VelorTreeView.h"
 
 using namespace qxtest;
@@ -118,8 +119,13 @@ TEST_F(OfflineHiveOnWine, CommandLineShowsChecksAndWritesTheHiveAndExitUnloadsIt
 TEST_F(OfflineHiveOnWine, MenuOpensTheHiveAndABadFileKeepsIt) {
     ASSERT_TRUE(app.Start(kVersion10));
     EXPECT_EQ(nullptr, HiveClass());
+    // Safe Mode turned off for this machine does not carry over to the hive.
+    auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
+    ASSERT_NE(nullptr, form);
+    form->SetSafeMode(false);
     ASSERT_TRUE(theApp.OpenOfflineHive(hive.Path()));  // what the menu does with the file chosen
     app.PumpFor(50);
+    EXPECT_TRUE(form->IsSafeMode());
     EXPECT_EQ(L"Velor's Windows 2000 Device Quillex - " + Title(), app.Frame()->GetWindowText());
     EXPECT_EQ(Title(), StatusText());
     ASSERT_NE(nullptr, HiveClass());

@@ -247,7 +247,7 @@ const WORD kNoId = 0xFFFF;  // IDC_STATIC as a template stores it
 const std::vector<WORD> kInfoFormOrder = {
     1000, 1001, 1002, 1003, 1005, 1004, 1006, 1007, 1009, 1010, 1013, 1014, 1015, 1016, 1017,
     1018, 1019, 1020, 1021, 1030, 1022, 1031, 1023, 1032, 1024, 1033, 1025, 1034, 1026, 1035,
-    1036, 1028, 1037, 1029, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048,
+    1036, 1028, 1037, 1029, 1038, 1039, 1040, 1041, IDC_DEVICE_INSTANCE_ID_LABEL, IDC_DEVICE_INSTANCE_ID, 1042, 1043, 1044, 1045, 1046, 1047, 1048,
     1049, 1050, 1051, 1052, 1053, 1054, 1055, 1056, 1058, 1059, 1060, 1061, 1086, 1087, 1088,
     1089, 1090, 1091, 1092, 1093, 1094, 1095, 1096, 1062, 1063, 1064, 1027, 1057, 1065, kNoId};
 
@@ -263,6 +263,7 @@ const Field kFields[] = {
     {IDC_CLASS_LOWER_FILTERS, IDC_CLASS_LOWER_FILTERS_LABEL, L"Class Lower Filters:"},
     {IDC_CLASS_UPPER_FILTERS, IDC_CLASS_UPPER_FILTERS_LABEL, L"Class Upper Filters:"},
     {IDC_DEVICE_ADDRESS, IDC_DEVICE_ADDRESS_LABEL, L"Address:"},
+    {IDC_DEVICE_INSTANCE_ID, IDC_DEVICE_INSTANCE_ID_LABEL, L"Instance ID:"},
     {IDC_DEVICE_BUS_NUMBER, IDC_DEVICE_BUS_NUMBER_LABEL, L"Bus Number:"},
     {IDC_DEVICE_BUS_TYPE_GUID, IDC_DEVICE_BUS_TYPE_GUID_LABEL, L"Bus Type Guid:"},
     {IDC_DEVICE_CAPABILITIES, IDC_DEVICE_CAPABILITIES_LABEL, L"Capabilities:"},
@@ -508,7 +509,7 @@ TEST(ResourcesTest, ModifyFiltersDialogPutsOkFirst) {
 
     std::vector<WORD> ids;
     for (const DlgItem& item : t.items) ids.push_back(item.id);
-    EXPECT_EQ(ids, (std::vector<WORD>{IDOK, IDCANCEL, IDC_FILTERS_LABEL, IDC_FILTERS_EDIT, kNoId}));
+    EXPECT_EQ(ids, (std::vector<WORD>{IDOK, IDCANCEL, IDC_FILTERS_LABEL, IDC_FILTERS_EDIT, IDC_FILTERS_HINT, kNoId}));
 
     const DlgItem* ok = t.Find(IDOK);
     const DlgItem* cancel = t.Find(IDCANCEL);
@@ -618,7 +619,7 @@ TEST(ResourcesTest, AboutBoxNamesTheVersionAndClosesWithOk) {
     EXPECT_TRUE(version);
 }
 
-TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
+TEST(ResourcesTest, MainMenuHasTheFivePopupsInOrder) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(menu, nullptr);
     struct Item {
@@ -631,6 +632,7 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     };
     const std::vector<Popup> want = {
         {L"&File", {{L"Open &Offline System Hive...", ID_FILE_OPEN_OFFLINE_HIVE}, {L"", 0}, {L"E&xit", ID_APP_EXIT}}},
+        {L"&Edit", {{L"&Find...\tCtrl+F", ID_EDIT_FIND}, {L"Find &Next\tF3", ID_EDIT_FIND_NEXT}}},
         {L"&Options", {{L"&Safe Mode", ID_OPTIONS_SAFE_MODE},
                        {L"&Registry Parameters", ID_OPTIONS_REGISTRY_PARAMETERS},
                        {L"Check &Filters...\tCtrl+K", ID_OPTIONS_CHECK_FILTERS},
@@ -638,7 +640,7 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
          {L"&Undo Last Filter Change\tCtrl+Z", ID_OPTIONS_UNDO_FILTER_CHANGE},
          {L"Change &History...", ID_OPTIONS_CHANGE_HISTORY}}},
         {L"&View", {{L"&Toolbar", ID_VIEW_TOOLBAR}, {L"&Status Bar", ID_VIEW_STATUS_BAR}, {L"S&plit", ID_WINDOW_SPLIT},
-                    {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}}},
+                    {L"Device &Names", ID_VIEW_DEVICE_NAMES}, {L"", 0}, {L"&Refresh\tF5", ID_VIEW_REFRESH}}},
         {L"&Help", {{L"&About Quillex...", ID_APP_ABOUT}}},
     };
     auto info = [](HMENU m, int pos, std::wstring* text) {
@@ -675,12 +677,12 @@ TEST(ResourcesTest, MainMenuHasTheFourPopupsInOrder) {
     DestroyMenu(menu);
 }
 
-TEST(ResourcesTest, AcceleratorsAreF1F5F6CtrlKAndCtrlZ) {
+TEST(ResourcesTest, AcceleratorsAreF1F3F5F6CtrlFCtrlKAndCtrlZ) {
     HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(table, nullptr);
     ACCEL accel[16];
     int count = CopyAcceleratorTableW(table, accel, 16);
-    ASSERT_EQ(count, 7);
+    ASSERT_EQ(count, 9);
     struct Want {
         WORD key;
         BYTE modifiers;
@@ -689,7 +691,8 @@ TEST(ResourcesTest, AcceleratorsAreF1F5F6CtrlKAndCtrlZ) {
     const Want want[] = {{VK_F1, 0, ID_HELP}, {VK_F1, FSHIFT, ID_CONTEXT_HELP},
                          {VK_F6, 0, ID_NEXT_PANE}, {VK_F6, FSHIFT, ID_PREV_PANE},
                          {VK_F5, 0, ID_VIEW_REFRESH}, {'K', FCONTROL, ID_OPTIONS_CHECK_FILTERS},
-                         {'Z', FCONTROL, ID_OPTIONS_UNDO_FILTER_CHANGE}};
+                         {'Z', FCONTROL, ID_OPTIONS_UNDO_FILTER_CHANGE}, {'F', FCONTROL, ID_EDIT_FIND},
+                         {VK_F3, 0, ID_EDIT_FIND_NEXT}};
     for (const Want& w : want) {
         SCOPED_TRACE(w.cmd);
         auto it = std::find_if(accel, accel + count, [&](const ACCEL& a) { return a.cmd == w.cmd; });

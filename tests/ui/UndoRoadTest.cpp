@@ -29,8 +29,8 @@ protected:
     }
     // The Options menu item as the user would find it on opening the menu.
     bool UndoEnabled() {
-        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 1);
-        app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 1);
+        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 2);
+        app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 2);
         return !(GetMenuState(hOptions, ID_OPTIONS_UNDO_FILTER_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
     }
     StringList ClassUpper() {
@@ -90,6 +90,7 @@ TEST_F(UndoRoadTest, UndoFromTheMenuAndTheHistory) {
     wchar_t shown[128] = {};
     GetDlgItemTextW(form->m_hWnd, IDC_CLASS_UPPER_FILTERS, shown, 128);
     EXPECT_EQ(L"kbdclass", std::wstring(shown));
+    EXPECT_EQ(L"Undone: change #1", app.Frame()->GetStatusBar().GetPaneText(0));
     EXPECT_FALSE(UndoEnabled());
 
     // The history: newest first, sortable, and copied whole.
@@ -118,7 +119,7 @@ TEST_F(UndoRoadTest, UndoFromTheMenuAndTheHistory) {
     ASSERT_TRUE(history.Ran());
     EXPECT_TRUE(qx::test::ListIs(origins, {L"undo of #1", L"program", L"program"}));
     ASSERT_EQ(2u, targets.size());
-    EXPECT_EQ(qx::GuidText(kKeyboard) + L" (Keyboard)", targets[0]);
+    EXPECT_EQ(L"Keyboard (" + qx::GuidText(kKeyboard) + L")", targets[0]);  // the name first
     EXPECT_EQ(0u, copied.find(L"#\tTime (UTC)\tClass or Device\tList\tOld List\tNew List\tOrigin\r\n1\t"));
     EXPECT_NE(std::wstring::npos, copied.find(L"\tUpper Filters\tkbdclass\tkbdclass extra\tprogram\r\n"));
     EXPECT_NE(std::wstring::npos, copied.find(L"\tUpper Filters\tkbdclass extra\tkbdclass\tundo of #1\r\n"));
