@@ -560,11 +560,11 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
     Result restart = Quillexc({L"--hive", hive.Path(), L"restart", UpperGuidText(hive.Guid()), L"--yes"});
     EXPECT_EQ(3u, restart.exitCode) << Show(restart);
     EXPECT_TRUE(Contains(restart.err, L"offline installation cannot be restarted")) << Show(restart);
-    Result change = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"upper", L"set",
-                              L"QxOffPresent", L"--yes", L"--restart", L"--json"});
-    EXPECT_EQ(5u, change.exitCode) << Show(change);
-    EXPECT_EQ(Names({L"QxOffPresent"}), change.Json()["after"]) << Show(change);
-    EXPECT_TRUE(change.Json()["restartRefusal"].is_string()) << Show(change);
+    Result written = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"upper", L"set",
+                               L"QxOffPresent", L"--yes", L"--restart", L"--json"});
+    EXPECT_EQ(5u, written.exitCode) << Show(written);
+    EXPECT_EQ(Names({L"QxOffPresent"}), written.Json()["after"]) << Show(written);
+    EXPECT_TRUE(written.Json()["restartRefusal"].is_string()) << Show(written);
 }
 
 // Two scripts change one list at once, 20 times each: every change lands or is refused

@@ -133,13 +133,17 @@ TEST_F(UndoRoadTest, RestartDevicesAsksFirstAndFollowsSafeMode) {
     machine.AddDevice(kKeyboard);
     machine.AddDevice(kKeyboard);
     machine.SetRestartOutcome(2, qx::RestartOutcome::NeedsReboot);
+    // An undo brings back installed services only.
+    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Type", 1);
+    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Start", 3);
+    machine.AddFile(L"C:\\Windows\\System32\\drivers\\kbdclass.sys");
     ASSERT_TRUE(app.Start(kVersion10));
     auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
     ASSERT_NE(nullptr, form);
     CDriverClass* keyboard = app.Document()->GetDriverClasses()[0].get();
     ASSERT_EQ(keyboard, form->GetCurrentClass());
     auto restartEnabled = [&] {
-        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 1);
+        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 2);  // File, Edit, Options
         app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 1);
         return !(GetMenuState(hOptions, ID_OPTIONS_RESTART_DEVICES, MF_BYCOMMAND) & MF_GRAYED);
     };
