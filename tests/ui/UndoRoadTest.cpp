@@ -27,11 +27,18 @@ protected:
         app.Frame()->PostMessage(WM_COMMAND, nID);
         app.PumpFor(30);
     }
-    // The Options menu item as the user would find it on opening the menu.
-    bool UndoEnabled() {
-        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 2);
+    // An Options menu item as the user would find it on opening the menu.
+    bool OptionsItemEnabled(UINT nID) {
+        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 2);  // File, Edit, Options
         app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 2);
-        return !(GetMenuState(hOptions, ID_OPTIONS_UNDO_FILTER_CHANGE, MF_BYCOMMAND) & MF_GRAYED);
+        return !(GetMenuState(hOptions, nID, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    bool UndoEnabled() { return OptionsItemEnabled(ID_OPTIONS_UNDO_FILTER_CHANGE); }
+    // An installed keyboard driver: an undo brings a list back only when its names are.
+    void InstallKeyboardDriver() {
+        machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Type", 1);
+        machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Start", 3);
+        machine.AddFile(L"C:\\Windows\\System32\\drivers\\kbdclass.sys");
     }
     StringList ClassUpper() {
         const qx::test::StoredValue* value = machine.FindValue(MemoryMachine::ClassKeyPath(kKeyboard), L"UpperFilters");
@@ -51,10 +58,7 @@ protected:
 TEST_F(UndoRoadTest, UndoFromTheMenuAndTheHistory) {
     machine.AddClass(kKeyboard, L"Keyboard");
     machine.PutMultiSz(MemoryMachine::ClassKeyPath(kKeyboard), L"UpperFilters", {L"kbdclass"});
-    // An installed driver: the undo brings it back only then.
-    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Type", 1);
-    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Start", 3);
-    machine.AddFile(L"C:\\Windows\\System32\\drivers\\kbdclass.sys");
+    InstallKeyboardDriver();
     ASSERT_TRUE(app.Start(kVersion10));
     auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
     ASSERT_NE(nullptr, form);
@@ -133,20 +137,13 @@ TEST_F(UndoRoadTest, RestartDevicesAsksFirstAndFollowsSafeMode) {
     machine.AddDevice(kKeyboard);
     machine.AddDevice(kKeyboard);
     machine.SetRestartOutcome(2, qx::RestartOutcome::NeedsReboot);
-    // An undo brings back installed services only.
-    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Type", 1);
-    machine.PutDword(L"System\\CurrentControlSet\\Services\\kbdclass", L"Start", 3);
-    machine.AddFile(L"C:\\Windows\\System32\\drivers\\kbdclass.sys");
+    InstallKeyboardDriver();
     ASSERT_TRUE(app.Start(kVersion10));
     auto* form = dynamic_cast<CInfoView*>(app.Frame()->GetSplitter().GetPane(0, 1));
     ASSERT_NE(nullptr, form);
     CDriverClass* keyboard = app.Document()->GetDriverClasses()[0].get();
     ASSERT_EQ(keyboard, form->GetCurrentClass());
-    auto restartEnabled = [&] {
-        HMENU hOptions = GetSubMenu(GetMenu(app.Frame()->m_hWnd), 2);  // File, Edit, Options
-        app.Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hOptions), 1);
-        return !(GetMenuState(hOptions, ID_OPTIONS_RESTART_DEVICES, MF_BYCOMMAND) & MF_GRAYED);
-    };
+    auto restartEnabled = [&] { return OptionsItemEnabled(ID_OPTIONS_RESTART_DEVICES); };
     EXPECT_FALSE(restartEnabled());
     {
         MessageBoxRecorder yes(IDYES);
