@@ -48,44 +48,165 @@ std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
 
 std::wstring Quoted(const std::wstring& name) { return L"\"" + name + L"\""; }
 
-Finding Make(const FilterTarget& target, const std::wstring& name, const wchar_t* ruleId,
-             std::wstring sentence) {
-    Finding finding;
-    finding.target = target;
-    finding.name = name;
-    finding.rule = ruleId;
-    finding.severity = RuleSeverity(ruleId);
-    finding.sentence = std::move(sentence);
-    return finding;
+// ---- The rules: each reads the facts and returns its verdict -------------------------
+
+Verdict UnreadableRule(const RuleFacts& facts) {
+    if (facts.readable) return {};
+    return {L"The list cannot be read (access is denied, or the value is damaged), so it was not checked "
+            L"and what it does to the devices is unknown. Check the key's permissions, or store the list again."};
 }
 
-// The name rules in order; a name that is no service name, or names no service, meets
-// no later rule, and the driver rules are moot for a service that is no driver.
-void CheckName(const FilterTarget& target, const std::wstring& name, bool bootClass, Findings& out,
-               bool errorsOnly = false) {
-    std::wstring sentence = InvalidNameRule(name);
-    if (!sentence.empty()) return out.push_back(Make(target, name, rule::InvalidName, sentence));
-    ServiceFacts facts = ReadServiceFacts(name);
-    sentence = MissingServiceRule(name, facts);
-    if (!sentence.empty()) return out.push_back(Make(target, name, rule::MissingService, sentence));
-    sentence = ServiceDisabledRule(name, facts);
-    if (!sentence.empty()) out.push_back(Make(target, name, rule::ServiceDisabled, sentence));
-    sentence = NotADriverRule(name, facts);
-    if (!sentence.empty()) return out.push_back(Make(target, name, rule::NotADriver, sentence));
-    sentence = DriverFileMissingRule(name, facts);
-    if (!sentence.empty()) out.push_back(Make(target, name, rule::DriverFileMissing, sentence));
-    if (errorsOnly) return;
-    sentence = BootStartNeededRule(name, facts, bootClass);
-    if (!sentence.empty()) out.push_back(Make(target, name, rule::BootStartNeeded, sentence));
+Verdict WrongTypeRule(const RuleFacts& facts) {
+    const StoredList& stored = facts.stored;
+    if (!stored.present || stored.type == kRegMultiSz || stored.type == kRegSz) return {};
+    return {L"The list is stored as " + RegistryTypeName(stored.type) + L", which the platform does not read as a "
+            L"list of filters: no name in it is in force. Store the list again, or remove the value."};
 }
 
-Findings CheckNames(const FilterTarget& target, const StringList& names, const ClassRules& rules) {
+Verdict HiddenEntriesRule(const RuleFacts& facts) {
+    const StringList& hidden = facts.contents.hidden;
+    if (hidden.empty()) return {};
+    return {L"The names " + JoinList(hidden) + L" are stored after an empty string, so the platform ignores "
+            L"them and a save drops them. Store the list again with the names you want.",
+            JoinList(hidden)};
+}
+
+Verdict InvalidNameRule(const RuleFacts& facts) {
+    if (facts.name.empty())
+        return {L"The list holds an empty name, which names no service: the devices that use this "
+                L"list fail to start. Store the list again without it."};
+    if (facts.name.find(L'\\') == std::wstring::npos) return {};
+    return {Quoted(facts.name) + L" is not a service name (it holds a backslash), so the devices that use "
+            L"this list fail to start. Remove it from the list."};
+}
+
+Verdict MissingServiceRule(const RuleFacts& facts) {
+    if (facts.Service().present) return {};
+    return {L"No service named " + Quoted(facts.name) + L" is installed, so " + kDevicesFail +
+            L". Remove the name, or install the filter driver again."};
+}
+
+Verdict ServiceDisabledRule(const RuleFacts& facts) {
+    const ServiceFacts& service = facts.Service();
+    if (!service.present || !service.hasStart || service.start != kStartDisabled) return {};
+    return {L"Service " + Quoted(facts.name) + L" is disabled (Start 4), so " + kDevicesFail +
+            L". Remove the name, or enable the service again."};
+}
+
+Verdict NotADriverRule(const RuleFacts& facts) {
+    const ServiceFacts& service = facts.Service();
+    if (!service.present || (service.hasType && (service.type == kKernelDriver || service.type == kFileSystemDriver)))
+        return {};
+    std::wstring hex = HexText(service.type);
+    hex.erase(0, hex.find_first_not_of(L'0') < 7 ? hex.find_first_not_of(L'0') : 7);
+    std::wstring type = service.hasType ? L"its Type is 0x" + hex : L"it has no Type";
+    return {L"Service " + Quoted(facts.name) + L" is not a driver (" + type + L"), so it cannot be a filter and " +
+            kDevicesFail + L". Remove the name from the list."};
+}
+
+Verdict DriverFileMissingRule(const RuleFacts& facts) {
+    const ServiceFacts& service = facts.Service();
+    // Without the installation's Windows folder no path can be told (see DriverFileCheckNote).
+    if (!service.present || Access().GetWindowsFolder().empty()) return {};
+    std::wstring path = DriverFilePath(facts.name, service);
+    if (path.empty()) {
+        for (const auto& known : g_unresolvedDriverFiles)
+            if (SameNameNoCase(known, facts.name)) return {};
+        g_unresolvedDriverFiles.push_back(facts.name);
+        return {};
+    }
+    if (Access().FileExists(path)) return {};
+    return {L"The driver file of " + Quoted(facts.name) + L", " + path + L", does not exist, so " + kDevicesFail +
+            L". Install the driver again, or remove the name."};
+}
+
+Verdict BootStartNeededRule(const RuleFacts& facts) {
+    const ServiceFacts& service = facts.Service();
+    if (!facts.bootClass || !service.present || (service.hasStart && service.start == 0)) return {};
+    std::wstring start = service.hasStart ? L"Start " + std::to_wstring(service.start) : L"no Start";
+    return {L"Service " + Quoted(facts.name) + L" is not a boot driver (" + start + L"), but this class's "
+            L"devices are needed while the machine starts. Make sure the filter may start late."};
+}
+
+// Said once for a name, where it comes the second time (names compare without case).
+Verdict DuplicateRule(const RuleFacts& facts) {
+    const StringList& names = facts.contents.names;
+    size_t earlier = 0;
+    for (size_t i = 0; i < facts.index; ++i) earlier += UpperCase(names[i]) == UpperCase(facts.name) ? 1 : 0;
+    if (earlier != 1) return {};
+    return {Quoted(facts.name) + L" is named more than once in this list, so the filter is stacked more than "
+            L"once. Remove the extra names."};
+}
+
+// A name that is no installed service, in the words the edit dialog has always used.
+constexpr wchar_t kNoServiceRefusal[] = L"Service %ls could not be located in Registry.";
+
+using S = Severity;
+using R = RuleScope;
+// A list that cannot be read, or is no list, has nothing more to check; a name that is no
+// service name, or names no service, meets no later rule; the driver rules are moot for
+// a service that is no driver.
+const CheckRule kRules[] = {
+    // id                       severity    scope          check                  stops  fails  new list
+    {rule::Unreadable,          S::Error,   R::List,       UnreadableRule,        true,  false, nullptr},
+    {rule::WrongType,           S::Error,   R::List,       WrongTypeRule,         true,  false, nullptr},
+    {rule::HiddenEntries,       S::Error,   R::List,       HiddenEntriesRule,     false, false, nullptr},
+    {rule::InvalidName,         S::Error,   R::Name,       InvalidNameRule,       true,  false, kNoServiceRefusal},
+    {rule::MissingService,      S::Error,   R::Name,       MissingServiceRule,    true,  true,  kNoServiceRefusal},
+    {rule::ServiceDisabled,     S::Error,   R::Name,       ServiceDisabledRule,   false, true,  nullptr},
+    {rule::NotADriver,          S::Error,   R::Name,       NotADriverRule,        true,  true,  nullptr},
+    {rule::DriverFileMissing,   S::Error,   R::Name,       DriverFileMissingRule, false, true,  nullptr},
+    {rule::BootStartNeeded,     S::Warning, R::Name,       BootStartNeededRule,   false, false, nullptr},
+    {rule::Duplicate,           S::Warning, R::NameInList, DuplicateRule,         false, false, nullptr},
+};
+
+enum class RuleChoice { All, NameErrors };
+
+// The rules of one scope, in table order; true when a finding stopped the rest.
+bool RunScope(RuleScope scope, RuleChoice choice, const RuleFacts& facts, const FilterTarget& target, Findings& out) {
+    for (const CheckRule& row : kRules) {
+        if (row.scope != scope || (choice == RuleChoice::NameErrors && row.severity != Severity::Error)) continue;
+        Verdict verdict = row.check(facts);
+        if (verdict.sentence.empty()) continue;
+        Finding finding;
+        finding.target = target;
+        finding.name = verdict.names.empty() ? facts.name : verdict.names;
+        finding.rule = row.id;
+        finding.severity = row.severity;
+        finding.sentence = std::move(verdict.sentence);
+        out.push_back(std::move(finding));
+        if (row.stops) return true;
+    }
+    return false;
+}
+
+// The list's rules, then each name's, then each name's among the others. NameErrors: only
+// the errors a name alone can have.
+Findings Check(const FilterTarget& target, RuleFacts& facts, const ClassRules& rules, RuleChoice choice) {
     Findings out;
-    bool bootClass = rules.IsBootClass(target.classGuid);
-    for (const auto& name : names) CheckName(target, name, bootClass, out);
-    for (const auto& duplicate : DuplicateRule(names))
-        out.push_back(Make(target, duplicate.first, rule::Duplicate, duplicate.second));
+    facts.bootClass = rules.IsBootClass(target.classGuid);
+    if (choice == RuleChoice::All && RunScope(RuleScope::List, choice, facts, target, out)) return out;
+    for (RuleScope scope : {RuleScope::Name, RuleScope::NameInList}) {
+        if (choice == RuleChoice::NameErrors && scope != RuleScope::Name) break;
+        for (size_t i = 0; i < facts.contents.names.size(); ++i) {
+            facts.index = i;
+            facts.name = facts.contents.names[i];
+            facts.service.reset();
+            RunScope(scope, choice, facts, target, out);
+        }
+    }
     return out;
+}
+
+// A stored list, or one that could not be read (null).
+Findings CheckList(const FilterTarget& target, const StoredList* stored, const ClassRules& rules) {
+    RuleFacts facts;
+    facts.readable = stored != nullptr;
+    if (stored) {
+        facts.stored = *stored;
+        facts.contents = TakeApart(*stored);
+    }
+    return Check(target, facts, rules, RuleChoice::All);
 }
 
 void Append(Findings& out, Findings more, const std::wstring& targetText) {
@@ -95,15 +216,10 @@ void Append(Findings& out, Findings more, const std::wstring& targetText) {
     }
 }
 
-// The rules that fail the devices using a list; on a list no device uses, they warn.
-bool FailsDevices(const Finding& finding) {
-    return finding.rule == rule::MissingService || finding.rule == rule::ServiceDisabled ||
-           finding.rule == rule::NotADriver || finding.rule == rule::DriverFileMissing;
-}
-
 void MarkUnused(Findings& findings) {
     for (Finding& finding : findings) {
-        if (!FailsDevices(finding)) continue;
+        const CheckRule* row = FindCheckRule(finding.rule);
+        if (!row || !row->failsDevices) continue;
         finding.severity = Severity::Warning;
         for (const wchar_t* joint : {L", so ", L" and "}) {
             const std::wstring fails = joint + std::wstring(kDevicesFail);
@@ -115,23 +231,13 @@ void MarkUnused(Findings& findings) {
     }
 }
 
-Finding UnreadableList(const FilterTarget& target) {
-    return Make(target, L"", rule::Unreadable,
-                L"The list cannot be read (access is denied, or the value is damaged), so it was not checked "
-                L"and what it does to the devices is unknown. Check the key's permissions, or store the list again.");
-}
-
 // A class's own lists, checked; a list no device of the class uses only warns.
 void CheckClassLists(KeyHandle classKey, const Guid& guid, bool used, const std::wstring& text,
                      const ClassRules& rules, Findings& out) {
     StoredList stored;
     for (bool upper : {true, false}) {
         FilterTarget target{guid, L"", upper};
-        if (!ReadClassFilters(classKey, upper, &stored)) {
-            Append(out, {UnreadableList(target)}, text);
-            continue;
-        }
-        Findings found = CheckStoredList(target, stored, rules);
+        Findings found = CheckList(target, ReadClassFilters(classKey, upper, &stored) ? &stored : nullptr, rules);
         if (!used) MarkUnused(found);
         Append(out, std::move(found), text);
     }
@@ -169,12 +275,6 @@ void CheckNamelessClasses(const DriverClassList& classes, const ClassRules& rule
     }
 }
 
-bool HasError(const FilterTarget& target, const std::wstring& name) {
-    Findings errors;
-    CheckName(target, name, false, errors, true);
-    return !errors.empty();
-}
-
 }  // namespace
 
 ServiceFacts ReadServiceFacts(const std::wstring& name) {
@@ -196,6 +296,22 @@ ServiceFacts ReadServiceFacts(const std::wstring& name) {
         }
     }
     return facts;
+}
+
+const ServiceFacts& RuleFacts::Service() const {
+    if (!service) service = ReadServiceFacts(name);
+    return *service;
+}
+
+const std::vector<CheckRule>& CheckRules() {
+    static const std::vector<CheckRule> rows(std::begin(kRules), std::end(kRules));
+    return rows;
+}
+
+const CheckRule* FindCheckRule(const std::wstring& id) {
+    for (const CheckRule& row : kRules)
+        if (id == row.id) return &row;
+    return nullptr;
 }
 
 std::wstring DriverFilePath(const std::wstring& name, const ServiceFacts& facts) {
@@ -247,64 +363,6 @@ std::wstring StoredListText(const StoredList& stored) {
     return text.empty() ? L"(empty)" : text;
 }
 
-std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts) {
-    if (facts.present) return L"";
-    return L"No service named " + Quoted(name) + L" is installed, so " + kDevicesFail +
-           L". Remove the name, or install the filter driver again.";
-}
-
-std::wstring InvalidNameRule(const std::wstring& name) {
-    if (name.empty())
-        return L"The list holds an empty name, which names no service: the devices that use this "
-               L"list fail to start. Store the list again without it.";
-    if (name.find(L'\\') == std::wstring::npos) return L"";
-    return Quoted(name) + L" is not a service name (it holds a backslash), so the devices that use "
-           L"this list fail to start. Remove it from the list.";
-}
-
-std::wstring WrongTypeRule(const StoredList& stored) {
-    if (!stored.present || stored.type == kRegMultiSz || stored.type == kRegSz) return L"";
-    return L"The list is stored as " + RegistryTypeName(stored.type) + L", which the platform does not read as a "
-           L"list of filters: no name in it is in force. Store the list again, or remove the value.";
-}
-
-std::wstring HiddenEntriesRule(const ListContents& contents) {
-    if (contents.hidden.empty()) return L"";
-    return L"The names " + JoinList(contents.hidden) + L" are stored after an empty string, so the "
-           L"platform ignores them and a save drops them. Store the list again with the names you want.";
-}
-
-std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts) {
-    if (!facts.present || (facts.hasType && (facts.type == kKernelDriver || facts.type == kFileSystemDriver)))
-        return L"";
-    std::wstring hex = HexText(facts.type);
-    hex.erase(0, hex.find_first_not_of(L'0') < 7 ? hex.find_first_not_of(L'0') : 7);
-    std::wstring type = facts.hasType ? L"its Type is 0x" + hex : L"it has no Type";
-    return L"Service " + Quoted(name) + L" is not a driver (" + type + L"), so it cannot be a filter and " + kDevicesFail +
-           L". Remove the name from the list.";
-}
-
-std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts) {
-    if (!facts.present || !facts.hasStart || facts.start != kStartDisabled) return L"";
-    return L"Service " + Quoted(name) + L" is disabled (Start 4), so " + kDevicesFail +
-           L". Remove the name, or enable the service again.";
-}
-
-std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts) {
-    // Without the installation's Windows folder no path can be told (see DriverFileCheckNote).
-    if (!facts.present || Access().GetWindowsFolder().empty()) return L"";
-    std::wstring path = DriverFilePath(name, facts);
-    if (path.empty()) {
-        for (const auto& known : g_unresolvedDriverFiles)
-            if (SameNameNoCase(known, name)) return L"";
-        g_unresolvedDriverFiles.push_back(name);
-        return L"";
-    }
-    if (Access().FileExists(path)) return L"";
-    return L"The driver file of " + Quoted(name) + L", " + path + L", does not exist, so " + kDevicesFail +
-           L". Install the driver again, or remove the name.";
-}
-
 std::wstring DriverFileCheckNote() {
     if (Access().GetWindowsFolder().empty())
         return L"Driver files not checked: this hive's Windows folder is unknown (it is not in System32\\config).";
@@ -319,43 +377,14 @@ std::wstring NothingReadText(const DriverClassList& classes) {
     return L"No device setup class could be read from " + (hive.empty() ? std::wstring(L"this machine") : hive) + L".";
 }
 
-std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass) {
-    if (!bootClass || !facts.present || (facts.hasStart && facts.start == 0)) return L"";
-    std::wstring start = facts.hasStart ? L"Start " + std::to_wstring(facts.start) : L"no Start";
-    return L"Service " + Quoted(name) + L" is not a boot driver (" + start + L"), but this class's "
-           L"devices are needed while the machine starts. Make sure the filter may start late.";
-}
-
-std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringList& names) {
-    std::vector<std::pair<std::wstring, std::wstring>> found;
-    for (size_t i = 0; i < names.size(); ++i) {
-        bool repeated = false, reported = false;
-        for (size_t j = 0; j < i; ++j) repeated = repeated || UpperCase(names[j]) == UpperCase(names[i]);
-        for (const auto& entry : found) reported = reported || UpperCase(entry.first) == UpperCase(names[i]);
-        if (repeated && !reported)
-            found.emplace_back(names[i], Quoted(names[i]) + L" is named more than once in this list, so "
-                                         L"the filter is stacked more than once. Remove the extra names.");
-    }
-    return found;
-}
-
 Findings CheckProposedList(const FilterTarget& target, const StringList& names, const ClassRules& rules) {
-    return CheckNames(target, names, rules);
+    RuleFacts facts;
+    facts.contents.names = names;
+    return Check(target, facts, rules, RuleChoice::All);
 }
 
 Findings CheckStoredList(const FilterTarget& target, const StoredList& stored, const ClassRules& rules) {
-    Findings out;
-    std::wstring sentence = WrongTypeRule(stored);
-    if (!sentence.empty()) {
-        out.push_back(Make(target, L"", rule::WrongType, sentence));
-        return out;
-    }
-    ListContents contents = TakeApart(stored);
-    sentence = HiddenEntriesRule(contents);
-    if (!sentence.empty()) out.push_back(Make(target, JoinList(contents.hidden), rule::HiddenEntries, sentence));
-    Findings names = CheckNames(target, contents.names, rules);
-    out.insert(out.end(), names.begin(), names.end());
-    return out;
+    return CheckList(target, &stored, rules);
 }
 
 Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules) {
@@ -371,9 +400,7 @@ Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules
             std::wstring text = device->GetFriendlyName().empty() ? device->GetDeviceDesc() : device->GetFriendlyName();
             for (bool upper : {true, false}) {
                 const FilterTarget target{record->GetGuid(), id, upper};
-                Append(out,
-                       ReadDeviceFilters(*device, upper, &stored) ? CheckStoredList(target, stored, rules)
-                                                                  : Findings{UnreadableList(target)},
+                Append(out, CheckList(target, ReadDeviceFilters(*device, upper, &stored) ? &stored : nullptr, rules),
                        (text.empty() ? id : text) + L" (" + record->GetDescription() + L")");
             }
         }
@@ -388,7 +415,9 @@ StringList RepairedList(const FilterTarget& target, const StoredList& stored) {
     auto keep = [&](const std::wstring& name) {
         for (const auto& kept : repaired)
             if (UpperCase(kept) == UpperCase(name)) return;
-        if (!HasError(target, name)) repaired.push_back(name);
+        RuleFacts facts;
+        facts.contents.names = {name};
+        if (Check(target, facts, DefaultClassRules(), RuleChoice::NameErrors).empty()) repaired.push_back(name);
     };
     // Hidden names were never loaded: keeping one would start a filter nobody chose.
     for (const auto& name : contents.names) keep(name);

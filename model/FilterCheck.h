@@ -1,8 +1,9 @@
 // The filter health check: every name in every class and device filter list, read
-// from the registry as stored, held against the rules of FilterRules.h. One rule per
-// function, so the edit dialog, the report and the command line apply the same ones.
+// from the registry as stored, held against one table of rules, so the edit dialog, the
+// report and the command line apply the same ones.
 #pragma once
 #include <memory>
+#include <optional>
 
 #include "model/FilterRules.h"
 #include "model/StoredList.h"
@@ -61,14 +62,6 @@ ListContents TakeApart(const StoredList& stored);
 // list, its type; "(none)" when nothing is stored.
 std::wstring StoredListText(const StoredList& stored);
 
-// ---- The rules: each returns the sentence for the user, or empty when it holds ------
-std::wstring MissingServiceRule(const std::wstring& name, const ServiceFacts& facts);
-std::wstring InvalidNameRule(const std::wstring& name);
-std::wstring WrongTypeRule(const StoredList& stored);
-std::wstring HiddenEntriesRule(const ListContents& contents);
-std::wstring NotADriverRule(const std::wstring& name, const ServiceFacts& facts);
-std::wstring ServiceDisabledRule(const std::wstring& name, const ServiceFacts& facts);
-std::wstring DriverFileMissingRule(const std::wstring& name, const ServiceFacts& facts);
 // Why the driver-file rule was left out (the Windows folder is unknown) or skipped for
 // some names in the last CheckAllFilters; empty when it ran for every name.
 std::wstring DriverFileCheckNote();
@@ -76,9 +69,56 @@ std::wstring DriverFileCheckNote();
 // when the class list is empty: a check of nothing is no clean bill of health. Empty
 // otherwise.
 std::wstring NothingReadText(const DriverClassList& classes);
-std::wstring BootStartNeededRule(const std::wstring& name, const ServiceFacts& facts, bool bootClass);
-// One sentence per name named again later in the list (names compare without case).
-std::vector<std::pair<std::wstring, std::wstring>> DuplicateRule(const StringList& names);
+
+// ---- The rules -------------------------------------------------------------------
+// What a rule reads. The check fills it once for a list, then name by name.
+struct RuleFacts {
+    bool readable = true;    // false when the list could not be read at all
+    StoredList stored;       // the list as stored; nothing for a list the user proposes
+    ListContents contents;   // the names the platform reads, and those stored after them
+    bool bootClass = false;  // the list's class is needed while the machine starts
+    // For a rule about one name:
+    size_t index = 0;        // its place in contents.names
+    std::wstring name;
+    // What the registry holds for the service of that name, read when a rule first asks.
+    mutable std::optional<ServiceFacts> service;
+    const ServiceFacts& Service() const;
+};
+
+// What a rule says: nothing when it holds; otherwise the sentence for the user and, when
+// the finding is not about the name checked (or the whole list), the names it is about.
+struct Verdict {
+    Verdict() = default;
+    Verdict(std::wstring sentence, std::wstring names = L"") : sentence(std::move(sentence)), names(std::move(names)) {}
+    std::wstring sentence;
+    std::wstring names;
+};
+
+enum class RuleScope {
+    List,        // once for the list, before its names
+    Name,        // each name alone, in list order
+    NameInList,  // each name again among the others, once every name has been checked alone
+};
+
+// One row per rule. Within a scope the rules run in the table's order.
+struct CheckRule {
+    const wchar_t* id;  // of namespace rule
+    Severity severity;
+    RuleScope scope;
+    Verdict (*check)(const RuleFacts& facts);
+    // A finding ends the checks after it: for a List rule every later rule of the list,
+    // its names included; for a Name rule the later Name rules of that name.
+    bool stops;
+    // The devices that use the list fail to start; on a list no device uses, a warning.
+    bool failsDevices;
+    // A new list with such a name is refused first, in these words (%ls: the name),
+    // before any other error; null for a rule whose own sentence refuses or asks.
+    const wchar_t* newListRefusal;
+};
+// Every rule, in the order they run.
+const std::vector<CheckRule>& CheckRules();
+// The row of a rule id; null for an id no rule has.
+const CheckRule* FindCheckRule(const std::wstring& id);
 
 // ---- Checks ----------------------------------------------------------------------
 // A list the user proposes (the edit dialog): the name rules and duplicates.

@@ -89,11 +89,6 @@ const Problem kProblems[] = {
 
 }  // namespace
 
-Severity RuleSeverity(const std::wstring& ruleId) {
-    return ruleId == rule::BootStartNeeded || ruleId == rule::Duplicate ? Severity::Warning
-                                                                         : Severity::Error;
-}
-
 const ClassRule* ClassRules::Find(const Guid& classGuid) const {
     for (const ClassRule& entry : m_rules)
         if (entry.guid == classGuid) return &entry;

@@ -1,6 +1,6 @@
 // What the filter check knows about the platform, in one table that the window and the
 // command line share: the setup classes whose filter lists matter most, the classes the
-// platform needs at boot, the check's rules and the device problem codes.
+// platform needs at boot, the ids of the check's rules and the device problem codes.
 #pragma once
 #include "model/Types.h"
 
@@ -8,7 +8,8 @@ namespace qx {
 
 enum class Severity { Error, Warning };
 
-// The check's rules, by the ids that reports and scripts use.
+// The check's rules, by the ids that reports and scripts use; each has its row, with its
+// severity, in the check's table (FilterCheck.cpp).
 namespace rule {
 constexpr wchar_t MissingService[] = L"missing-service";
 constexpr wchar_t InvalidName[] = L"invalid-name";
@@ -21,7 +22,6 @@ constexpr wchar_t BootStartNeeded[] = L"boot-start-needed";
 constexpr wchar_t Duplicate[] = L"duplicate";
 constexpr wchar_t Unreadable[] = L"unreadable";
 }  // namespace rule
-Severity RuleSeverity(const std::wstring& ruleId);
 
 // A class whose filter lists a machine cannot do without.
 struct ClassRule {

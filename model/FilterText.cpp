@@ -2,8 +2,6 @@
 
 #include <cwctype>
 
-#include "model/DeviceAccess.h"
-
 namespace qx {
 
 StringList SplitFilterText(const std::wstring& text) {
@@ -22,18 +20,6 @@ StringList SplitFilterText(const std::wstring& text) {
     }
     if (!current.empty()) names.push_back(current);
     return names;
-}
-
-const std::wstring* FindMissingService(const StringList& names) {
-    for (const auto& name : names) {
-        // A backslash would name a key below a service, not a service, and the filter
-        // written would never load.
-        if (name.empty() || name.find(L'\\') != std::wstring::npos) return &name;
-        RegKey key;
-        if (key.Open(std::wstring(kServicesRootPath) + L'\\' + name, kKeyRead) != kErrSuccess)
-            return &name;
-    }
-    return nullptr;
 }
 
 }  // namespace qx

@@ -9,8 +9,4 @@ namespace qx {
 // belongs to the name it stands in. Never yields an empty name.
 StringList SplitFilterText(const std::wstring& text);
 
-// The first name that is not an installed service (no key of that name directly below
-// the services key), or null when every name is one. Names are checked in list order.
-const std::wstring* FindMissingService(const StringList& names);
-
 }  // namespace qx

@@ -1,18 +1,23 @@
 #include "model/ListValidation.h"
 
-#include "model/FilterText.h"
-
 namespace qx {
 
 ListValidation ValidateNewList(const FilterTarget* target, const StringList& names, const ClassRules& rules) {
     ListValidation result;
-    if (const std::wstring* missing = FindMissingService(names)) {
-        result.refusal = L"Service " + *missing + L" could not be located in Registry.";
+    // Without a target the list's class is unknown: only a name that is no service refuses it.
+    const Findings findings = CheckProposedList(target ? *target : FilterTarget{}, names, rules);
+    // The first name, in list order, that its rule refuses in words of its own.
+    for (const Finding& finding : findings) {
+        const CheckRule* row = FindCheckRule(finding.rule);
+        if (!row || !row->newListRefusal) continue;
+        std::wstring refusal = row->newListRefusal;
+        const size_t at = refusal.find(L"%ls");
+        if (at != std::wstring::npos) refusal.replace(at, 3, finding.name);
+        result.refusal = refusal;
         result.refusalType = kMbOkCancel | kMbIconHand;
         return result;
     }
     if (!target) return result;
-    const Findings findings = CheckProposedList(*target, names, rules);
     // A service that exists but cannot work as a filter: the first such error stops it.
     for (const Finding& finding : findings) {
         if (finding.severity != Severity::Error) continue;

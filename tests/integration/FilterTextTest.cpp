@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "model/FilterText.h"
+#include "model/ListValidation.h"
 
-using qx::FindMissingService;
 using qx::SplitFilterText;
+using qx::ValidateNewList;
 
 TEST(FilterText, SplitsAtSpacesAndTrimsWhiteSpace) {
     EXPECT_EQ((StringList{L"x", L"y"}), SplitFilterText(L"  x y "));
@@ -36,26 +37,24 @@ protected:
     void TearDown() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kScratchService); }
 };
 
+// The dialog's refusal of a list whose class is not known.
+std::wstring Refusal(const StringList& names) { return ValidateNewList(nullptr, names).refusal; }
+
 }  // namespace
 
 TEST_F(ServicesCheck, FindsTheFirstMissingNameOnly) {
-    EXPECT_EQ(nullptr, FindMissingService({}));
-    EXPECT_EQ(nullptr, FindMissingService({L"qxScratchFilterSvc"}));
-    EXPECT_EQ(nullptr, FindMissingService({L"QXSCRATCHFILTERSVC"}));  // key names ignore case
+    EXPECT_EQ(L"", Refusal({}));
+    EXPECT_EQ(L"", Refusal({L"qxScratchFilterSvc"}));
+    EXPECT_EQ(L"", Refusal({L"QXSCRATCHFILTERSVC"}));  // key names ignore case
 
-    StringList names{L"qxNoSuchService1", L"qxNoSuchService2", L"qxScratchFilterSvc"};
-    const std::wstring* missing = FindMissingService(names);
-    ASSERT_NE(nullptr, missing);
-    EXPECT_EQ(&names[0], missing);
-
-    StringList later{L"qxScratchFilterSvc", L"qxNoSuchService2"};
-    ASSERT_NE(nullptr, FindMissingService(later));
-    EXPECT_EQ(L"qxNoSuchService2", *FindMissingService(later));
+    EXPECT_EQ(L"Service qxNoSuchService1 could not be located in Registry.",
+              Refusal({L"qxNoSuchService1", L"qxNoSuchService2", L"qxScratchFilterSvc"}));
+    EXPECT_EQ(L"Service qxNoSuchService2 could not be located in Registry.",
+              Refusal({L"qxScratchFilterSvc", L"qxNoSuchService2"}));
 }
 
 TEST_F(ServicesCheck, RefusesAKeyBelowAService) {
     // The key exists, but it is not a service.
-    StringList names{L"qxScratchFilterSvc\\Parameters"};
-    ASSERT_NE(nullptr, FindMissingService(names));
-    EXPECT_EQ(L"qxScratchFilterSvc\\Parameters", *FindMissingService(names));
+    EXPECT_EQ(L"Service qxScratchFilterSvc\\Parameters could not be located in Registry.",
+              Refusal({L"qxScratchFilterSvc\\Parameters"}));
 }

@@ -27,6 +27,29 @@ protected:
         return DriverFilePath(L"img", ReadServiceFacts(L"img"));
     }
     static StoredList Stored(uint32_t type, std::vector<uint8_t> data) { return StoredList{true, type, std::move(data)}; }
+    // What one rule says of a name (its service as the machine holds it) or of a stored list.
+    static std::wstring Says(const wchar_t* id, const RuleFacts& facts) {
+        const CheckRule* row = FindCheckRule(id);
+        return row ? row->check(facts).sentence : L"(no such rule)";
+    }
+    static RuleFacts Named(const std::wstring& name, bool bootClass = false) {
+        RuleFacts facts;
+        facts.name = name;
+        facts.contents.names = {name};
+        facts.bootClass = bootClass;
+        return facts;
+    }
+    static RuleFacts Listed(const StoredList& stored) {
+        RuleFacts facts;
+        facts.stored = stored;
+        facts.contents = TakeApart(stored);
+        return facts;
+    }
+    static size_t Count(const Findings& findings, const wchar_t* id) {
+        size_t n = 0;
+        for (const Finding& f : findings) n += f.rule == id ? 1 : 0;
+        return n;
+    }
 };
 
 }  // namespace
@@ -47,24 +70,25 @@ TEST_F(FilterCheckTest, DriverFileResolvedAsTheLoaderDoes) {
     EXPECT_EQ(L"D:\\WinNT\\%SystemRoot%\\i.sys", PathFor(kRegSz, L"%SystemRoot%\\i.sys"));
 
     machine.AddFile(L"d:\\winnt\\system32\\drivers\\c.sys");
-    ServiceFacts facts = ReadServiceFacts(L"img");
-    facts.imagePath = L"System32\\drivers\\c.sys";
-    EXPECT_EQ(L"", DriverFileMissingRule(L"img", facts));
-    facts.imagePath = L"System32\\drivers\\gone.sys";
-    EXPECT_NE(std::wstring::npos, DriverFileMissingRule(L"img", facts).find(L"D:\\WinNT\\System32\\drivers\\gone.sys"));
+    RuleFacts facts = Named(L"img");
+    facts.service = ReadServiceFacts(L"img");
+    facts.service->imagePath = L"System32\\drivers\\c.sys";
+    EXPECT_EQ(L"", Says(rule::DriverFileMissing, facts));
+    facts.service->imagePath = L"System32\\drivers\\gone.sys";
+    EXPECT_NE(std::wstring::npos, Says(rule::DriverFileMissing, facts).find(L"D:\\WinNT\\System32\\drivers\\gone.sys"));
 }
 
 TEST_F(FilterCheckTest, StoredListsTakenApart) {
-    EXPECT_EQ(L"", WrongTypeRule(Stored(kRegMultiSz, MultiSzBytes({L"a"}))));
-    EXPECT_EQ(L"", WrongTypeRule(Stored(kRegSz, Utf16Bytes(L"a"))));
-    EXPECT_EQ(L"", WrongTypeRule(StoredList{}));
-    EXPECT_NE(std::wstring::npos, WrongTypeRule(Stored(kRegExpandSz, Utf16Bytes(L"a"))).find(L"REG_EXPAND_SZ"));
-    EXPECT_NE(std::wstring::npos, WrongTypeRule(Stored(kRegBinary, {1, 2})).find(L"REG_BINARY"));
+    EXPECT_EQ(L"", Says(rule::WrongType, Listed(Stored(kRegMultiSz, MultiSzBytes({L"a"})))));
+    EXPECT_EQ(L"", Says(rule::WrongType, Listed(Stored(kRegSz, Utf16Bytes(L"a")))));
+    EXPECT_EQ(L"", Says(rule::WrongType, Listed(StoredList{})));
+    EXPECT_NE(std::wstring::npos, Says(rule::WrongType, Listed(Stored(kRegExpandSz, Utf16Bytes(L"a")))).find(L"REG_EXPAND_SZ"));
+    EXPECT_NE(std::wstring::npos, Says(rule::WrongType, Listed(Stored(kRegBinary, {1, 2}))).find(L"REG_BINARY"));
     EXPECT_FALSE(TakeApart(Stored(kRegDword, DwordBytes(1))).isList);
 
     ListContents single = TakeApart(Stored(kRegSz, Utf16Bytes(L"one")));
     EXPECT_TRUE(ListIs(single.names, {L"one"}));
-    EXPECT_FALSE(InvalidNameRule(TakeApart(Stored(kRegSz, Utf16Bytes(L""))).names.at(0)).empty());
+    EXPECT_FALSE(Says(rule::InvalidName, Named(TakeApart(Stored(kRegSz, Utf16Bytes(L""))).names.at(0))).empty());
 
     // a, "", b, "", "", c: the platform reads a; b and c are stored but ignored.
     std::vector<uint8_t> data = Utf16Bytes(L"a");
@@ -75,11 +99,12 @@ TEST_F(FilterCheckTest, StoredListsTakenApart) {
     ListContents split = TakeApart(Stored(kRegMultiSz, data));
     EXPECT_TRUE(ListIs(split.names, {L"a"}));
     EXPECT_TRUE(ListIs(split.hidden, {L"b", L"c"}));
-    EXPECT_NE(std::wstring::npos, HiddenEntriesRule(split).find(L"b c"));
+    EXPECT_NE(std::wstring::npos, Says(rule::HiddenEntries, Listed(Stored(kRegMultiSz, data))).find(L"b c"));
     EXPECT_TRUE(TakeApart(Stored(kRegMultiSz, MultiSzBytes({L"a", L"b"}))).hidden.empty());
 
-    EXPECT_EQ(2u, DuplicateRule({L"a", L"B", L"A", L"b", L"a", L"c"}).size());
-    EXPECT_TRUE(DuplicateRule({L"a", L"b"}).empty());
+    const FilterTarget anywhere{ClassGuid(1), L"", true};
+    EXPECT_EQ(2u, Count(CheckProposedList(anywhere, {L"a", L"B", L"A", L"b", L"a", L"c"}), rule::Duplicate));
+    EXPECT_EQ(0u, Count(CheckProposedList(anywhere, {L"a", L"b"}), rule::Duplicate));
 }
 
 TEST_F(FilterCheckTest, ServiceRules) {
@@ -88,23 +113,23 @@ TEST_F(FilterCheckTest, ServiceRules) {
     machine.PutDword(kSvc + std::wstring(L"fs"), L"Type", 2);
     machine.CreateKey(kSvc + std::wstring(L"bare"));
     machine.PutValue(kSvc + std::wstring(L"text"), L"Type", kRegSz, Utf16Bytes(L"1"));
-    EXPECT_EQ(L"", NotADriverRule(L"boot", ReadServiceFacts(L"boot")));
-    EXPECT_EQ(L"", NotADriverRule(L"fs", ReadServiceFacts(L"fs")));
-    EXPECT_NE(std::wstring::npos, NotADriverRule(L"win32", ReadServiceFacts(L"win32")).find(L"0x110"));
-    EXPECT_NE(std::wstring::npos, NotADriverRule(L"bare", ReadServiceFacts(L"bare")).find(L"no Type"));
-    EXPECT_FALSE(NotADriverRule(L"text", ReadServiceFacts(L"text")).empty());
-    EXPECT_FALSE(MissingServiceRule(L"nosuch", ReadServiceFacts(L"nosuch")).empty());
-    EXPECT_EQ(L"", MissingServiceRule(L"bare", ReadServiceFacts(L"bare")));
-    EXPECT_FALSE(InvalidNameRule(L"a\\b").empty());
-    EXPECT_EQ(L"", InvalidNameRule(L"a.b-c"));
+    EXPECT_EQ(L"", Says(rule::NotADriver, Named(L"boot")));
+    EXPECT_EQ(L"", Says(rule::NotADriver, Named(L"fs")));
+    EXPECT_NE(std::wstring::npos, Says(rule::NotADriver, Named(L"win32")).find(L"0x110"));
+    EXPECT_NE(std::wstring::npos, Says(rule::NotADriver, Named(L"bare")).find(L"no Type"));
+    EXPECT_FALSE(Says(rule::NotADriver, Named(L"text")).empty());
+    EXPECT_FALSE(Says(rule::MissingService, Named(L"nosuch")).empty());
+    EXPECT_EQ(L"", Says(rule::MissingService, Named(L"bare")));
+    EXPECT_FALSE(Says(rule::InvalidName, Named(L"a\\b")).empty());
+    EXPECT_EQ(L"", Says(rule::InvalidName, Named(L"a.b-c")));
 
     AddService(L"off", 4);
-    EXPECT_FALSE(ServiceDisabledRule(L"off", ReadServiceFacts(L"off")).empty());
-    EXPECT_EQ(L"", ServiceDisabledRule(L"boot", ReadServiceFacts(L"boot")));
-    EXPECT_EQ(L"", BootStartNeededRule(L"off", ReadServiceFacts(L"off"), false));
-    EXPECT_FALSE(BootStartNeededRule(L"off", ReadServiceFacts(L"off"), true).empty());
-    EXPECT_FALSE(BootStartNeededRule(L"bare", ReadServiceFacts(L"bare"), true).empty());  // no Start
-    EXPECT_EQ(L"", BootStartNeededRule(L"boot", ReadServiceFacts(L"boot"), true));
+    EXPECT_FALSE(Says(rule::ServiceDisabled, Named(L"off")).empty());
+    EXPECT_EQ(L"", Says(rule::ServiceDisabled, Named(L"boot")));
+    EXPECT_EQ(L"", Says(rule::BootStartNeeded, Named(L"off", false)));
+    EXPECT_FALSE(Says(rule::BootStartNeeded, Named(L"off", true)).empty());
+    EXPECT_FALSE(Says(rule::BootStartNeeded, Named(L"bare", true)).empty());  // no Start
+    EXPECT_EQ(L"", Says(rule::BootStartNeeded, Named(L"boot", true)));
 
     // A proposed list: errors and warnings as the dialog will see them.
     Findings found = CheckProposedList({ClassGuid(1), L"", true}, {L"boot", L"nosuch", L"boot"});
@@ -113,6 +138,32 @@ TEST_F(FilterCheckTest, ServiceRules) {
     EXPECT_EQ(Severity::Error, found[0].severity);
     EXPECT_EQ(L"duplicate", found[1].rule);
     EXPECT_EQ(Severity::Warning, found[1].severity);
+}
+
+// The table is the one place a rule gets its severity and what it stops.
+TEST_F(FilterCheckTest, EveryRuleHasOneRowInRunOrder) {
+    const std::vector<CheckRule>& rows = CheckRules();
+    const wchar_t* const ids[] = {rule::MissingService,  rule::InvalidName,       rule::WrongType, rule::HiddenEntries,
+                                  rule::NotADriver,      rule::ServiceDisabled,   rule::DriverFileMissing,
+                                  rule::BootStartNeeded, rule::Duplicate,         rule::Unreadable};
+    EXPECT_EQ(std::size(ids), rows.size());
+    for (const wchar_t* id : ids) {
+        size_t found = 0;
+        for (const CheckRule& row : rows) found += std::wstring(id) == row.id ? 1 : 0;
+        EXPECT_EQ(1u, found) << Narrow(id);
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CheckRule& row = rows[i];
+        const std::string id = Narrow(row.id);
+        EXPECT_NE(nullptr, row.check) << id;
+        // Scopes run one after the other: the table lists them in that order.
+        if (i > 0) EXPECT_LE(static_cast<int>(rows[i - 1].scope), static_cast<int>(row.scope)) << id;
+        // The repair runs the errors alone: a warning must not stop an error the check would miss.
+        if (row.stops) EXPECT_EQ(Severity::Error, row.severity) << id;
+        if (row.failsDevices) EXPECT_EQ(Severity::Error, row.severity) << id;
+        // The refusal of a new list names its first bad name, in list order.
+        if (row.newListRefusal) EXPECT_TRUE(row.scope == RuleScope::Name && row.severity == Severity::Error) << id;
+    }
 }
 
 // What the edit dialog and the command line both stop at or ask, in the order asked.
@@ -126,8 +177,11 @@ TEST_F(FilterCheckTest, NewListValidatedInTheDialogsOrder) {
     ListValidation missing = ValidateNewList(&target, {L"good", L"nosuch", L"win32"});
     EXPECT_EQ(L"Service nosuch could not be located in Registry.", missing.refusal);
     EXPECT_EQ(kMbOkCancel | kMbIconHand, missing.refusalType);
+    machine.CreateKey(kSvc + std::wstring(L"good\\Parameters"));
+    EXPECT_EQ(L"Service good\\Parameters could not be located in Registry.",
+              ValidateNewList(&target, {L"good\\Parameters", L"nosuch"}).refusal);
     ListValidation notDriver = ValidateNewList(&target, {L"good", L"win32"});
-    EXPECT_EQ(NotADriverRule(L"win32", ReadServiceFacts(L"win32")), notDriver.refusal);
+    EXPECT_EQ(Says(rule::NotADriver, Named(L"win32")), notDriver.refusal);
     EXPECT_EQ(kMbOk | kMbIconHand, notDriver.refusalType);
     EXPECT_TRUE(notDriver.questions.empty());
 
