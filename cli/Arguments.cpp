@@ -1,13 +1,67 @@
 #include "cli/Arguments.h"
 
 namespace qxc {
+namespace {
 
-bool Arguments::OnlyOptions(std::initializer_list<const wchar_t*> allowed) {
-    for (const std::wstring& given : options) {
-        bool known = given == L"--help";
-        for (const wchar_t* option : allowed) known = known || given == option;
-        if (!known) {
-            error = L"\"" + command + L"\" does not take " + given + L".";
+struct OptionRow {
+    Option option;
+    const wchar_t* name;
+    // For an option that takes the next word: where it goes, and what is said when it is missing.
+    std::wstring Arguments::*value;
+    const wchar_t* needs;
+    bool readsEveryDevice;
+};
+
+// In the order of their names: a line with several options a command does not take
+// names the first of them in this order.
+constexpr OptionRow kOptions[] = {
+    {kAfter, L"--after", &Arguments::after, L"--after needs the name of a filter in the list.", false},
+    {kBefore, L"--before", &Arguments::before, L"--before needs the name of a filter in the list.", false},
+    {kDevices, L"--devices", nullptr, nullptr, true},
+    {kFirst, L"--first", nullptr, nullptr, false},
+    {kHelp, L"--help", nullptr, nullptr, false},
+    {kId, L"--id", &Arguments::id, L"--id needs the number of a change, as history shows it.", false},
+    {kJson, L"--json", nullptr, nullptr, false},
+    {kRestart, L"--restart", nullptr, nullptr, true},
+    {kYes, L"--yes", nullptr, nullptr, false},
+};
+
+// Every bit of Option has its row, once and in the order of the bits.
+constexpr bool EveryOptionOnce() {
+    unsigned bit = 1;
+    for (const OptionRow& row : kOptions) {
+        if (row.option != bit || (row.value != nullptr) != (row.needs != nullptr)) return false;
+        bit <<= 1;
+    }
+    return bit - 1 == kEveryOption;
+}
+static_assert(EveryOptionOnce(), "each Option needs one row in kOptions, in the order of its bits");
+
+const OptionRow* FindOption(const std::wstring& name) {
+    for (const OptionRow& row : kOptions)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+const wchar_t* OptionName(Option option) {
+    for (const OptionRow& row : kOptions)
+        if (row.option == option) return row.name;
+    return L"";
+}
+
+bool ReadsEveryDevice(unsigned given) {
+    for (const OptionRow& row : kOptions)
+        if (row.readsEveryDevice && (given & row.option)) return true;
+    return false;
+}
+
+bool Arguments::OnlyOptions(unsigned allowed) {
+    allowed |= kHelp;
+    for (const OptionRow& row : kOptions) {
+        if ((given & row.option) && !(allowed & row.option)) {
+            error = L"\"" + command + L"\" does not take " + row.name + L".";
             return false;
         }
     }
@@ -41,22 +95,23 @@ Arguments ParseArguments(int argc, wchar_t** argv) {
             args.hive = argv[++i];
             continue;
         }
-        if (word == L"--before" || word == L"--after" || word == L"--id") {
-            if (i + 1 >= argc) {
-                args.error = word == L"--id" ? L"--id needs the number of a change, as history shows it."
-                                             : word + L" needs the name of a filter in the list.";
-                return args;
-            }
-            (word == L"--before" ? args.before : word == L"--after" ? args.after : args.id) = argv[++i];
-        } else if (word != L"--json" && word != L"--devices" && word != L"--yes" && word != L"--first" && word != L"--restart" &&
-                   word != L"--help") {
+        const OptionRow* option = FindOption(word);
+        if (!option) {
             args.error = L"Unknown option " + word + L".";
             return args;
         }
-        if (!args.options.insert(word).second) {
+        if (option->value) {
+            if (i + 1 >= argc) {
+                args.error = option->needs;
+                return args;
+            }
+            args.*(option->value) = argv[++i];
+        }
+        if (args.Has(option->option)) {
             args.error = word + L" is given twice.";
             return args;
         }
+        args.given |= option->option;
     }
     return args;
 }

@@ -31,9 +31,9 @@ bool HoldsName(const StringList& list, const std::wstring& name) {
 int MakeNewList(Arguments& args, const StringList& current, StringList* result) {
     const std::wstring& operation = args.words[2];
     const StringList names = NamesOf(args.words.begin() + 3, args.words.end());
-    const bool placed = args.Has(L"--first") || args.Has(L"--before") || args.Has(L"--after");
+    const bool placed = args.Has(kFirst) || args.Has(kBefore) || args.Has(kAfter);
     if (operation == L"set") {
-        if (!args.OnlyOptions({L"--json", L"--yes", L"--restart"})) return kExitUsage;
+        if (!args.OnlyOptions(kJson | kYes | kRestart)) return kExitUsage;
         *result = names;
         return kExitDone;
     }
@@ -48,7 +48,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     const std::wstring& name = names.front();
     *result = current;
     if (operation == L"remove") {
-        if (!args.OnlyOptions({L"--json", L"--yes", L"--restart"})) return kExitUsage;
+        if (!args.OnlyOptions(kJson | kYes | kRestart)) return kExitUsage;
         if (!HoldsName(current, name)) {
             Err().Line(name + L" is not in the list; nothing was written.");
             return kExitRefused;
@@ -57,21 +57,20 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
                       result->end());
         return kExitDone;
     }
-    if (!args.OnlyOptions({L"--json", L"--yes", L"--restart", L"--first", L"--before", L"--after"})) return kExitUsage;
-    if (placed && args.options.count(L"--first") + args.options.count(L"--before") + args.options.count(L"--after") > 1) {
+    if (placed && int(args.Has(kFirst)) + args.Has(kBefore) + args.Has(kAfter) > 1) {
         args.error = L"Give at most one of --first, --before and --after.";
         return kExitUsage;
     }
     auto at = result->end();
-    if (args.Has(L"--first")) at = result->begin();
-    const std::wstring& anchor = args.Has(L"--before") ? args.before : args.after;
-    if (args.Has(L"--before") || args.Has(L"--after")) {
+    if (args.Has(kFirst)) at = result->begin();
+    const std::wstring& anchor = args.Has(kBefore) ? args.before : args.after;
+    if (args.Has(kBefore) || args.Has(kAfter)) {
         at = std::find_if(result->begin(), result->end(), [&](const std::wstring& n) { return qx::SameNameNoCase(n, anchor); });
         if (at == result->end()) {
             Err().Line(anchor + L" is not in the list; nothing was written.");
             return kExitRefused;
         }
-        if (args.Has(L"--after")) ++at;
+        if (args.Has(kAfter)) ++at;
     }
     result->insert(at, name);
     return kExitDone;
@@ -80,7 +79,7 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
 // With a restart's report (--restart), its results follow the lists.
 void PrintChange(Session& session, const Target& target, bool upper, const StringList& before, const StringList& after,
                  const qx::RestartReport* restart = nullptr) {
-    if (session.args.Has(L"--json")) {
+    if (session.args.Has(kJson)) {
         json document{{"guid", U8(target.owner->GetGuidString())},
                       {"instanceId", U8(target.device ? qx::DeviceInstanceId(*target.device) : L"")},
                       {"list", ListKey(upper)},
@@ -100,7 +99,7 @@ void PrintChange(Session& session, const Target& target, bool upper, const Strin
 // --restart: the devices the written change affects start again now. The exit code says
 // whether every one did.
 int RestartAfterChange(Session& session, const Target& target, qx::RestartReport* report) {
-    if (!session.args.Has(L"--restart")) return kExitDone;
+    if (!session.args.Has(kRestart)) return kExitDone;
     *report = qx::RestartDevices(*target.owner, target.device);
     return RestartExitCode(*report, true);
 }
@@ -114,7 +113,7 @@ int Stopped() {
 // The questions the window would ask: with --yes they are answered; without, each is
 // printed and nothing is written.
 bool AnsweredYes(Session& session, const StringList& questions) {
-    if (questions.empty() || session.args.Has(L"--yes")) return true;
+    if (questions.empty() || session.args.Has(kYes)) return true;
     for (const std::wstring& question : questions) Err().Line(OneLine(question));
     Err().Line(L"Nothing was written. Run the command again with --yes to answer Yes.");
     return false;
@@ -133,8 +132,8 @@ int RunFilters(Session& session) {
     const bool upper = args.words[1] == L"upper";
     const StringList current = target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper);
     if (args.words.size() == 2) {
-        if (!args.OnlyOptions({L"--json"})) return kExitUsage;
-        if (args.Has(L"--json")) {
+        if (!args.OnlyOptions(kJson)) return kExitUsage;
+        if (args.Has(kJson)) {
             PrintJson(NamesJson(current));
         } else {
             for (const std::wstring& name : current) Out().Line(name);
@@ -146,7 +145,7 @@ int RunFilters(Session& session) {
     if (int code = MakeNewList(args, current, &names)) return code;
     if (names == current) {
         PrintChange(session, target, upper, current, current);
-        if (!args.Has(L"--json")) Out().Line(L"The list already holds this; nothing was written.");
+        if (!args.Has(kJson)) Out().Line(L"The list already holds this; nothing was written.");
         return kExitDone;
     }
     if (session.hiveDirty) {
@@ -183,7 +182,7 @@ int RunFilters(Session& session) {
     qx::RestartReport restart;
     const int code = RestartAfterChange(session, target, &restart);
     PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper),
-                args.Has(L"--restart") ? &restart : nullptr);
+                args.Has(kRestart) ? &restart : nullptr);
     return code;
 }
 
@@ -198,13 +197,12 @@ bool ParseChangeId(const std::wstring& text, uint64_t* id) {
 
 int RunUndo(Session& session) {
     Arguments& args = session.args;
-    if (!args.OnlyOptions({L"--yes", L"--id", L"--restart"})) return kExitUsage;
     if (!args.words.empty()) {
         args.error = L"\"undo\" takes no TARGET: it reverses the newest change, or the one --id names.";
         return kExitUsage;
     }
     qx::UndoRequest request;
-    if (args.Has(L"--id") && !ParseChangeId(args.id, &request.id)) {
+    if (args.Has(kId) && !ParseChangeId(args.id, &request.id)) {
         args.error = L"--id needs the number of a change, as history shows it.";
         return kExitUsage;
     }
@@ -213,8 +211,7 @@ int RunUndo(Session& session) {
         return kExitRefused;
     }
     // A journal that cannot be read is a failure, not a refusal.
-    qx::JournalContents contents;
-    if (!ReadChangeJournal(&contents)) return kExitFailed;
+    if (!SessionJournal(session)) return kExitFailed;
 
     qx::UndoneTarget undone;
     ChangeInProgress inProgress;
@@ -236,7 +233,7 @@ int RunUndo(Session& session) {
                                                    : undone.owner->GetFilters(undone.upper)));
     qx::RestartReport restart;
     const int code = RestartAfterChange(session, target, &restart);
-    if (session.args.Has(L"--restart")) PrintRestartText(restart);
+    if (session.args.Has(kRestart)) PrintRestartText(restart);
     return code;
 }
 

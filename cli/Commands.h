@@ -13,12 +13,16 @@ namespace qxc {
 
 struct Session {
     Arguments& args;
-    // Built as far as the command needs (see DeviceScopeFor): a TARGET's class may get
-    // its devices only when the target is resolved.
+    // Built as far as the command needs (its Reads): a TARGET's class may get its devices
+    // only when the target is resolved.
     DriverClassList& classes;
     ConsoleMessages& messages;
     // The hive's latest changes are still in its logs: it is read, never written.
     bool hiveDirty = false;
+    // The change journal, read once before the command runs when the command reads it
+    // (Reads::Journal, Reads::ChangedClass); null when it has none or it is unknown.
+    const qx::Journal* journal = nullptr;
+    qx::JournalContents journalContents;  // error says why it could not be read
 };
 
 // The platform's part of --hive: puts another installation's hive under the model for
@@ -36,14 +40,36 @@ public:
     virtual bool Close(std::wstring* error) = 0;
 };
 
+// What a command reads before it runs. An option that reads every device (--devices,
+// --restart) widens the class keys and the changed class to every device.
+enum class Reads {
+    Nothing,      // not the machine, nor the journal (help)
+    Journal,      // the change journal, no class list
+    ClassKeys,    // the class keys; a TARGET's class gets its devices when it is resolved
+    EveryDevice,  // every class with every device
+    ChangedClass, // the journal, and the class of the change to undo with its devices
+};
+
+// A command: the only way from its name to its handler.
+struct Command {
+    const wchar_t* name;
+    unsigned options;  // the Option bits it takes (--help and --hive go with every command)
+    Reads reads;
+    int (*run)(Session& session);
+    const wchar_t* usage;  // its lines of "Usage:"
+    const wchar_t* text;   // what it does
+    bool target;           // its help explains TARGET
+};
+
+// The command of that name in the command table (Commands.cpp); null for every other name.
+const Command* FindCommand(const std::wstring& name);
+
 // The whole run of a parsed command line (Run.cpp), on the place `hive` opens.
 int RunQuillexc(Arguments& args, HiveSession& hive);
 // The sentence a write to a dirty hive is refused with.
 std::wstring DirtyHiveRefusal();
-// What a command reads of the machine before it runs: the class keys only, one class's
-// devices, or every device (check, list --devices). *none when it reads no class list.
-qx::DeviceScope DeviceScopeFor(const Arguments& args, bool* none);
 
+int RunHelp(Session& session);  // "quillexc help [COMMAND]", "COMMAND --help", nothing at all
 int RunList(Session& session);
 int RunShow(Session& session);
 int RunFilters(Session& session);  // shows a list, or changes it (ChangeCommands.cpp)
@@ -52,9 +78,7 @@ int RunHistory(Session& session);
 int RunUndo(Session& session);
 int RunRestart(Session& session);  // RestartCommands.cpp
 
-// Help (Help.cpp): "quillexc help [COMMAND]" and "COMMAND --help"; false for a command
-// that does not exist.
-bool IsCommand(const std::wstring& command);
+// The help of one command, or of all when `command` names none (Commands.cpp).
 void PrintHelp(const std::wstring& command);
 
 // ---- Shared forms (ReadCommands.cpp) -------------------------------------------------
@@ -67,8 +91,8 @@ std::wstring NamesText(const StringList& names);
 void PrintJson(const nlohmann::json& document);
 // Resolves the first word as TARGET; prints the error and gives false when it fails.
 bool TakeTarget(Session& session, Target* target);
-// Reads the change journal whole; prints why and gives null when it cannot be read.
-const qx::Journal* ReadChangeJournal(qx::JournalContents* contents);
+// The journal the session read; prints why and gives null when it could not be read.
+const qx::Journal* SessionJournal(const Session& session);
 
 // ---- Device restarts (RestartCommands.cpp) ---------------------------------------------
 // The results as JSON keys "restarted", "needsReboot", "failed" (instance IDs) and, when

@@ -114,7 +114,7 @@ StringList RegistryRow(const CRegistryValue& row) {
 }
 
 int ShowClass(Session& session, const CDriverClass& owner) {
-    if (session.args.Has(L"--json")) {
+    if (session.args.Has(kJson)) {
         PrintJson(ClassJson(owner, true));
         return kExitDone;
     }
@@ -144,7 +144,7 @@ std::wstring RegistryKeyOf(const CRegistrySnapshot& snapshot) {
 
 int ShowDevice(Session& session, const CDevice& device) {
     const CRegistrySnapshot* snapshot = device.GetRegistryParameters();
-    if (session.args.Has(L"--json")) {
+    if (session.args.Has(kJson)) {
         json j = DeviceSummaryJson(device);
         j["guid"] = U8(device.GetClass()->GetGuidString());
         for (const DeviceField& field : kDeviceFields) j[field.key] = U8((device.*field.get)());
@@ -221,43 +221,10 @@ std::wstring NamesText(const StringList& names) { return names.empty() ? L"(none
 
 void PrintJson(const json& document) { Out().WriteUtf8(document.dump(2) + "\r\n"); }
 
-const qx::Journal* ReadChangeJournal(qx::JournalContents* contents) {
-    std::wstring error;
-    const qx::Journal* journal = qx::ChangeJournal(&error);
-    if (journal) *contents = journal->Read();
-    if (!journal || !contents->error.empty()) {
-        Err().Line(OneLine(journal ? contents->error : error));
-        return nullptr;
-    }
-    return journal;
-}
-
-qx::DeviceScope DeviceScopeFor(const Arguments& args, bool* none) {
-    *none = args.command == L"history";  // the journal only
-    qx::DeviceScope scope;
-    // A restart goes to every device the target has.
-    if (args.command == L"check" || (args.command == L"list" && args.Has(L"--devices")) ||
-        args.command == L"restart" || args.Has(L"--restart"))
-        return scope;
-    scope.kind = qx::DeviceScope::None;
-    if (args.command == L"undo") {
-        // The class of the change to undo (the newest, or the one --id names), with its
-        // devices: nothing else is touched.
-        std::wstring error;
-        const qx::Journal* journal = qx::ChangeJournal(&error);
-        const qx::JournalContents contents = journal ? journal->Read() : qx::JournalContents{};
-        const qx::ChangeContext context;
-        const std::vector<const qx::JournalEntry*> undoable =
-            qx::UndoableEntries(contents.entries, context.hive, context.hiveComputer);
-        const qx::JournalEntry* entry = undoable.empty() ? nullptr : undoable.front();
-        if (args.Has(L"--id")) {
-            entry = nullptr;
-            for (const qx::JournalEntry* e : undoable)
-                if (std::to_wstring(e->id) == args.id) entry = e;
-        }
-        if (entry && qx::ParseGuid(entry->classGuid, &scope.classGuid)) scope.kind = qx::DeviceScope::OneClass;
-    }
-    return scope;
+const qx::Journal* SessionJournal(const Session& session) {
+    if (session.journal && session.journalContents.error.empty()) return session.journal;
+    Err().Line(OneLine(session.journalContents.error));
+    return nullptr;
 }
 
 bool TakeTarget(Session& session, Target* target) {
@@ -265,7 +232,7 @@ bool TakeTarget(Session& session, Target* target) {
         session.args.error = L"\"" + session.args.command + L"\" needs a TARGET: a class GUID, class name or description, or a device instance ID.";
         return false;
     }
-    // The class list holds no devices yet (DeviceScopeFor): a device's instance ID names
+    // The class list holds no devices yet (Reads::ClassKeys): a device's instance ID names
     // its class through its Enum key, and only that class's devices are read.
     const std::wstring& text = session.args.words.front();
     qx::Guid deviceClass;
@@ -294,13 +261,12 @@ bool TakeTarget(Session& session, Target* target) {
 }
 
 int RunList(Session& session) {
-    if (!session.args.OnlyOptions({L"--json", L"--devices"})) return kExitUsage;
     if (!session.args.words.empty()) {
         session.args.error = L"\"list\" takes no TARGET; use \"quillexc show TARGET\".";
         return kExitUsage;
     }
-    const bool devices = session.args.Has(L"--devices");
-    if (session.args.Has(L"--json")) {
+    const bool devices = session.args.Has(kDevices);
+    if (session.args.Has(kJson)) {
         json classes = json::array();
         for (const auto& owner : session.classes) classes.push_back(ClassJson(*owner, devices));
         PrintJson(classes);
@@ -320,7 +286,6 @@ int RunList(Session& session) {
 }
 
 int RunShow(Session& session) {
-    if (!session.args.OnlyOptions({L"--json"})) return kExitUsage;
     Target target;
     if (!TakeTarget(session, &target)) return kExitUsage;
     if (session.args.words.size() > 1) {
@@ -331,7 +296,6 @@ int RunShow(Session& session) {
 }
 
 int RunCheck(Session& session) {
-    if (!session.args.OnlyOptions({L"--json"}) ) return kExitUsage;
     if (!session.args.words.empty()) {
         session.args.error = L"\"check\" takes no TARGET: it checks every list.";
         return kExitUsage;
@@ -358,7 +322,7 @@ int RunCheck(Session& session) {
     const bool errors = std::any_of(findings.begin(), findings.end(),
                                     [](const qx::Finding& f) { return f.severity == qx::Severity::Error; });
 
-    if (session.args.Has(L"--json")) {
+    if (session.args.Has(kJson)) {
         json j{{"errors", errors}, {"driverFilesChecked", !qx::Access().GetWindowsFolder().empty()},
                {"findings", json::array()}, {"deviceProblems", json::array()}};
         if (session.hiveDirty) j["hiveDirty"] = true;
@@ -396,14 +360,13 @@ int RunCheck(Session& session) {
 }
 
 int RunHistory(Session& session) {
-    if (!session.args.OnlyOptions({L"--json"})) return kExitUsage;
     if (!session.args.words.empty()) {
         session.args.error = L"\"history\" takes no TARGET.";
         return kExitUsage;
     }
-    qx::JournalContents contents;
-    const qx::Journal* journal = ReadChangeJournal(&contents);
+    const qx::Journal* journal = SessionJournal(session);
     if (!journal) return kExitFailed;
+    const qx::JournalContents& contents = session.journalContents;
     if (contents.skipped || contents.tornEnd || contents.idsNotRising || contents.idsMissing) {
         std::wstring damage = L"The change journal " + journal->Path() + L" is damaged:";
         if (contents.skipped || contents.tornEnd)
@@ -413,13 +376,13 @@ int RunHistory(Session& session) {
         if (contents.idsMissing) damage += L" " + std::to_wstring(contents.idsMissing) + L" entry id(s) missing.";
         Err().Line(damage);
     }
-    if (session.args.Has(L"--json")) {
+    if (session.args.Has(kJson)) {
         json entries = json::array();
         for (const qx::JournalEntry& e : contents.entries) {
             json j{{"id", e.id}, {"time", U8(e.time)}, {"user", U8(e.user)}, {"computer", U8(e.computer)},
                    {"guid", U8(e.classGuid)}, {"instanceId", U8(e.deviceId)}, {"list", ListKey(e.upper)},
                    {"before", StateJson(e.before)}, {"after", StateJson(e.after)},
-                   {"origin", qx::OriginName(e.origin)}};
+                   {"origin", U8(qx::OriginName(e))}};
             j["undoes"] = e.origin == qx::ChangeOrigin::Undo ? json(e.undoes) : json(nullptr);
             if (!e.hive.empty()) j["hive"] = U8(e.hive);
             if (!e.hiveComputer.empty()) j["hiveComputer"] = U8(e.hiveComputer);

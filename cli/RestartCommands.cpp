@@ -45,7 +45,6 @@ int RestartExitCode(const qx::RestartReport& report, bool afterChange) {
 
 int RunRestart(Session& session) {
     Arguments& args = session.args;
-    if (!args.OnlyOptions({L"--json", L"--yes"})) return kExitUsage;
     Target target;
     if (!TakeTarget(session, &target)) return kExitUsage;
     if (args.words.size() > 1) {
@@ -56,14 +55,14 @@ int RunRestart(Session& session) {
     report.refusal = qx::RestartRefusal();
     if (!report.Refused()) {
         const std::wstring question = qx::RestartQuestion(*target.owner, target.device, L"");
-        if (!question.empty() && !args.Has(L"--yes")) {
+        if (!question.empty() && !args.Has(kYes)) {
             Err().Line(OneLine(question));
             Err().Line(L"Nothing was restarted. Run the command again with --yes to answer Yes.");
             return kExitRefused;
         }
         report = qx::RestartDevices(*target.owner, target.device);
     }
-    if (args.Has(L"--json")) {
+    if (args.Has(kJson)) {
         json document = json::object();
         AddRestartJson(report, &document);
         PrintJson(document);

@@ -6,6 +6,8 @@
 #include "cli/Commands.h"
 #include "model/ClassList.h"
 #include "model/DeviceAccess.h"
+#include "model/FilterStore.h"
+#include "model/TextForms.h"
 
 namespace qxc {
 
@@ -19,6 +21,30 @@ std::wstring DirtyHiveRefusal() {
 
 namespace {
 
+// What the command reads of the machine before it runs: the class keys only, one class's
+// devices, or every device. *none when it reads no class list.
+qx::DeviceScope ScopeOf(const Command& command, const Session& session, bool* none) {
+    *none = command.reads == Reads::Journal;
+    qx::DeviceScope scope;
+    if (command.reads == Reads::EveryDevice || ReadsEveryDevice(session.args.given)) return scope;
+    scope.kind = qx::DeviceScope::None;
+    if (command.reads == Reads::ChangedClass) {
+        // The class of the change to undo (the newest, or the one --id names), with its
+        // devices: nothing else is touched.
+        const qx::ChangeContext context;
+        const std::vector<const qx::JournalEntry*> undoable =
+            qx::UndoableEntries(session.journalContents.entries, context.hive, context.hiveComputer);
+        const qx::JournalEntry* entry = undoable.empty() ? nullptr : undoable.front();
+        if (session.args.Has(kId)) {
+            entry = nullptr;
+            for (const qx::JournalEntry* e : undoable)
+                if (std::to_wstring(e->id) == session.args.id) entry = e;
+        }
+        if (entry && qx::ParseGuid(entry->classGuid, &scope.classGuid)) scope.kind = qx::DeviceScope::OneClass;
+    }
+    return scope;
+}
+
 int RunCommand(Arguments& args, HiveSession& hive) {
     auto usage = [&args] {
         Err().Line(args.error);
@@ -26,30 +52,30 @@ int RunCommand(Arguments& args, HiveSession& hive) {
         return kExitUsage;
     };
     if (!args.error.empty()) return usage();
-    if (args.command.empty() || args.command == L"help") {
-        if (args.command.empty() && !args.Has(L"--help") && !args.options.empty()) {
-            args.error = L"Name a command before its options.";
-            return usage();
-        }
-        const std::wstring topic = args.words.empty() ? L"" : args.words.front();
-        if (!topic.empty() && !IsCommand(topic)) {
-            args.error = L"Unknown command \"" + topic + L"\".";
-            return usage();
-        }
-        PrintHelp(topic);
-        // Nothing asked for at all: the caller's mistake, though the help says what to ask.
-        return args.command.empty() && !args.Has(L"--help") ? kExitUsage : kExitDone;
-    }
-    if (!IsCommand(args.command)) {
+    // Only a row of the command table runs: any other name is an unknown command.
+    const Command* command = FindCommand(args.command.empty() ? L"help" : args.command);
+    if (!command) {
         args.error = L"Unknown command \"" + args.command + L"\".";
         return usage();
     }
-    if (args.Has(L"--help")) {
+    if (command->reads == Reads::Nothing) {
+        ConsoleMessages messages(false);
+        DriverClassList none;
+        Session session{args, none, messages, false, nullptr, {}};
+        const int code = command->run(session);
+        return code == kExitUsage && !args.error.empty() ? usage() : code;
+    }
+    if (args.Has(kHelp)) {
         PrintHelp(args.command);
         return kExitDone;
     }
+    // Before anything is read or an offline hive is loaded.
+    if (!args.OnlyOptions(command->options)) {
+        Err().Line(args.error);
+        return kExitUsage;
+    }
 
-    ConsoleMessages messages(args.Has(L"--yes"));
+    ConsoleMessages messages(args.Has(kYes));
     qx::IMessageSink* previous = qx::SetMessages(&messages);
     std::wstring error;
     int code = kExitFailed;
@@ -73,20 +99,19 @@ int RunCommand(Arguments& args, HiveSession& hive) {
         }
     } release{classes, previous};
     code = kExitFailed;
+    Session session{args, classes, messages, hive.Dirty(), nullptr, {}};
+    if (command->reads == Reads::Journal || command->reads == Reads::ChangedClass) {
+        // Once for the run: the command reports it when it cannot be read.
+        session.journal = qx::ChangeJournal(&session.journalContents.error);
+        if (session.journal) session.journalContents = session.journal->Read();
+    }
     // Only what the command reads: no class list for history, the class keys for most.
     bool noClassList = false;
-    const qx::DeviceScope scope = DeviceScopeFor(args, &noClassList);
+    const qx::DeviceScope scope = ScopeOf(*command, session, &noClassList);
     if (!noClassList && !qx::BuildDriverClasses(classes, nullptr, scope)) {
         Err().Line(L"The device setup classes cannot be read: the class key does not open.");
     } else {
-        Session session{args, classes, messages, hive.Dirty()};
-        if (args.command == L"list") code = RunList(session);
-        else if (args.command == L"show") code = RunShow(session);
-        else if (args.command == L"filters") code = RunFilters(session);
-        else if (args.command == L"check") code = RunCheck(session);
-        else if (args.command == L"history") code = RunHistory(session);
-        else if (args.command == L"restart") code = RunRestart(session);
-        else code = RunUndo(session);
+        code = command->run(session);
         if (code == kExitUsage && !args.error.empty()) Err().Line(args.error);
     }
     qx::ReleaseDriverClasses(classes);

@@ -389,8 +389,7 @@ std::wstring StateText(const StoredList& state) {
 
 std::wstring OriginText(const JournalEntry& entry) {
     if (entry.origin == ChangeOrigin::Undo) return L"undo of #" + std::to_wstring(entry.undoes);
-    std::string name = OriginName(entry.origin);
-    return std::wstring(name.begin(), name.end());  // the names are ASCII
+    return OriginName(entry);
 }
 
 bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
@@ -440,7 +439,9 @@ bool HasFilterChangeToUndo(const ChangeContext& context) {
     const std::wstring installation = context.hive + L'|' + context.hiveComputer;
     if (journal->Path() != seenPath || installation != seenHive || size != seenSize) {
         JournalContents contents = journal->Read();
-        seenAnswer = NextToUndo(contents.entries, context.hive, context.hiveComputer) != nullptr;
+        // An entry of an unknown origin in the way counts: the undo then says why it stops.
+        seenAnswer = NextToUndo(contents.entries, context.hive, context.hiveComputer) ||
+                     UnknownOriginInTheWay(contents.entries, 0, context.hive, context.hiveComputer);
         seenPath = journal->Path();
         seenHive = installation;
         seenSize = size;
@@ -465,6 +466,14 @@ bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoReques
     JournalContents contents = journal->Read();
     if (!contents.error.empty()) {
         Messages().ShowMessage(contents.error, stop);
+        return false;
+    }
+    if (const JournalEntry* unknown =
+            UnknownOriginInTheWay(contents.entries, request.id, context.hive, context.hiveComputer)) {
+        Messages().ShowMessage(L"Change #" + std::to_wstring(unknown->id) + L" cannot be undone: it was recorded with "
+                                   L"the origin \"" + unknown->originName + L"\", which this program does not know, so "
+                                   L"what undoing it would do is unknown. Nothing was written.",
+                               stop);
         return false;
     }
     const std::vector<const JournalEntry*> undoable =

@@ -41,7 +41,8 @@ std::wstring FilterStoreFailureText(bool upper);
 bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
                      const ChangeContext& context = {});
 
-// Whether the journal holds a change (of context.hive) that an undo would reverse.
+// Whether the journal holds a change (of context.hive) that an undo would reverse, or an
+// entry of an unknown origin that stops it.
 bool HasFilterChangeToUndo(const ChangeContext& context = {});
 
 // The record an undo changed, for the caller to show.
@@ -74,7 +75,8 @@ bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoReques
 // How an entry names its list for people: "Upper Filters", and the names or "(none)".
 std::wstring ListTitle(bool upper);
 std::wstring StateText(const StoredList& state);
-// Where a change came from: "program", "command line", "undo of #12".
+// Where a change came from: "program", "command line", "undo of #12", or the stored name
+// of an origin this program does not know.
 std::wstring OriginText(const JournalEntry& entry);
 
 }  // namespace qx

@@ -21,14 +21,31 @@ constexpr size_t kMaxLine = Journal::kMaxLine;
 constexpr uint32_t kTailBytes = 64 * 1024;
 constexpr size_t kChunk = 64 * 1024;
 
-bool ParseOrigin(const std::string& name, ChangeOrigin* origin) {
-    for (ChangeOrigin o : {ChangeOrigin::Program, ChangeOrigin::CommandLine, ChangeOrigin::Undo}) {
-        if (name == OriginName(o)) {
-            *origin = o;
+// Each origin but Unknown has its row, in the order of the enumeration.
+constexpr bool EveryOriginOnce() {
+    int at = 0;
+    for (const OriginRow& row : kOrigins)
+        if (static_cast<int>(row.origin) != at++) return false;
+    return at == static_cast<int>(ChangeOrigin::Unknown);
+}
+static_assert(EveryOriginOnce(), "each ChangeOrigin needs its row in kOrigins");
+
+const OriginRow* RowOf(ChangeOrigin origin) {
+    for (const OriginRow& row : kOrigins)
+        if (row.origin == origin) return &row;
+    return nullptr;
+}
+
+// A name of no row is kept as written, with origin Unknown.
+bool ParseOrigin(const std::string& name, JournalEntry* entry) {
+    for (const OriginRow& row : kOrigins) {
+        if (name == row.name) {
+            entry->origin = row.origin;
             return true;
         }
     }
-    return false;
+    entry->origin = ChangeOrigin::Unknown;
+    return !name.empty() && WideFromUtf8(name, &entry->originName);
 }
 
 std::string HexOf(const std::vector<uint8_t>& data) {
@@ -154,12 +171,11 @@ uint64_t LastIdInTail(JournalFile& file, uint64_t cbFile, long* error) {
 
 }  // namespace
 
-const char* OriginName(ChangeOrigin origin) {
-    switch (origin) {
-    case ChangeOrigin::CommandLine: return "command line";
-    case ChangeOrigin::Undo: return "undo";
-    default: return "program";
-    }
+std::wstring OriginName(const JournalEntry& entry) {
+    const OriginRow* row = RowOf(entry.origin);
+    if (!row) return entry.originName;
+    const std::string name = row->name;
+    return std::wstring(name.begin(), name.end());  // the names are ASCII
 }
 
 std::string EntryLine(const JournalEntry& entry) {
@@ -175,7 +191,7 @@ std::string EntryLine(const JournalEntry& entry) {
     j["before"] = StateJson(entry.before);
     j["after"] = StateJson(entry.after);
     if (entry.afterUnverified) j["afterUnverified"] = true;
-    j["origin"] = OriginName(entry.origin);
+    j["origin"] = Utf8FromWide(OriginName(entry));
     if (entry.origin == ChangeOrigin::Undo) j["undoes"] = entry.undoes;
     if (entry.origin == ChangeOrigin::Undo && !entry.undoesTime.empty()) j["undoesTime"] = Utf8FromWide(entry.undoesTime);
     if (!entry.hive.empty()) j["hive"] = Utf8FromWide(entry.hive);
@@ -206,7 +222,7 @@ bool ParseEntryLine(const std::string& line, JournalEntry* entry) {
         if (!j["afterUnverified"].is_boolean()) return false;
         parsed.afterUnverified = j["afterUnverified"].get<bool>();
     }
-    if (!j.contains("origin") || !j["origin"].is_string() || !ParseOrigin(j["origin"].get<std::string>(), &parsed.origin))
+    if (!j.contains("origin") || !j["origin"].is_string() || !ParseOrigin(j["origin"].get<std::string>(), &parsed))
         return false;
     if (parsed.origin == ChangeOrigin::Undo) {
         if (!j.contains("undoes") || !j["undoes"].is_number_unsigned()) return false;
@@ -321,6 +337,10 @@ bool Journal::Append(JournalLock& lock, JournalEntry& entry, std::wstring* error
     const std::wstring cannot = CannotWrite(m_path);
     if (!lock.Held()) {
         *error = cannot + L"it is not held for this change.";
+        return false;
+    }
+    if (!RowOf(entry.origin)) {
+        *error = cannot + L"the change's origin is unknown.";
         return false;
     }
     JournalFile& file = *lock.m_file;
@@ -490,7 +510,7 @@ std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>
     // The undos seen so far (newer than the entry in hand), by the id they reverse.
     std::unordered_multimap<uint64_t, const JournalEntry*> undos;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (!SameInstallation(*it, hive, computer)) continue;
+        if (!SameInstallation(*it, hive, computer) || it->origin == ChangeOrigin::Unknown) continue;
         if (it->origin == ChangeOrigin::Undo) {
             undos.emplace(it->undoes, &*it);
             continue;
@@ -507,6 +527,23 @@ const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const s
                                const std::wstring& computer) {
     std::vector<const JournalEntry*> found = UndoableEntries(entries, hive, computer);
     return found.empty() ? nullptr : found.front();
+}
+
+const JournalEntry* UnknownOriginInTheWay(const std::vector<JournalEntry>& entries, uint64_t id,
+                                          const std::wstring& hive, const std::wstring& computer) {
+    const std::vector<const JournalEntry*> undoable = UndoableEntries(entries, hive, computer);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (id) {
+            if (it->id != id || !SameInstallation(*it, hive, computer)) continue;
+            const bool known = std::any_of(undoable.begin(), undoable.end(), [id](const JournalEntry* e) { return e->id == id; });
+            if (!known && it->origin == ChangeOrigin::Unknown) return &*it;
+        } else if (!undoable.empty() && &*it == undoable.front()) {
+            return nullptr;  // the newest change an undo may reverse comes first
+        } else if (it->origin == ChangeOrigin::Unknown && SameInstallation(*it, hive, computer)) {
+            return &*it;
+        }
+    }
+    return nullptr;
 }
 
 bool StillAsChanged(const JournalEntry& entry, const StoredList& current) { return current == entry.after; }

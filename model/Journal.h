@@ -12,9 +12,27 @@
 
 namespace qx {
 
-enum class ChangeOrigin { Program, CommandLine, Undo };
-// The origin's name as the journal stores it: "program", "command line", "undo".
-const char* OriginName(ChangeOrigin origin);
+// Where a change came from. Each origin has its row in kOrigins below, with the name the
+// journal stores; Unknown is none of them.
+enum class ChangeOrigin {
+    Program,
+    CommandLine,
+    Undo,
+    // An entry another version wrote, with an origin this one does not know (its name is
+    // in JournalEntry::originName). It is shown, but never undone: its meaning is unknown.
+    Unknown,
+};
+
+struct OriginRow {
+    ChangeOrigin origin;
+    const char* name;  // as the journal stores it; never changed once written
+};
+// In the order of ChangeOrigin (checked where it is read, in Journal.cpp).
+inline constexpr OriginRow kOrigins[] = {
+    {ChangeOrigin::Program, "program"},
+    {ChangeOrigin::CommandLine, "command line"},
+    {ChangeOrigin::Undo, "undo"},
+};
 
 struct JournalEntry {
     // Given by the journal when the entry is appended: ids count up from 1.
@@ -30,11 +48,16 @@ struct JournalEntry {
     StoredList after;        // as read back after it
     bool afterUnverified = false;  // the write succeeded but could not be read back: `after` is what was written
     ChangeOrigin origin = ChangeOrigin::Program;
+    std::wstring originName;  // for origin Unknown: the name as the journal stores it
     uint64_t undoes = 0;     // for an undo: the id of the entry it reversed
     std::wstring undoesTime; // and that entry's time (empty in older journals)
     std::wstring hive;       // the offline hive file changed; empty for this machine
     std::wstring hiveComputer;  // that installation's computer name; empty when unknown
 };
+
+// The origin's name as the journal stores it: "program", "command line", "undo", or an
+// unknown origin's as written.
+std::wstring OriginName(const JournalEntry& entry);
 
 struct JournalContents {
     std::vector<JournalEntry> entries;  // oldest first
@@ -97,7 +120,7 @@ public:
     bool Lock(JournalLock* lock, std::wstring* error) const;
     // Appends entry through the lock, first setting its id (one more than the lines
     // and ids already in the file), time, user and computer. False with *error saying
-    // why when the entry could not be written: then no part of it is in the file, and the
+    // why when the entry could not be written (also for an origin of no row in kOrigins): then no part of it is in the file, and the
     // change must not be made.
     bool Append(JournalLock& lock, JournalEntry& entry, std::wstring* error) const;
     // The same, taking and releasing the lock.
@@ -120,12 +143,18 @@ private:
 // case) and, when both are known, of the same computer name.
 bool SameInstallation(const JournalEntry& entry, const std::wstring& hive, const std::wstring& computer = L"");
 // The changes an undo may reverse, newest first: those of the installation given that
-// are neither an undo nor undone already.
+// are neither an undo nor undone already, and whose origin is known.
 std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>& entries, const std::wstring& hive,
                                                  const std::wstring& computer = L"");
 // The entry the next undo reverses: the first of UndoableEntries; null when there is none.
 const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive = L"",
                                const std::wstring& computer = L"");
+// The entry of an unknown origin that stands in an undo's way, null when none does: the
+// one `id` names (when no change an undo may reverse has that id), or for id 0 one newer
+// than every such change of the installation. The undo is refused rather than reaching past
+// an entry that may itself have changed the list or undone an older change.
+const JournalEntry* UnknownOriginInTheWay(const std::vector<JournalEntry>& entries, uint64_t id,
+                                          const std::wstring& hive, const std::wstring& computer);
 // Whether `undo` reverses `change`: its id, and its time and target too.
 bool IsUndoOf(const JournalEntry& undo, const JournalEntry& change);
 // An undo may write only over what the change left: the list as it is now must be the

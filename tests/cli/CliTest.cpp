@@ -335,6 +335,12 @@ TEST_F(QuillexcTest, UndoAsksThenPutsTheListBack) {
     ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", a.Name()}).exitCode);
     ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", b.Name()}).exitCode);
 
+    // A name of no command runs nothing, whatever options it is given.
+    Result other = Quillexc({L"export", L"--yes"});
+    EXPECT_EQ(2u, other.exitCode) << Show(other);
+    EXPECT_TRUE(Contains(other.err, L"Unknown command \"export\".")) << Show(other);
+    EXPECT_EQ(Names({b.Name()}), Upper());
+
     Result asked = Quillexc({L"undo"});
     EXPECT_EQ(3u, asked.exitCode) << Show(asked);
     EXPECT_TRUE(Contains(asked.err, L"Restore the Upper Filters of Quillex Command Line Class to: " + a.Name() + L"?"))
@@ -355,6 +361,47 @@ TEST_F(QuillexcTest, UndoAsksThenPutsTheListBack) {
     EXPECT_TRUE(changes[changes.size() - 3].contains("undoes") && changes[changes.size() - 3]["undoes"].is_null());
     Result text = Quillexc({L"history"});
     EXPECT_TRUE(Contains(text.out, L"undo of #" + std::to_wstring(firstUndo["undoes"].get<uint64_t>()))) << Show(text);
+}
+
+// An entry another version wrote, with an origin this one does not know: shown with its
+// name as written, never undone, and a plain undo does not reach past it.
+TEST_F(QuillexcTest, AChangeOfAnUnknownOriginIsShownButNeverUndone) {
+    ASSERT_TRUE(scratch.IsValid());
+    ASSERT_EQ(0u, Quillexc({L"filters", Target(), L"upper", L"set", a.Name()}).exitCode);
+    HANDLE file = CreateFileW(journal.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    const std::string line = "{\"id\":2,\"time\":\"2026-01-02T03:04:05Z\",\"class\":\"" + U8(Target()) +
+                             "\",\"list\":\"upper\",\"before\":{\"present\":false},\"after\":{\"present\":false},"
+                             "\"origin\":\"sync service\"}\n";
+    DWORD cb = 0;
+    EXPECT_TRUE(WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &cb, nullptr));
+    CloseHandle(file);
+
+    Result history = Quillexc({L"history", L"--json"});
+    ASSERT_EQ(0u, history.exitCode) << Show(history);
+    EXPECT_FALSE(Contains(history.err, L"damaged")) << Show(history);
+    json changes = history.Json()["changes"];
+    ASSERT_EQ(2u, changes.size()) << Show(history);
+    EXPECT_EQ("sync service", changes[1]["origin"]);
+    EXPECT_TRUE(changes[1]["undoes"].is_null());
+    EXPECT_TRUE(Contains(LineWith(Quillexc({L"history"}).out, L"sync service"), L"2026-01-02T03:04:05Z"));
+
+    for (const std::vector<std::wstring>& undo : {std::vector<std::wstring>{L"undo", L"--yes"},
+                                                  std::vector<std::wstring>{L"undo", L"--id", L"2", L"--yes"}}) {
+        Result refused = Quillexc(undo);
+        EXPECT_EQ(3u, refused.exitCode) << Show(refused);
+        EXPECT_TRUE(Contains(refused.err, L"Change #2 cannot be undone: it was recorded with the origin \"sync service\""))
+            << Show(refused);
+        EXPECT_EQ(Names({a.Name()}), Upper());
+    }
+    // The change before it, named, is undone; the undo's id comes after the unknown entry's.
+    Result older = Quillexc({L"undo", L"--id", L"1", L"--yes"});
+    ASSERT_EQ(0u, older.exitCode) << Show(older);
+    EXPECT_TRUE(Upper().is_null());
+    changes = Quillexc({L"history", L"--json"}).Json()["changes"];
+    ASSERT_EQ(3u, changes.size());
+    EXPECT_EQ(3u, changes[2]["id"]);
+    EXPECT_EQ(1u, changes[2]["undoes"]);
 }
 
 // Wine's device setup restarts no device (tests/integration/RestartOnWineTest.cpp): every

@@ -353,6 +353,37 @@ TEST_F(JournalTest, IdsCountEveryLineAndAreCheckedForRangeAndRise) {
     EXPECT_EQ(6u, Journal(path).Read().entries.back().id);
 }
 
+// A line another version wrote with an origin this one does not know: read with its name
+// as written, its id counted, never undone, and no plain undo reaches past it.
+TEST_F(JournalTest, AnUnknownOriginIsReadAndCountedButNeverUndone) {
+    CreateDirectoryW((root + L"\\Quillex").c_str(), nullptr);
+    WriteFileBytes(path, HandLine(1) + HandLine(7, "sync service"));
+    JournalContents read = Journal(path).Read();
+    EXPECT_EQ(0u, read.skipped);
+    ASSERT_EQ(2u, read.entries.size());
+    EXPECT_EQ(ChangeOrigin::Unknown, read.entries[1].origin);
+    EXPECT_EQ(L"sync service", OriginName(read.entries[1]));
+
+    ASSERT_EQ(1u, UndoableEntries(read.entries, L"").size());
+    const JournalEntry* inTheWay = UnknownOriginInTheWay(read.entries, 0, L"", L"");
+    ASSERT_NE(nullptr, inTheWay);
+    EXPECT_EQ(7u, inTheWay->id);
+    EXPECT_EQ(inTheWay, UnknownOriginInTheWay(read.entries, 7, L"", L""));
+    EXPECT_EQ(nullptr, UnknownOriginInTheWay(read.entries, 1, L"", L""));  // named, the older one may be undone
+    EXPECT_EQ(nullptr, UnknownOriginInTheWay(read.entries, 0, L"C:\\offline\\SYSTEM", L""));
+
+    JournalEntry entry;
+    entry.classGuid = L"{X}";
+    std::wstring error;
+    ASSERT_TRUE(Journal(path).Append(entry, &error)) << Narrow(error);
+    EXPECT_EQ(8u, entry.id);
+    // This program writes only the origins it knows.
+    entry.origin = ChangeOrigin::Unknown;
+    entry.originName = L"sync service";
+    EXPECT_FALSE(Journal(path).Append(entry, &error));
+    EXPECT_EQ(3u, Journal(path).Read().entries.size());
+}
+
 TEST_F(JournalTest, LongEntriesAreReadBackAndTheReaderKeepsItsByteBound) {
     // A list of 600 KB taken away: its line is over 1 MiB, and is recorded and read whole.
     JournalEntry big;
