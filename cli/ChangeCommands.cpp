@@ -104,6 +104,11 @@ int RestartAfterChange(Session& session, const Target& target, qx::RestartReport
     return RestartExitCode(*report, true);
 }
 
+// What a change that was not made exits with: refused (nothing written), or failed.
+int ExitCodeFor(const qx::ChangeOutcome& outcome) {
+    return outcome.Done() ? kExitDone : outcome.Failed() ? kExitFailed : kExitRefused;
+}
+
 // Ctrl+C came before the change began.
 int Stopped() {
     Err().Line(L"Interrupted: nothing was written.");
@@ -173,12 +178,10 @@ int RunFilters(Session& session) {
     context.origin = qx::ChangeOrigin::CommandLine;
     ChangeInProgress inProgress;
     if (!inProgress.Started()) return Stopped();
-    bool stored;
-    if (target.device)
-        stored = upper ? target.device->SetUpperFilters(names, context) : target.device->SetLowerFilters(names, context);
-    else
-        stored = upper ? target.owner->SetUpperFilters(names, context) : target.owner->SetLowerFilters(names, context);
-    if (!stored) return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
+    const qx::ChangeOutcome stored =
+        target.device ? (upper ? target.device->SetUpperFilters(names, context) : target.device->SetLowerFilters(names, context))
+                      : (upper ? target.owner->SetUpperFilters(names, context) : target.owner->SetLowerFilters(names, context));
+    if (!stored.Done()) return ExitCodeFor(stored);
     qx::RestartReport restart;
     const int code = RestartAfterChange(session, target, &restart);
     PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper),
@@ -216,13 +219,14 @@ int RunUndo(Session& session) {
     qx::UndoneTarget undone;
     ChangeInProgress inProgress;
     if (!inProgress.Started()) return Stopped();
-    if (!qx::UndoFilterChange(session.classes, true, request, &undone)) {
+    const qx::ChangeOutcome undid = qx::UndoFilterChange(session.classes, true, request, &undone);
+    if (!undid.Done()) {
         if (undone.olderApplicable) {
             const std::wstring hive = args.hive.empty() ? L"" : L"--hive \"" + args.hive + L"\" ";
             Err().Line(L"Change #" + std::to_wstring(undone.olderApplicable) + L" still applies; to undo it: quillexc " +
                        hive + L"undo --id " + std::to_wstring(undone.olderApplicable));
         }
-        return session.messages.WriteFailed() ? kExitFailed : kExitRefused;
+        return ExitCodeFor(undid);
     }
     const qx::JournalEntry& change = undone.change;
     Target target{undone.owner, undone.device};

@@ -1,8 +1,7 @@
 #include "cli/Console.h"
 
 #include <algorithm>
-
-#include "model/FilterStore.h"
+#include <cwchar>
 
 namespace qxc {
 
@@ -132,10 +131,6 @@ int ConsoleMessages::ShowMessage(const std::wstring& text, unsigned type) {
         if (m_yes) return qx::kIdYes;
         Err().Line(OneLine(text));
         return qx::kIdNo;
-    }
-    for (bool upper : {true, false}) {
-        const std::wstring failure = qx::FilterStoreFailureText(upper);
-        if (text.compare(0, failure.size(), failure) == 0) m_writeFailed = true;
     }
     Err().Line(OneLine(CommandLineWording(text)));
     return qx::kIdOk;

@@ -59,12 +59,8 @@ public:
     explicit ConsoleMessages(bool yes) : m_yes(yes) {}
     int ShowMessage(const std::wstring& text, unsigned type) override;
 
-    // A store said it could not write the list (or put it back, or journal it).
-    bool WriteFailed() const { return m_writeFailed; }
-
 private:
     bool m_yes;
-    bool m_writeFailed = false;
 };
 
 }  // namespace qxc

@@ -33,19 +33,16 @@ void CDevice::ReadRegistryParameters() {
     m_pRegParams = std::move(snapshot);
 }
 
-bool CDevice::SetUpperFilters(const StringList& filters) { return StoreFilters(true, filters, {}); }
-bool CDevice::SetLowerFilters(const StringList& filters) { return StoreFilters(false, filters, {}); }
-bool CDevice::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
+qx::ChangeOutcome CDevice::SetUpperFilters(const StringList& filters) { return StoreFilters(true, filters, {}); }
+qx::ChangeOutcome CDevice::SetLowerFilters(const StringList& filters) { return StoreFilters(false, filters, {}); }
+qx::ChangeOutcome CDevice::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
     return StoreFilters(true, filters, context);
 }
-bool CDevice::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
+qx::ChangeOutcome CDevice::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
     return StoreFilters(false, filters, context);
 }
 
-bool CDevice::StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context) {
-    if (!m_pClass) {
-        qx::Messages().ShowMessage(qx::FilterStoreFailureText(upper), qx::kMbOkCancel | qx::kMbIconHand);
-        return false;
-    }
+qx::ChangeOutcome CDevice::StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context) {
+    if (!m_pClass) return qx::FilterStoreFailure(upper);
     return qx::StoreFilterList(*m_pClass, this, upper, filters, context);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "common/Object.h"
+#include "model/ChangeOutcome.h"
 #include "model/RegistrySnapshot.h"
 #include "model/Types.h"
 
@@ -84,15 +85,15 @@ public:
     void ReadRegistryParameters();
     const CRegistrySnapshot* GetRegistryParameters() const { return m_pRegParams.get(); }
 
-    // Store a new list through the filter store; on success the record's list becomes it.
+    // Store a new list through the filter store; when done the record's list becomes it.
     // The context says where the change comes from (the window's, when not given).
-    bool SetUpperFilters(const StringList& filters);
-    bool SetLowerFilters(const StringList& filters);
-    bool SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
-    bool SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
+    qx::ChangeOutcome SetUpperFilters(const StringList& filters);
+    qx::ChangeOutcome SetLowerFilters(const StringList& filters);
+    qx::ChangeOutcome SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
+    qx::ChangeOutcome SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
 
 private:
-    bool StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
+    qx::ChangeOutcome StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
 
     StringList m_compatibleIds;
     StringList m_lowerFilters;

@@ -160,14 +160,14 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
     return m_deviceList.back().get();
 }
 
-bool CDriverClass::SetUpperFilters(const StringList& filters) { return SetUpperFilters(filters, {}); }
-bool CDriverClass::SetLowerFilters(const StringList& filters) { return SetLowerFilters(filters, {}); }
+qx::ChangeOutcome CDriverClass::SetUpperFilters(const StringList& filters) { return SetUpperFilters(filters, {}); }
+qx::ChangeOutcome CDriverClass::SetLowerFilters(const StringList& filters) { return SetLowerFilters(filters, {}); }
 
-bool CDriverClass::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
+qx::ChangeOutcome CDriverClass::SetUpperFilters(const StringList& filters, const qx::ChangeContext& context) {
     return qx::StoreFilterList(*this, nullptr, true, filters, context);
 }
 
-bool CDriverClass::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
+qx::ChangeOutcome CDriverClass::SetLowerFilters(const StringList& filters, const qx::ChangeContext& context) {
     return qx::StoreFilterList(*this, nullptr, false, filters, context);
 }
 

@@ -56,12 +56,13 @@ public:
                                                   bool* present, bool* tooLarge = nullptr);
 
     // Store a new list in the class key ("UpperFilters"/"LowerFilters") through the
-    // filter store; an empty list deletes the value. A failure is reported to the user.
+    // filter store; an empty list deletes the value. A failure is reported to the user,
+    // and the outcome says which.
     // The context says where the change comes from (the window's, when not given).
-    bool SetUpperFilters(const StringList& filters);
-    bool SetLowerFilters(const StringList& filters);
-    bool SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
-    bool SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
+    qx::ChangeOutcome SetUpperFilters(const StringList& filters);
+    qx::ChangeOutcome SetLowerFilters(const StringList& filters);
+    qx::ChangeOutcome SetUpperFilters(const StringList& filters, const qx::ChangeContext& context);
+    qx::ChangeOutcome SetLowerFilters(const StringList& filters, const qx::ChangeContext& context);
     // Writes one registry property of one of this class's devices.
     bool SetDeviceProperty(const CDevice& device, uint32_t property, const uint8_t* buffer,
                            uint32_t cbBuffer);

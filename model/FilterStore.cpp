@@ -40,13 +40,17 @@ std::wstring ChangedOutsideText(const CDriverClass& owner, const CDevice* device
            HoldsText(stored) + L"\n\nNothing was written. The list as stored is shown now; edit it again to change it.";
 }
 
-bool ShowFailure(bool upper) {
-    Messages().ShowMessage(FilterStoreFailureText(upper), kMbOkCancel | kMbIconHand);
-    return false;
+const unsigned kStop = kMbOk | kMbIconHand;
+
+// Tells the user why the change ended so and gives its outcome with that sentence.
+ChangeOutcome Tell(ChangeResult result, const std::wstring& sentence, unsigned type) {
+    Messages().ShowMessage(sentence, type);
+    return ChangeOutcome{result, sentence};
 }
 
-void ShowStop(bool upper, const std::wstring& why) {
-    Messages().ShowMessage(FilterStoreFailureText(upper) + L"\n\n" + why, kMbOk | kMbIconHand);
+// A change the store cannot make, with the reason after the title.
+ChangeOutcome Stop(ChangeResult result, bool upper, const std::wstring& why) {
+    return Tell(result, FilterStoreFailureText(upper) + L"\n\n" + why, kStop);
 }
 
 void ReplaceRecord(CDriverClass& owner, CDevice* device, bool upper, const StringList& names) {
@@ -117,12 +121,13 @@ StoredList RestoredState(const CDevice* device, const StoredList& before) {
 
 // Takes the change journal for one change (*journal and *lock); otherwise tells the user
 // why nothing was written.
-bool TakeJournal(bool upper, const Journal** journal, JournalLock* lock) {
+ChangeOutcome TakeJournal(bool upper, const Journal** journal, JournalLock* lock) {
     std::wstring error;
+    bool busy = false;
     *journal = ChangeJournal(&error);
-    if (*journal && (*journal)->Lock(lock, &error)) return true;
-    ShowStop(upper, error + L"\n\nNothing was written: no change is made without its record.");
-    return false;
+    if (*journal && (*journal)->Lock(lock, &error, &busy)) return {};
+    return Stop(busy ? ChangeResult::Busy : ChangeResult::JournalFailed, upper,
+                error + L"\n\nNothing was written: no change is made without its record.");
 }
 
 // Writes `wanted` over `before` (what the registry was just read to hold, under the
@@ -131,8 +136,8 @@ bool TakeJournal(bool upper, const Journal** journal, JournalLock* lock) {
 // `before` is written back. The record takes the list as stored. `entry` brings the
 // origin (and for an undo the entry undone) and the hive. The lock is released before
 // any message, so that no other writer waits on the user.
-bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const StoredList& before,
-                     const StoredList& wanted, JournalEntry entry, const Journal& journal, JournalLock& lock) {
+ChangeOutcome WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const StoredList& before,
+                              const StoredList& wanted, JournalEntry entry, const Journal& journal, JournalLock& lock) {
     std::wstring error;
     entry.classGuid = GuidText(owner.GetGuid());
     if (device) {
@@ -140,7 +145,7 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
         if (entry.deviceId.empty()) {
             // A device without its ID has gone, or could never be found again to undo.
             lock.Release();
-            return ShowFailure(upper);
+            return FilterStoreFailure(upper);
         }
     }
     entry.upper = upper;
@@ -148,10 +153,10 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
     entry.after = wanted;
     if (!Journal::Fits(entry)) {
         lock.Release();
-        ShowStop(upper, L"The change cannot be recorded whole in the change journal " + journal.Path() +
-                            L": its entry would be longer than " + std::to_wstring(Journal::kMaxLine >> 20) +
-                            L" MiB.\n\nNothing was written: no change is made without its record.");
-        return false;
+        return Stop(ChangeResult::JournalFailed, upper,
+                    L"The change cannot be recorded whole in the change journal " + journal.Path() +
+                        L": its entry would be longer than " + std::to_wstring(Journal::kMaxLine >> 20) +
+                        L" MiB.\n\nNothing was written: no change is made without its record.");
     }
 
     bool written = WriteState(owner, device, upper, wanted);
@@ -161,9 +166,9 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
     if (!ReadState(owner, device, upper, &entry.after, &failure)) {
         if (!written) {
             ReplaceRecord(owner, device, upper, before.Names());
-            ShowStop(upper, L"The write failed. " + CannotReadText(owner, device, upper, failure) +
-                                L" What it holds now is unknown.");
-            return false;
+            return Stop(ChangeResult::WriteFailed, upper,
+                        L"The write failed. " + CannotReadText(owner, device, upper, failure) +
+                            L" What it holds now is unknown.");
         }
         entry.after = wanted;
         entry.afterUnverified = true;
@@ -171,8 +176,7 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
     if (entry.after == before) {
         lock.Release();
         ReplaceRecord(owner, device, upper, before.Names());
-        if (!written) ShowFailure(upper);
-        return written;  // nothing changed, nothing to record
+        return written ? ChangeOutcome{} : FilterStoreFailure(upper);  // nothing changed, nothing to record
     }
     bool appended = false;
     try {
@@ -186,29 +190,26 @@ bool WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, const Sto
         if (!ReadState(owner, device, upper, &now)) now = restored ? before : entry.after;
         lock.Release();
         ReplaceRecord(owner, device, upper, now.Names());
-        if (now == before) {
-            ShowStop(upper, error + L"\n\nNo change is made without its record: the list was put back as it was.");
-        } else {
-            ShowStop(upper, error + L"\n\nThe list could not be put back as it was. " + ListOf(owner, device, upper) +
-                                L" held: " + StateText(before) + L". " + HoldsText(now.Names()) +
-                                L" Restore the earlier list by hand.");
-        }
-        return false;
+        if (now == before)
+            return Stop(ChangeResult::JournalFailed, upper,
+                        error + L"\n\nNo change is made without its record: the list was put back as it was.");
+        return Stop(ChangeResult::JournalFailed, upper,
+                    error + L"\n\nThe list could not be put back as it was. " + ListOf(owner, device, upper) +
+                        L" held: " + StateText(before) + L". " + HoldsText(now.Names()) +
+                        L" Restore the earlier list by hand.");
     }
     lock.Release();
     ReplaceRecord(owner, device, upper, entry.after.Names());
-    if (entry.afterUnverified) {
-        ShowStop(upper, ListOf(owner, device, upper) + L" were written, but could not be read back (" +
-                            ErrorText(failure) + L"). The change is recorded in the change journal as written: " +
-                            StateText(wanted) + L".");
-        return false;
-    }
-    if (!written || !SameListState(device != nullptr, entry.after, wanted)) {
-        ShowStop(upper, ListOf(owner, device, upper) + L" as stored differ from what was written. " +
-                            HoldsText(entry.after.Names()) + L" The change is recorded in the change journal.");
-        return false;
-    }
-    return true;
+    if (entry.afterUnverified)
+        return Stop(ChangeResult::NotReadBack, upper,
+                    ListOf(owner, device, upper) + L" were written, but could not be read back (" +
+                        ErrorText(failure) + L"). The change is recorded in the change journal as written: " +
+                        StateText(wanted) + L".");
+    if (!written || !SameListState(device != nullptr, entry.after, wanted))
+        return Stop(ChangeResult::StoredOtherwise, upper,
+                    ListOf(owner, device, upper) + L" as stored differ from what was written. " +
+                        HoldsText(entry.after.Names()) + L" The change is recorded in the change journal.");
+    return {};
 }
 
 std::wstring TargetOfEntry(const JournalEntry& entry) {
@@ -277,37 +278,37 @@ const JournalEntry* OlderThatApplies(const DriverClassList& classes, const std::
 // When its list was changed since, nothing is written; the user is told which change is
 // stuck and, with `offerOlder`, asked (Yes/No) whether to undo the next older change that
 // still applies instead.
-bool UndoEntry(const DriverClassList& classes, bool ask, bool offerOlder,
-               const std::vector<const JournalEntry*>& undoable, const JournalEntry& change, UndoneTarget* target,
-               const ChangeContext& context) {
-    const unsigned stop = kMbOk | kMbIconHand;
+ChangeOutcome UndoEntry(const DriverClassList& classes, bool ask, bool offerOlder,
+                        const std::vector<const JournalEntry*>& undoable, const JournalEntry& change,
+                        UndoneTarget* target, const ChangeContext& context) {
     const EntryRecord record = RecordOfEntry(classes, change);
     CDriverClass* owner = record.owner;
     CDevice* device = record.device;
-    if (!owner) {
-        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the " +
-                                   ListTitle(change.upper) + L" of " + TargetOfEntry(change) +
-                                   L" are not among the classes and devices shown.",
-                               stop);
-        return false;
-    }
+    if (!owner)
+        return Tell(ChangeResult::TargetGone,
+                    L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the " + ListTitle(change.upper) +
+                        L" of " + TargetOfEntry(change) + L" are not among the classes and devices shown.",
+                    kStop);
     // A name that is no installed service (or cannot work as a filter) stops it.
     FilterTarget where{owner->GetGuid(), device ? change.deviceId : std::wstring(), change.upper};
     ListValidation validation = ValidateNewList(&where, change.before.Names());
-    if (validation.Refused()) {
-        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would "
-                               L"bring back does not pass the check.\n\n" + validation.refusal +
-                               L"\n\nNothing was written.", validation.refusalType);
-        return false;
+    if (validation.Refused())
+        return Tell(ChangeResult::Refused,
+                    L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would bring back "
+                        L"does not pass the check.\n\n" + validation.refusal + L"\n\nNothing was written.",
+                    validation.refusalType);
+    if (ask) {
+        const std::wstring question = RestoreQuestion(change, record);
+        if (Messages().ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes)
+            return ChangeOutcome{ChangeResult::Declined, question};
     }
-    if (ask && Messages().ShowMessage(RestoreQuestion(change, record), kMbYesNo | kMbIconQuestion) != kIdYes)
-        return false;
     if (target) *target = UndoneTarget{owner, device, change.upper, change, 0};
     // One writer at a time from here to the entry. Another may have undone this change
     // while the question was open: the journal is read again under the lock.
     const Journal* journal = nullptr;
     JournalLock lock;
-    if (!TakeJournal(change.upper, &journal, &lock)) return false;
+    ChangeOutcome taken = TakeJournal(change.upper, &journal, &lock);
+    if (!taken) return taken;
     bool still = false;
     {
         JournalContents contents = journal->Read();
@@ -317,17 +318,17 @@ bool UndoEntry(const DriverClassList& classes, bool ask, bool offerOlder,
     }
     if (!still) {
         lock.Release();
-        Messages().ShowMessage(L"Change #" + std::to_wstring(change.id) + L" can no longer be undone: another writer "
-                               L"undid it meanwhile.\n\nNothing was written.",
-                               stop);
-        return false;
+        return Tell(ChangeResult::UndoneMeanwhile,
+                    L"Change #" + std::to_wstring(change.id) +
+                        L" can no longer be undone: another writer undid it meanwhile.\n\nNothing was written.",
+                    kStop);
     }
     StoredList current;
     long failure = kErrSuccess;
     if (!ReadState(*owner, device, change.upper, &current, &failure)) {
         lock.Release();
-        ShowStop(change.upper, CannotReadText(*owner, device, change.upper, failure) + L"\n\nNothing was written.");
-        return false;
+        return Stop(ChangeResult::ReadFailed, change.upper,
+                    CannotReadText(*owner, device, change.upper, failure) + L"\n\nNothing was written.");
     }
     if (!HoldsWhatChangeLeft(device, change, current)) {
         lock.Release();
@@ -338,14 +339,12 @@ bool UndoEntry(const DriverClassList& classes, bool ask, bool offerOlder,
                                      HoldsText(current.Names()) + L"\n\nNothing was written.";
         const JournalEntry* older = OlderThatApplies(classes, undoable, change);
         if (target && older) target->olderApplicable = older->id;
-        if (!older || !offerOlder) {
-            Messages().ShowMessage(refusal, stop);
-            return false;
-        }
+        if (!older || !offerOlder) return Tell(ChangeResult::ChangedOutside, refusal, kStop);
         const std::wstring offer = refusal + L"\n\nChange #" + std::to_wstring(older->id) +
                                    L" still applies. Undo it instead? " +
                                    RestoreQuestion(*older, RecordOfEntry(classes, *older));
-        if (Messages().ShowMessage(offer, kMbYesNo | kMbIconExclamation | kMbDefButton2) != kIdYes) return false;
+        if (Messages().ShowMessage(offer, kMbYesNo | kMbIconExclamation | kMbDefButton2) != kIdYes)
+            return ChangeOutcome{ChangeResult::ChangedOutside, offer};
         return UndoEntry(classes, false, false, undoable, *older, target, context);
     }
     return WriteJournalled(*owner, device, change.upper, current, RestoredState(device, change.before),
@@ -379,6 +378,10 @@ std::wstring FilterStoreFailureText(bool upper) {
     return upper ? L"Unable to Modify Upper Filters" : L"Unable to Modify Lower Filters";
 }
 
+ChangeOutcome FilterStoreFailure(bool upper) {
+    return Tell(ChangeResult::WriteFailed, FilterStoreFailureText(upper), kMbOkCancel | kMbIconHand);
+}
+
 std::wstring ListTitle(bool upper) { return upper ? L"Upper Filters" : L"Lower Filters"; }
 
 std::wstring StateText(const StoredList& state) {
@@ -392,33 +395,31 @@ std::wstring OriginText(const JournalEntry& entry) {
     return OriginName(entry);
 }
 
-bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
-                     const ChangeContext& context) {
-    auto fail = [upper] { return ShowFailure(upper); };
+ChangeOutcome StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
+                              const ChangeContext& context) {
     // An empty entry would end the stored list early and hide the names after it.
-    if (!IsStorableFilterList(names)) return fail();
-    if (device && device->GetClass() != &owner) return fail();
+    if (!IsStorableFilterList(names) || (device && device->GetClass() != &owner)) return FilterStoreFailure(upper);
 
     // One writer at a time from here to the entry: no other can change the list between
     // this read and the write.
     const Journal* journal = nullptr;
     JournalLock lock;
-    if (!TakeJournal(upper, &journal, &lock)) return false;
+    ChangeOutcome taken = TakeJournal(upper, &journal, &lock);
+    if (!taken) return taken;
     // What the registry holds now, not what was read at start.
     StoredList stored;
     long failure = kErrSuccess;
     if (!ReadState(owner, device, upper, &stored, &failure)) {
         lock.Release();
-        ShowStop(upper, CannotReadText(owner, device, upper, failure) + L"\n\nNothing was written.");
-        return false;
+        return Stop(ChangeResult::ReadFailed, upper,
+                    CannotReadText(owner, device, upper, failure) + L"\n\nNothing was written.");
     }
     const StringList storedNames = stored.Names();
     const StringList& shown = device ? device->GetFilters(upper) : owner.GetFilters(upper);
     if (storedNames != shown) {
         lock.Release();
         ReplaceRecord(owner, device, upper, storedNames);
-        Messages().ShowMessage(ChangedOutsideText(owner, device, upper, storedNames), kMbOk | kMbIconHand);
-        return false;
+        return Tell(ChangeResult::ChangedOutside, ChangedOutsideText(owner, device, upper, storedNames), kStop);
     }
     JournalEntry entry;
     entry.origin = context.origin;
@@ -449,49 +450,38 @@ bool HasFilterChangeToUndo(const ChangeContext& context) {
     return seenAnswer;
 }
 
-bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target,
-                          const ChangeContext& context) {
+ChangeOutcome UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target,
+                                   const ChangeContext& context) {
     return UndoFilterChange(classes, ask, UndoRequest{}, target, context);
 }
 
-bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request, UndoneTarget* target,
-                      const ChangeContext& context) {
-    const unsigned stop = kMbOk | kMbIconHand;
+ChangeOutcome UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request,
+                               UndoneTarget* target, const ChangeContext& context) {
     std::wstring error;
     const Journal* journal = ChangeJournal(&error);
-    if (!journal) {
-        Messages().ShowMessage(error, stop);
-        return false;
-    }
+    if (!journal) return Tell(ChangeResult::JournalFailed, error, kStop);
     JournalContents contents = journal->Read();
-    if (!contents.error.empty()) {
-        Messages().ShowMessage(contents.error, stop);
-        return false;
-    }
+    if (!contents.error.empty()) return Tell(ChangeResult::JournalFailed, contents.error, kStop);
     if (const JournalEntry* unknown =
             UnknownOriginInTheWay(contents.entries, request.id, context.hive, context.hiveComputer)) {
-        Messages().ShowMessage(L"Change #" + std::to_wstring(unknown->id) + L" cannot be undone: it was recorded with "
-                                   L"the origin \"" + unknown->originName + L"\", which this program does not know, so "
-                                   L"what undoing it would do is unknown. Nothing was written.",
-                               stop);
-        return false;
+        return Tell(ChangeResult::Refused,
+                    L"Change #" + std::to_wstring(unknown->id) + L" cannot be undone: it was recorded with the origin \"" +
+                        unknown->originName + L"\", which this program does not know, so what undoing it would do is "
+                        L"unknown. Nothing was written.",
+                    kStop);
     }
     const std::vector<const JournalEntry*> undoable =
         UndoableEntries(contents.entries, context.hive, context.hiveComputer);
     const JournalEntry* found = undoable.empty() || request.id ? nullptr : undoable.front();
     for (const JournalEntry* entry : undoable)
         if (request.id && entry->id == request.id) found = entry;
-    if (!found && request.id) {
-        Messages().ShowMessage(L"Change #" + std::to_wstring(request.id) +
-                                   L" cannot be undone: the change journal holds no change of that number for this "
-                                   L"installation that is not an undo and not undone already.",
-                               stop);
-        return false;
-    }
-    if (!found) {
-        Messages().ShowMessage(L"There is no filter change to undo.", kMbOk | kMbIconExclamation);
-        return false;
-    }
+    if (!found && request.id)
+        return Tell(ChangeResult::NothingToUndo,
+                    L"Change #" + std::to_wstring(request.id) +
+                        L" cannot be undone: the change journal holds no change of that number for this "
+                        L"installation that is not an undo and not undone already.",
+                    kStop);
+    if (!found) return Tell(ChangeResult::NothingToUndo, L"There is no filter change to undo.", kMbOk | kMbIconExclamation);
     return UndoEntry(classes, ask, request.offerOlder, undoable, *found, target, context);
 }
 

@@ -1,6 +1,7 @@
 // The one routine that changes a filter list, of a class or of one of its devices, and
 // records every change in the change journal so that it can be undone.
 #pragma once
+#include "model/ChangeOutcome.h"
 #include "model/ClassList.h"
 #include "model/Journal.h"
 #include "model/OfflineHive.h"
@@ -28,6 +29,8 @@ const Journal* SetChangeJournal(const Journal* journal);  // returns the previou
 
 // "Unable to Modify Upper Filters" / "Unable to Modify Lower Filters".
 std::wstring FilterStoreFailureText(bool upper);
+// Tells the user that text (MB_OKCANCEL | MB_ICONHAND): a list that could not be written.
+ChangeOutcome FilterStoreFailure(bool upper);
 
 // Stores `names` as the device's list when a device is given, else as the class's
 // (an empty list deletes the class value, or clears the device property). Nothing is
@@ -36,10 +39,10 @@ std::wstring FilterStoreFailureText(bool upper);
 // unseen; the record then takes the stored list and the user is told) and the journal
 // can be written. The change is journalled with the states read from the registry
 // before and after it; when its entry cannot be appended the previous state is put
-// back. Every failure is reported to the user. True when the new list is stored and
-// the record holds it.
-bool StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
-                     const ChangeContext& context = {});
+// back. Every failure is reported to the user. Done when the new list is stored and
+// the record holds it; otherwise what stopped it, with the sentence the user was told.
+ChangeOutcome StoreFilterList(CDriverClass& owner, CDevice* device, bool upper, const StringList& names,
+                              const ChangeContext& context = {});
 
 // Whether the journal holds a change (of context.hive) that an undo would reverse, or an
 // entry of an unknown origin that stops it.
@@ -64,13 +67,14 @@ struct UndoRequest {
 // the entry's previous state exactly (type and bytes, or no value) through the same gate,
 // journalled as an undo of that entry, but only while the list still holds what the
 // change left; otherwise nothing is written and the user is told what it holds now.
-// The record then holds the list as stored. True when the list was restored.
+// The record then holds the list as stored. Done when the list was restored; otherwise
+// why not (declined, refused, nothing to undo, a failure...), as the user was told.
 // context.hive chooses the changes undone; the undo's own entry has origin undo.
-bool UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target = nullptr,
-                          const ChangeContext& context = {});
+ChangeOutcome UndoLastFilterChange(const DriverClassList& classes, bool ask, UndoneTarget* target = nullptr,
+                                   const ChangeContext& context = {});
 // The same for the change the request names.
-bool UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request,
-                      UndoneTarget* target = nullptr, const ChangeContext& context = {});
+ChangeOutcome UndoFilterChange(const DriverClassList& classes, bool ask, const UndoRequest& request,
+                               UndoneTarget* target = nullptr, const ChangeContext& context = {});
 
 // How an entry names its list for people: "Upper Filters", and the names or "(none)".
 std::wstring ListTitle(bool upper);

@@ -274,8 +274,8 @@ bool Trusted(const std::wstring& journal, const std::wstring& path, std::wstring
 }
 
 // Makes the journal's folder, checks who may change it, and opens the file for appending;
-// false with *error set.
-bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstring* error) {
+// false with *error set (and *busy when another writer holds the file).
+bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstring* error, bool* busy) {
     const std::wstring cannot = CannotWrite(path);
     std::wstring folder = FolderOf(path);
     if (!folder.empty()) {
@@ -293,6 +293,7 @@ bool OpenJournalToAppend(const std::wstring& path, JournalFile& file, std::wstri
     long code = file.OpenToAppend(path);
     if (code == kErrBusy) {
         *error = cannot + L"another change is in progress (another window, quillexc or script holds the journal).";
+        *busy = true;
         return false;
     }
     if (code != kErrSuccess) {
@@ -312,10 +313,13 @@ JournalLock::JournalLock() = default;
 JournalLock::~JournalLock() = default;
 void JournalLock::Release() { m_file.reset(); }
 
-bool Journal::Lock(JournalLock* lock, std::wstring* error) const {
+bool Journal::Lock(JournalLock* lock, std::wstring* error, bool* busy) const {
     lock->Release();
+    bool unasked = false;
+    if (!busy) busy = &unasked;
+    *busy = false;
     auto file = std::make_unique<JournalFile>();
-    if (!OpenJournalToAppend(m_path, *file, error)) return false;
+    if (!OpenJournalToAppend(m_path, *file, error, busy)) return false;
     lock->m_file = std::move(file);
     error->clear();
     return true;

@@ -116,8 +116,9 @@ public:
     // Takes the journal for one change: the folder made, the folder and file checked to
     // be owned and writable by trusted accounts only, the file opened to append. Waits a
     // few seconds while another writer holds it. False with *error saying why (another
-    // change in progress, a folder or file others may change, ...).
-    bool Lock(JournalLock* lock, std::wstring* error) const;
+    // change in progress, a folder or file others may change, ...); *busy tells the first
+    // of those from the others.
+    bool Lock(JournalLock* lock, std::wstring* error, bool* busy = nullptr) const;
     // Appends entry through the lock, first setting its id (one more than the lines
     // and ids already in the file), time, user and computer. False with *error saying
     // why when the entry could not be written (also for an origin of no row in kOrigins): then no part of it is in the file, and the

@@ -311,10 +311,11 @@ void CFilterReportDlg::RemoveBrokenNames(int nItem) {
     for (const std::wstring& question : checked.questions)
         if (AfxMessageBox(question, qx::kValidationQuestionType) != IDYES) return;
 
-    bool bStored = pDevice ? (finding.target.upper ? pDevice->SetUpperFilters(repaired)
-                                                   : pDevice->SetLowerFilters(repaired))
-                           : (finding.target.upper ? pClass->SetUpperFilters(repaired)
-                                                   : pClass->SetLowerFilters(repaired));
+    const bool bStored = (pDevice ? (finding.target.upper ? pDevice->SetUpperFilters(repaired)
+                                                          : pDevice->SetLowerFilters(repaired))
+                                  : (finding.target.upper ? pClass->SetUpperFilters(repaired)
+                                                          : pClass->SetLowerFilters(repaired)))
+                              .Done();
     // The form shows the records' lists: show its record again when it holds the one changed.
     CObject* pShown = pForm->GetCurrentDevice() ? static_cast<CObject*>(pForm->GetCurrentDevice())
                                                 : pForm->GetCurrentClass();

@@ -266,15 +266,15 @@ void CInfoView::ModifyFilters(bool bUpper) {
     const StringList names = pDlg->GetFilterNames();
     // The form shows whatever list the record holds afterwards: the new one after a
     // write, the stored one after a refused write (the store has told the user).
-    bool bWritten;
+    qx::ChangeOutcome written;
     if (pDevice) {
-        bWritten = bUpper ? pDevice->SetUpperFilters(names) : pDevice->SetLowerFilters(names);
+        written = bUpper ? pDevice->SetUpperFilters(names) : pDevice->SetLowerFilters(names);
         ShowRecord(pDevice);
     } else {
-        bWritten = bUpper ? pClass->SetUpperFilters(names) : pClass->SetLowerFilters(names);
+        written = bUpper ? pClass->SetUpperFilters(names) : pClass->SetLowerFilters(names);
         ShowRecord(pClass);
     }
-    if (!bWritten) return;
+    if (!written.Done()) return;
     if (auto* pFrame = dynamic_cast<CMainFrame*>(GetParentFrame())) {
         const StringList& written = pDevice ? pDevice->GetFilters(bUpper) : pClass->GetFilters(bUpper);
         const CString what = pDevice && !pDevice->GetDisplayName().empty() ? CString(pDevice->GetDisplayName())

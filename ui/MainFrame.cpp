@@ -197,7 +197,7 @@ void CMainFrame::OnUndoFilterChange() {
     qx::UndoneTarget target;
     qx::UndoRequest request;
     request.offerOlder = true;  // a change whose list was changed since does not block the older ones
-    const bool bRestored = qx::UndoFilterChange(*pClasses, true, request, &target);
+    const bool bRestored = qx::UndoFilterChange(*pClasses, true, request, &target).Done();
     // Restored or refused, the record holds the list as stored now: show it.
     if (target.owner) pForm->ShowRecord(target.device ? static_cast<CObject*>(target.device) : target.owner);
     if (CFilterReportDlg* pReport = GetFilterReport()) pReport->Refresh();

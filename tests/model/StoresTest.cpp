@@ -353,3 +353,28 @@ TEST_F(Stores, AStuckUndoNamesItsChangeAndOffersTheNextOlder) {
     EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
     EXPECT_TRUE(BytesAre(machine.FindValue(key, L"UpperFilters")->data, MultiSzBytes({L"old"})));
 }
+
+// What a caller reads of a change that was not made: a refusal, or a failure (a script
+// exits 3 for the one, 4 for the other), with the sentence the user was told.
+TEST_F(Stores, OutcomesTellRefusalsFromFailures) {
+    {
+        ScratchJournal journal;
+        const ChangeOutcome nothing = UndoLastFilterChange(classes, false);
+        EXPECT_EQ(ChangeResult::NothingToUndo, nothing.result);
+        EXPECT_FALSE(nothing.Failed());
+    }
+    // A journal whose folder is a file: not a refusal, though its sentence does not start
+    // with "Unable to Modify".
+    const std::wstring file = ScratchJournal::FreshPath();
+    {
+        ScratchJournal journal(file + L"\\changes.jsonl");
+        messages.Clear();
+        const ChangeOutcome undo = UndoLastFilterChange(classes, false);
+        EXPECT_EQ(ChangeResult::JournalFailed, undo.result);
+        EXPECT_TRUE(undo.Failed());
+        EXPECT_TRUE(MessagesAre(messages, {{undo.sentence, kMbOk | kMbIconHand}}));
+        EXPECT_EQ(ChangeResult::JournalFailed, record->SetUpperFilters({L"new"}).result);
+    }
+    DeleteFileW(file.c_str());
+    EXPECT_TRUE(ListIs(record->GetUpperFilters(), {L"old"}));
+}
