@@ -138,7 +138,14 @@ int RunFilters(Session& session) {
     const StringList current = target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper);
     if (args.words.size() == 2) {
         if (!args.OnlyOptions(kJson)) return kExitUsage;
-        if (args.Has(kJson)) {
+        // A value of another type is shown as what it is, not its bytes taken for names.
+        const ListShown shown = ShownList(*target.owner, target.device, upper, true);
+        if (!shown.type.empty()) {
+            if (args.Has(kJson))
+                PrintJson(json{{"names", nullptr}, {"type", U8(shown.type)}, {"contents", U8(shown.contents)}});
+            else
+                Out().Line(shown.Text());
+        } else if (args.Has(kJson)) {
             PrintJson(NamesJson(current));
         } else {
             for (const std::wstring& name : current) Out().Line(name);

@@ -89,6 +89,18 @@ const char* ListKey(bool upper);
 // The names, or "(none)".
 std::wstring NamesText(const StringList& names);
 void PrintJson(const nlohmann::json& document);
+// A filter list as the commands show it: its names, or, for a value of another type than
+// a list, that value as what it is ("REG_DWORD", "0x00000001"), never its bytes taken for
+// names.
+struct ListShown {
+    const StringList* names;
+    std::wstring type, contents;  // set for a value that is not a list
+    std::wstring Text() const;    // the names, "(none)", or "(REG_DWORD 0x00000001)"
+    // key: the names, or null with "<key>Type" beside it.
+    void PutJson(nlohmann::json& j, const char* key) const;
+};
+// A device's empty list is read again only when `always` (a listing shows thousands).
+ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper, bool always = false);
 // Resolves the first word as TARGET; prints the error and gives false when it fails.
 bool TakeTarget(Session& session, Target* target);
 // The journal the session read; prints why and gives null when it could not be read.

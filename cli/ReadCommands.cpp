@@ -51,22 +51,18 @@ const DeviceField kDeviceFields[] = {
     {L"Address", "address", &CDevice::GetAddress},
 };
 
-// A filter list as this command shows it: its names, or, for a value of another type
-// than a list, that value as what it is ("REG_DWORD", "0x00000001"), never its bytes
-// taken for names. A device's empty list is not read again (there are thousands).
-struct ListShown {
-    const StringList* names;
-    std::wstring type, contents;  // set for a value that is not a list
-    std::wstring Text() const { return type.empty() ? NamesText(*names) : L"(" + type + L" " + contents + L")"; }
-    void PutJson(json& j, const char* key) const {
-        j[key] = type.empty() ? NamesJson(*names) : json(nullptr);
-        if (!type.empty()) j[std::string(key) + "Type"] = U8(type);
-    }
-};
+}  // namespace
 
-ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper) {
+std::wstring ListShown::Text() const { return type.empty() ? NamesText(*names) : L"(" + type + L" " + contents + L")"; }
+
+void ListShown::PutJson(json& j, const char* key) const {
+    j[key] = type.empty() ? NamesJson(*names) : json(nullptr);
+    if (!type.empty()) j[std::string(key) + "Type"] = U8(type);
+}
+
+ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper, bool always) {
     ListShown shown{device ? &device->GetFilters(upper) : &owner.GetFilters(upper), L"", L""};
-    if (device && shown.names->empty()) return shown;
+    if (device && shown.names->empty() && !always) return shown;
     qx::StoredList stored;
     const bool read = device ? qx::ReadDeviceFilters(*device, upper, &stored)
                              : qx::ReadClassFilters(owner.GetClassKey(), upper, &stored);
@@ -78,6 +74,8 @@ ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper
         shown.contents = FormatRegistryValue(stored.type, stored.data.data(), static_cast<uint32_t>(stored.data.size())).contents;
     return shown;
 }
+
+namespace {
 
 json DeviceSummaryJson(const CDevice& device) {
     json j{{"number", U8(qx::DeviceNumberText(device.GetIndex()))},

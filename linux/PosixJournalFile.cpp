@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "linux/HiveFile.h"
+#include "linux/HiveRegistry.h"
 #include "model/JournalFile.h"
 #include "model/Types.h"
 #include "model/Utf8.h"
@@ -153,6 +154,24 @@ long CheckJournalTrust(const std::wstring& path, std::wstring* who, bool* owned)
     passwd* owner = ::getpwuid(st.st_uid);
     *who = owner ? Wide(owner->pw_name) : L"user " + std::to_wstring(st.st_uid);
     return 1336;
+}
+
+std::wstring SpelledAsOnVolume(const std::wstring& path) {
+    std::wstring found;
+    return WideFromUtf8(FindPathNoCase(path, true), &found) ? found : path;
+}
+
+// $XDG_DATA_HOME/quillex/changes.jsonl, or below ~/.local/share when that is unset.
+std::wstring LooseHiveJournalPath() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string folder;
+    if (data && data[0] == '/') {
+        folder = data;
+    } else {
+        const char* home = std::getenv("HOME");
+        folder = std::string(home && home[0] ? home : ".") + "/.local/share";
+    }
+    return Wide((folder + "/quillex/changes.jsonl").c_str());
 }
 
 std::wstring EnvironmentText(const wchar_t* name) { return Wide(std::getenv(Local(name).c_str())); }

@@ -35,12 +35,21 @@ private:
     void* m_file = nullptr;
 };
 
-// Creates the folder unless it is there already (with the file's security);
+// Creates the folder unless it is there already (with the file's security), and any
+// missing folder above it (with the security its own parent hands down);
 // kErrNotAFolder when a file has its name.
 long CreateJournalFolder(const std::wstring& path);
 constexpr long kErrNotAFolder = 267;  // ERROR_DIRECTORY
 // kErrSuccess for a folder, kErrNotAFolder for a file; otherwise why it was not found.
 long FindFolder(const std::wstring& path);
+// The path with each of its parts that exists spelled as the volume spells it, the parts
+// from the first missing one on as given: a volume that matches names with case (NTFS
+// mounted on Linux) still finds "Windows" as "WINDOWS". Where the platform's own lookups
+// ignore case, the path itself.
+std::wstring SpelledAsOnVolume(const std::wstring& path);
+// The journal of an offline hive that lies outside an installation's usual place, where
+// the platform keeps one for such hives; empty where this machine's journal serves.
+std::wstring LooseHiveJournalPath();
 constexpr long kErrBusy = 32;         // ERROR_SHARING_VIOLATION: another writer holds it
 constexpr long kErrPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
 

@@ -184,19 +184,48 @@ long FindFolder(const std::wstring& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : kErrNotAFolder;
 }
 
+namespace {
+
+// A folder above the journal's (an offline installation without ProgramData), made as
+// the system makes any folder: with the security its parent hands down.
+long CreatePlainFolder(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    const size_t slash = path.find_last_of(L"\\/");
+    if (error != ERROR_PATH_NOT_FOUND || slash == std::wstring::npos || slash == 0 || path[slash - 1] == L':')
+        return static_cast<long>(error);
+    if (long above = CreatePlainFolder(path.substr(0, slash))) return above;
+    if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+    return static_cast<long>(GetLastError());
+}
+
+}  // namespace
+
 long CreateJournalFolder(const std::wstring& path) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    bool aboveMade = false;
+    for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES)
             return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : kErrNotAFolder;
         if (CreateSecured(kFolderAcl, [&](SECURITY_ATTRIBUTES* a) { return CreateDirectoryW(path.c_str(), a) != FALSE; }))
             return ERROR_SUCCESS;
         DWORD error = GetLastError();
+        if (error == ERROR_PATH_NOT_FOUND && !aboveMade) {
+            const size_t slash = path.find_last_of(L"\\/");
+            if (slash == std::wstring::npos) return static_cast<long>(error);
+            if (long above = CreatePlainFolder(path.substr(0, slash))) return above;
+            aboveMade = true;
+            continue;
+        }
         if (error != ERROR_ALREADY_EXISTS) return static_cast<long>(error);
         // Made by someone else meanwhile: look again.
     }
     return ERROR_ALREADY_EXISTS;
 }
+
+std::wstring SpelledAsOnVolume(const std::wstring& path) { return path; }  // names are found in any case here
+
+std::wstring LooseHiveJournalPath() { return L""; }  // this machine's journal
 
 long CheckJournalTrust(const std::wstring& path, std::wstring* who, bool* owned) {
     PSID owner = nullptr;

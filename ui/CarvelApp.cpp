@@ -67,16 +67,6 @@ BOOL CCarvelApp::InitInstance() {
         m_pPreviousSink = qx::SetMessages(&m_messageSink);
         m_bSinkInstalled = true;
     }
-    if (!m_pJournal) {
-        // Without its folder, the gate refuses every change and says why.
-        std::wstring error;
-        std::wstring path = qx::Journal::DefaultPath(&error);
-        if (!path.empty()) {
-            m_pJournal = std::make_unique<qx::Journal>(path);
-            if (const qx::Journal* pChosen = qx::SetChangeJournal(m_pJournal.get())) qx::SetChangeJournal(pChosen);
-        }
-    }
-
     // Hosting ActiveX controls and the 3-D look of Windows 95 need nothing from our
     // layer: there are no such controls, and the system draws controls in 3-D itself.
 
@@ -110,6 +100,8 @@ BOOL CCarvelApp::InitInstance() {
             return FALSE;
         }
     }
+    // Without a journal, the gate refuses every change and says why.
+    m_journal.Use(m_offlineHive.Path());
     if (!ProcessShellCommand(cmdInfo)) {
         m_offlineHive.Close();
         return FALSE;
@@ -130,11 +122,7 @@ int CCarvelApp::ExitInstance() {
         qx::SetMessages(m_pPreviousSink);
         m_bSinkInstalled = false;
     }
-    if (m_pJournal) {
-        std::wstring error;
-        if (qx::ChangeJournal(&error) == m_pJournal.get()) qx::SetChangeJournal(nullptr);
-        m_pJournal.reset();
-    }
+    m_journal.Release();
     return CWinApp::ExitInstance();
 }
 
@@ -181,6 +169,8 @@ BOOL CCarvelApp::OpenOfflineHive(const std::wstring& path) {
         if (!previous.empty() && !m_offlineHive.IsOpen() && !m_offlineHive.Open(previous, &ignored))
             AfxMessageBox(AfxFormatStrings(IDS_PREVIOUS_HIVE_LOST, {previous, ignored}), MB_OK | MB_ICONSTOP);
     }
+    // Changes of the hive shown now are journalled, and undone, in its installation.
+    m_journal.Use(m_offlineHive.Path());
     pFrame->ShowRegistrySource(GetDocumentTitle());
     return bOpened;
 }

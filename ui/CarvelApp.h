@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "model/DeviceAccess.h"
-#include "model/Journal.h"
+#include "model/RunJournal.h"
 #include "model/OfflineHive.h"
 #include "ui/framework/WinApp.h"
 
@@ -38,8 +38,9 @@ private:
     CMessageBoxSink m_messageSink;
     qx::IMessageSink* m_pPreviousSink = nullptr;
     bool m_bSinkInstalled = false;
-    // The change journal at its usual place, unless one was chosen before start (tests).
-    std::unique_ptr<qx::Journal> m_pJournal;
+    // The journal of the registry shown (an offline installation keeps its own), unless
+    // one was chosen before start (tests).
+    qx::SourceJournal m_journal;
     qx::OfflineHive m_offlineHive;  // the offline hive shown, if any (closed: this machine)
 
     DECLARE_MESSAGE_MAP()

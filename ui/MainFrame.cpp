@@ -91,6 +91,17 @@ BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     return pForm && pForm != GetActiveView() && pForm->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
+    if (CFrameWnd::PreTranslateMessage(pMsg)) return TRUE;
+    // Alt+letter in the tree (or any pane but the form, which has its dialog keys): the
+    // form's Modify buttons answer their mnemonics from there too. Letters without Alt
+    // stay the tree's type-ahead; a letter no enabled button has goes on to the menu bar.
+    if (pMsg->message != WM_SYSCHAR || (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd))) return FALSE;
+    CInfoView* pForm = GetInfoView();
+    if (!pForm || pMsg->hwnd == pForm->m_hWnd || ::IsChild(pForm->m_hWnd, pMsg->hwnd)) return FALSE;
+    return pForm->PressButtonMnemonic(static_cast<wchar_t>(pMsg->wParam));
+}
+
 void CMainFrame::OnViewRefresh() {
     CVelorTreeView* pTree = GetClassTree();
     if (!pTree) return;

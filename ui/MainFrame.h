@@ -29,6 +29,9 @@ public:
     // active, so its Options commands and Safe Mode indicator are live from the tree too.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     int OnCreate(LPCREATESTRUCT lpcs);
+    // The accelerators; then Alt+letter outside the form presses the form's button that
+    // has that mnemonic (Alt+U, Alt+L from the tree).
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Progress of the start-up work, forwarded to the splash thread while one is
     // attached; without one they do nothing.

@@ -4,9 +4,11 @@
 // tested in the model; here what is the command line's own.
 #include <windows.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "model/DeviceRestart.h"
 #include "model/FilterRules.h"
@@ -44,12 +46,17 @@ std::string ReadAll(HANDLE pipe) {
 
 std::wstring Quoted(const std::wstring& word) { return L"\"" + word + L"\""; }
 
-// Runs build\quillexc.exe (beside this test program) with the words, each quoted.
-Result Quillexc(const std::vector<std::wstring>& words) {
+// The build folder, where this test program lies (with a backslash at its end).
+std::wstring BuildFolder() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"quillexc.exe";
+    const std::wstring exe = self;
+    return exe.substr(0, exe.find_last_of(L'\\') + 1);
+}
+
+// Runs build\quillexc.exe (beside this test program) with the words, each quoted.
+Result Quillexc(const std::vector<std::wstring>& words) {
+    const std::wstring exe = BuildFolder() + L"quillexc.exe";
     std::wstring line = Quoted(exe);
     for (const std::wstring& word : words) line += L" " + Quoted(word);
 
@@ -516,6 +523,11 @@ TEST_F(QuillexcTest, ListFitsAConsoleAndShowsAWrongTypedListAsWhatItIs) {
     Result show = Quillexc({L"show", Target()});
     EXPECT_TRUE(Contains(show.out, L"QxLongFilterName99")) << Show(show);
     EXPECT_TRUE(Contains(show.out, L"Class Lower Filters:  (REG_DWORD 0x00000001)")) << Show(show);
+    Result filters = Quillexc({L"filters", Target(), L"lower"});
+    EXPECT_TRUE(Contains(filters.out, L"(REG_DWORD 0x00000001)")) << Show(filters);
+    Result filtersJson = Quillexc({L"filters", Target(), L"lower", L"--json"});
+    const nlohmann::json typed = filtersJson.Json();
+    EXPECT_TRUE(typed.is_object() && typed["names"].is_null() && typed["type"] == "REG_DWORD") << Show(filtersJson);
 }
 
 // A script whose hive variable is empty must not change the running machine.
@@ -582,17 +594,20 @@ TEST_F(QuillexcTest, AnOfflineHiveIsListedCheckedAndUnloaded) {
     EXPECT_EQ(1u, check.exitCode) << Show(check);
     EXPECT_TRUE(Contains(check.out, machineOnly.Name())) << Show(check);
 
-    // A change of a hive at its usual place is journalled in that installation's own
-    // ProgramData, and its history read from there.
+    // Unless QUILLEX_JOURNAL names one, a change of a hive at its usual place is journalled
+    // in that installation's own ProgramData, made by the first change (a read makes
+    // nothing), and its history read from there.
+    SetEnvironmentVariableW(L"QUILLEX_JOURNAL", nullptr);
     const std::wstring top = hive.Path().substr(0, hive.Path().size() - wcslen(L"\\Windows\\System32\\config\\SYSTEM"));
-    ASSERT_TRUE(CreateDirectoryW((top + L"\\ProgramData").c_str(), nullptr));
+    const qx::Journal own(top + L"\\ProgramData\\Quillex\\changes.jsonl");
+    Result history = Quillexc({L"--hive", hive.Path(), L"history", L"--json"});
+    EXPECT_EQ(U8(own.Path()), history.Json()["journal"]) << Show(history);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((top + L"\\ProgramData").c_str()));
     Result change = Quillexc({L"--hive", hive.Path(), L"filters", UpperGuidText(hive.Guid()), L"lower", L"set", L"--yes"});
     ASSERT_EQ(0u, change.exitCode) << Show(change);
-    const qx::Journal journal(top + L"\\ProgramData\\Quillex\\changes.jsonl");
-    ASSERT_EQ(1u, journal.Read().entries.size());
-    EXPECT_EQ(UpperGuidText(hive.Guid()), qx::UpperCase(journal.Read().entries[0].classGuid));
-    Result history = Quillexc({L"--hive", hive.Path(), L"history", L"--json"});
-    EXPECT_EQ(U8(journal.Path()), history.Json()["journal"]) << Show(history);
+    ASSERT_EQ(1u, own.Read().entries.size());
+    EXPECT_EQ(UpperGuidText(hive.Guid()), qx::UpperCase(own.Read().entries[0].classGuid));
+    SetEnvironmentVariableW(L"QUILLEX_JOURNAL", journal.c_str());
 
     // Unloaded when each command ended; a file that is no hive is exit code 4.
     HKEY root = nullptr;
@@ -740,6 +755,114 @@ TEST(QuillexcRealHives, EveryClassListAndDeviceTextOfARealInstallation) {
         for (const json& finding : report["findings"]) {
             EXPECT_EQ("warning", finding["severity"]) << finding.dump();
             EXPECT_TRUE(Contains(finding["message"].get<std::string>(), L"no device uses this list now")) << finding.dump();
+        }
+    }
+}
+
+// Runs a Linux program from here. Wine starts it, but gives neither a handle to it nor
+// its standard handles: sh leaves its output and exit code in files, the exit code last,
+// and the test waits for that file. Paths and words are the Linux side's own.
+// `folder` is where its files go, as Linux names it; `here`, the same folder named here.
+Result RunLinux(const std::string& program, const std::vector<std::string>& words, const std::string& folder,
+                const std::wstring& here) {
+    auto quoted = [](const std::string& word) {
+        std::string text = "'";
+        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return text + "'";
+    };
+    const std::string out = folder + "/linux.out", err = folder + "/linux.err", code = folder + "/linux.code";
+    std::string script = "rm -f " + quoted(code) + "; " + quoted(program);
+    for (const std::string& word : words) script += " " + quoted(word);
+    script += " > " + quoted(out) + " 2> " + quoted(err) + "; echo $? > " + quoted(code + ".part") + " && mv " +
+              quoted(code + ".part") + " " + quoted(code);
+    Result run;
+    std::wstring line;
+    if (script.find('"') != std::string::npos || !WideFromUtf8("/bin/sh -c \"" + script + "\"", &line)) return run;
+    const std::wstring codeFile = here + L"\\linux.code";
+    DeleteFileW(codeFile.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return run;
+    if (process.hProcess) CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    auto read = [](const std::wstring& file) {
+        std::string text;
+        HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return text;
+        text = ReadAll(h);
+        CloseHandle(h);
+        return text;
+    };
+    for (int i = 0; i < 1200 && GetFileAttributesW(codeFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    const std::string exitCode = read(codeFile);
+    if (exitCode.empty()) return run;
+    run.exitCode = static_cast<DWORD>(std::stoul(exitCode));
+    run.out = read(here + L"\\linux.out");
+    run.err = read(here + L"\\linux.err");
+    return run;
+}
+
+// The Linux build (build/linux/quillexc, over hivex, on the original hive file) gives the
+// exit codes and JSON this build gives for the same real installation loaded by the
+// platform. Only what differs by nature is set aside: the order of a driver key's values
+// (below), and hivex's report of a hive whose latest changes are still in its logs (the
+// platform applies them when it loads a hive). Neither JSON names the hive's path.
+TEST(QuillexcRealHives, TheLinuxBuildGivesTheSameJson) {
+    const std::wstring linuxQuillexc = BuildFolder() + L"linux\\quillexc";
+    if (GetFileAttributesW(linuxQuillexc.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no Linux build beside this one (scripts/test makes it)";
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    ASSERT_NE(nullptr, unixName) << "not on Wine";
+    auto onLinux = [&](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::string text = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return text;
+    };
+    auto normalized = [](json document) {
+        if (!document.is_object()) return document;
+        document.erase("hiveDirty");
+        // Wine's registry keeps a key's values sorted by name; Windows, like hivex, in the
+        // order the hive holds them.
+        if (document.contains("registry"))
+            std::sort(document["registry"].begin(), document["registry"].end(), [](const json& a, const json& b) {
+                return std::tie(a["keyPath"], a["valueName"]) < std::tie(b["keyPath"], b["valueName"]);
+            });
+        return document;
+    };
+    const std::string program = onLinux(linuxQuillexc), folder = onLinux(BuildFolder() + L"realhives");
+    for (const wchar_t* name : {L"win7", L"win8plus"}) {
+        SCOPED_TRACE(U8(name));
+        std::wstring error;
+        const std::wstring loaded = RealHiveFile(name, &error);
+        ASSERT_FALSE(loaded.empty()) << U8(error);
+        const std::string file = onLinux(BuildFolder() + L"realhives\\" + name + L"-SYSTEM");
+
+        const json classes = Quillexc({L"--hive", loaded, L"list", L"--devices", L"--json"}).Json();
+        const json keyboard = Find(classes, "className", "Keyboard");
+        ASSERT_TRUE(keyboard.is_object() && !keyboard["devices"].empty()) << classes.dump().substr(0, 500);
+        const std::vector<std::string> commands[] = {{"list", "--devices", "--json"},
+                                                     {"check", "--json"},
+                                                     {"show", "Keyboard", "--json"},
+                                                     {"show", keyboard["devices"][0]["instanceId"], "--json"}};
+        for (const auto& words : commands) {
+            std::vector<std::wstring> windowsWords{L"--hive", loaded};
+            for (const std::string& word : words) {
+                std::wstring wide;
+                ASSERT_TRUE(WideFromUtf8(word, &wide));
+                windowsWords.push_back(wide);
+            }
+            std::vector<std::string> linuxWords{"--hive", file};
+            linuxWords.insert(linuxWords.end(), words.begin(), words.end());
+            const Result windows = Quillexc(windowsWords), native = RunLinux(program, linuxWords, folder, BuildFolder() + L"realhives");
+            const json expected = normalized(windows.Json()), got = normalized(native.Json());
+            ASSERT_FALSE(expected.is_discarded()) << Show(windows);
+            EXPECT_EQ(windows.exitCode, native.exitCode) << words[0] << " " << words[1] << "\n" << native.err;
+            EXPECT_TRUE(expected == got) << words[0] << " " << words[1] << ": "
+                                         << json::diff(expected, got).dump().substr(0, 2000) << "\n"
+                                         << native.out.substr(0, 300) << "\n" << native.err;
         }
     }
 }

@@ -207,6 +207,21 @@ TEST_F(FormAndTreeTest, SafeModeAloneEnablesTheButtons) {
     EXPECT_TRUE(MenuItemState(app, ID_OPTIONS_SAFE_MODE, true, true));
 }
 
+// With the focus in the tree, Alt+U and Alt+L press the form's Modify buttons, and the
+// focus comes back to the tree.
+TEST_F(FormAndTreeTest, ModifyMnemonicsWorkFromTheTree) {
+    Select(tree->GetNextItem(Root(0), TVGN_CHILD));
+    Command(ID_OPTIONS_SAFE_MODE);
+    tree->SetFocus();
+    for (const wchar_t* caption : {L"Modify Upper Filters", L"Modify Lower Filters"}) {
+        WhenDialogOpens driver(caption, [](HWND hDlg) { Click(hDlg, IDCANCEL); });
+        PostMessageW(tree->m_hWnd, WM_SYSCHAR, caption[7] == L'U' ? L'u' : L'l', 1 | (1u << 29));
+        app.PumpFor(100);
+        EXPECT_TRUE(driver.Ran()) << "no dialog for Alt+" << static_cast<char>(caption[7]);
+        EXPECT_EQ(tree->m_hWnd, GetFocus());
+    }
+}
+
 TEST_F(FormAndTreeTest, DeviceFilterEditIsStoredThroughTheDeviceSet) {
     Select(tree->GetNextItem(Root(0), TVGN_CHILD));
     ActivateForm();

@@ -9,6 +9,7 @@
 #include "model/DriverClass.h"
 #include "model/FilterCheck.h"
 #include "model/OfflineHive.h"
+#include "res/resource.h"
 #include "tests/support/ScratchJournal.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TestData.h"
@@ -114,6 +115,32 @@ TEST_F(OfflineHiveOnWine, CommandLineShowsChecksAndWritesTheHiveAndExitUnloadsIt
     app.Stop();
     EXPECT_FALSE(RootKeyExists(loadedKey));
     EXPECT_EQ(L"", qx::CurrentOfflineHive());
+}
+
+// With no journal chosen for it, the window journals a change of a hive at its usual
+// place in that installation's ProgramData (made with the first change), and undoes it
+// from there.
+TEST_F(OfflineHiveOnWine, AChangeIsJournalledAndUndoneInTheInstallation) {
+    const qx::Journal* chosen = qx::SetChangeJournal(nullptr);
+    ASSERT_TRUE(app.Start(kVersion10, L"/offline \"" + hive.Path() + L"\""));
+    const std::wstring root = hive.Path().substr(0, hive.Path().find(L"\\Windows\\System32\\config\\SYSTEM"));
+    const qx::Journal own(root + L"\\ProgramData\\Quillex\\changes.jsonl");
+    ASSERT_NE(nullptr, HiveClass());
+    ASSERT_TRUE(HiveClass()->GetDeviceList()[0]->SetUpperFilters({L"QxOffPresent"}));
+    ASSERT_EQ(1u, own.Read().entries.size());
+    EXPECT_EQ(hive.Path(), own.Read().entries[0].hive);
+    {
+        MessageBoxRecorder yes(IDYES);
+        for (UINT nID : {ID_OPTIONS_SAFE_MODE, ID_OPTIONS_UNDO_FILTER_CHANGE}) {
+            app.Frame()->PostMessage(WM_COMMAND, nID);
+            app.PumpFor(50);
+        }
+    }
+    ASSERT_EQ(2u, own.Read().entries.size());
+    EXPECT_EQ(1u, own.Read().entries[1].undoes);
+    EXPECT_TRUE(journal.Entries().empty());
+    app.Stop();
+    qx::SetChangeJournal(chosen);
 }
 
 TEST_F(OfflineHiveOnWine, MenuOpensTheHiveAndABadFileKeepsIt) {

@@ -74,6 +74,38 @@ BOOL CFormView::PreTranslateMessage(MSG* pMsg) {
     return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
+namespace {
+// The character after the text's mnemonic '&' ("&&" is a plain '&'); 0 when it has none.
+wchar_t MnemonicOf(const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) {
+        if (*p != L'&') continue;
+        if (p[1] != L'&') return p[1];
+        ++p;
+    }
+    return 0;
+}
+
+wchar_t UpperChar(wchar_t c) {
+    CharUpperBuffW(&c, 1);
+    return c;
+}
+}  // namespace
+
+BOOL CFormView::PressButtonMnemonic(wchar_t key) {
+    if (!m_hWnd || !key) return FALSE;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(h, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE) continue;
+        if (!(::SendMessageW(h, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) continue;
+        wchar_t text[256] = {};
+        ::GetWindowTextW(h, text, 256);
+        const wchar_t mnemonic = MnemonicOf(text);
+        if (!mnemonic || UpperChar(mnemonic) != UpperChar(key)) continue;
+        ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void CFormView::UpdateBars() {
     if (m_bInUpdateBars || !m_hWnd) return;
     m_bInUpdateBars = true;

@@ -13,6 +13,11 @@ public:
     void OnInitialUpdate() override;  // controls take the members' values
     void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Presses the visible, enabled push button whose mnemonic ("&U") is `key`, as the
+    // dialog manager would for Alt+U within the form, without moving the focus: so a
+    // frame can let the form's buttons answer Alt+letter from its other panes. FALSE
+    // when no such button has it.
+    BOOL PressButtonMnemonic(wchar_t key);
     BOOL HandleInitDialog() override { return FALSE; }  // the focus is set when the view is activated
 
     SIZE GetTotalSize() const { return m_sizeTotal; }
