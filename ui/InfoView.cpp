@@ -1,6 +1,5 @@
 #include "ui/InfoView.h"
 
-#include <iterator>
 #include <memory>
 
 #include <commctrl.h>

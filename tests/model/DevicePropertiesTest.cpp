@@ -181,7 +181,9 @@ TEST(DevicePropertyTable, EveryRowIsItsOwnAndEveryFieldHasOne) {
         } else {
             EXPECT_EQ(nullptr, row.offlineName) << "an offline value of a property that is never read";
         }
-        if (row.offlineName) EXPECT_TRUE(offlineNames.insert(row.offlineName).second) << "offline value repeated";
+        if (row.offlineName) {
+            EXPECT_TRUE(offlineNames.insert(row.offlineName).second) << "offline value repeated";
+        }
         EXPECT_TRUE(labels.insert(row.label).second) << "label repeated";
         EXPECT_TRUE(keys.insert(row.jsonKey).second) << "JSON key repeated";
         EXPECT_TRUE(ids.insert(row.labelId).second && ids.insert(row.fieldId).second) << "control id repeated";
