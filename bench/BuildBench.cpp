@@ -17,6 +17,7 @@
 
 #include "model/ClassList.h"
 #include "model/DeviceAccess.h"
+#include "model/DeviceProperties.h"
 #include "model/TextForms.h"
 #include "bench/CallCount.h"
 #include "bench/StartupBench.h"
@@ -166,8 +167,6 @@ bool AddDevices(ScratchClass& c, int count, int& serial) {
 // The calls of the build as it was made before it took one set for all classes: each
 // class's devices in a set of its own. Kept as the reference the build is held to.
 
-const DWORD kProperties[] = {14, 28, 21, 19, 15, 27, 7, 8, 2, 10, 0, 25, 9, 22, 26, 12, 1, 20, 13, 18, 11, 23, 24, 4, 16, 17};
-
 void FloorKey(const std::wstring& path, HKEY key) {
     wchar_t name[260];
     static BYTE data[4096];
@@ -213,7 +212,9 @@ void Floor() {
         data.cbSize = sizeof(data);
         for (DWORD n = 0; SetupDiEnumDeviceInfo(set, n, &data); ++n) {
             std::wstring driver;
-            for (DWORD property : kProperties) {
+            for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
+                if (row.form == qx::PropertyForm::NotRead) continue;
+                const DWORD property = row.code;
                 DWORD type = 0, required = 0;
                 SetLastError(0);
                 if (SetupDiGetDeviceRegistryPropertyW(set, &data, property, &type, nullptr, 0, &required) ||

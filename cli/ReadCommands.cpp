@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "model/DeviceAccess.h"
+#include "model/DeviceProperties.h"
 #include "model/Bytes.h"
 #include "model/FilterCheck.h"
 #include "model/FilterStore.h"
@@ -13,45 +14,6 @@
 using nlohmann::json;
 
 namespace qxc {
-namespace {
-
-// Every property the device form shows, with its label there and its JSON key.
-struct DeviceField {
-    const wchar_t* label;
-    const char* key;
-    const std::wstring& (CDevice::*get)() const;
-};
-const DeviceField kDeviceFields[] = {
-    {L"Device Name", "deviceName", &CDevice::GetDeviceName},
-    {L"Friendly Name", "friendlyName", &CDevice::GetFriendlyName},
-    {L"Enumerator", "enumerator", &CDevice::GetEnumerator},
-    {L"Device Desc.", "deviceDesc", &CDevice::GetDeviceDesc},
-    {L"Bus Number", "busNumber", &CDevice::GetBusNumber},
-    {L"Capabilities", "capabilities", &CDevice::GetCapabilities},
-    {L"Characteristics", "characteristics", &CDevice::GetCharacteristics},
-    {L"Class", "class", &CDevice::GetClassText},
-    {L"Class Guid", "classGuid", &CDevice::GetClassGuid},
-    {L"Config Flags", "configFlags", &CDevice::GetConfigFlags},
-    {L"Dev Type", "devType", &CDevice::GetDevType},
-    {L"Exclusive", "exclusive", &CDevice::GetExclusive},
-    {L"Hardware ID", "hardwareId", &CDevice::GetHardwareId},
-    {L"Legacy Bus Type", "legacyBusType", &CDevice::GetLegacyBusType},
-    {L"Location Info", "locationInfo", &CDevice::GetLocationInfo},
-    {L"Security SDS", "securitySds", &CDevice::GetSecuritySds},
-    {L"NT Device Paths", "ntDevicePaths", &CDevice::GetNtDevicePaths},
-    {L"Driver", "driver", &CDevice::GetDriver},
-    {L"Bus Type Guid", "busTypeGuid", &CDevice::GetBusTypeGuid},
-    {L"Manufacturer", "mfg", &CDevice::GetMfg},
-    {L"Service", "service", &CDevice::GetService},
-    {L"UI Number", "uiNumber", &CDevice::GetUiNumber},
-    {L"Config Vector", "configVector", &CDevice::GetConfigVector},
-    {L"Configuration", "configuration", &CDevice::GetConfiguration},
-    {L"PDO Name", "pdoName", &CDevice::GetPdoName},
-    {L"Security", "security", &CDevice::GetSecurity},
-    {L"Address", "address", &CDevice::GetAddress},
-};
-
-}  // namespace
 
 std::wstring ListShown::Text() const { return type.empty() ? NamesText(*names) : L"(" + type + L" " + contents + L")"; }
 
@@ -76,6 +38,10 @@ ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper
 }
 
 namespace {
+
+bool IsFilterList(qx::DeviceNameList list) {
+    return list == qx::DeviceNameList::UpperFilters || list == qx::DeviceNameList::LowerFilters;
+}
 
 json DeviceSummaryJson(const CDevice& device) {
     json j{{"number", U8(qx::DeviceNumberText(device.GetIndex()))},
@@ -145,8 +111,12 @@ int ShowDevice(Session& session, const CDevice& device) {
     if (session.args.Has(kJson)) {
         json j = DeviceSummaryJson(device);
         j["guid"] = U8(device.GetClass()->GetGuidString());
-        for (const DeviceField& field : kDeviceFields) j[field.key] = U8((device.*field.get)());
-        j["compatibleIds"] = NamesJson(device.GetCompatibleIds());
+        for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
+            if (row.text != qx::DeviceText::None)
+                j[row.jsonKey] = U8(device.GetText(row.text));
+            else if (!IsFilterList(row.list))  // the filter lists are the summary's
+                j[row.jsonKey] = NamesJson(device.GetList(row.list));
+        }
         j["registryKey"] = snapshot ? json(U8(RegistryKeyOf(*snapshot))) : json(nullptr);
         j["registry"] = json::array();
         if (snapshot)
@@ -161,10 +131,16 @@ int ShowDevice(Session& session, const CDevice& device) {
     Table fields;
     fields.Add({L"Device Instance:", qx::DeviceNumberText(device.GetIndex())});
     fields.Add({L"Instance ID:", qx::DeviceInstanceId(device)});
-    for (const DeviceField& field : kDeviceFields) fields.Add({std::wstring(field.label) + L":", (device.*field.get)()});
-    fields.Add({L"Compatible Ids:", qx::JoinList(device.GetCompatibleIds())});
-    fields.Add({L"Device Upper Filters:", ShownList(*device.GetClass(), &device, true).Text()});
-    fields.Add({L"Device Lower Filters:", ShownList(*device.GetClass(), &device, false).Text()});
+    for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
+        std::wstring text;
+        if (row.text != qx::DeviceText::None)
+            text = device.GetText(row.text);
+        else if (IsFilterList(row.list))
+            text = ShownList(*device.GetClass(), &device, row.list == qx::DeviceNameList::UpperFilters).Text();
+        else
+            text = qx::JoinList(device.GetList(row.list));
+        fields.Add({std::wstring(row.label) + L":", text});
+    }
     fields.Print(Out());
     Out().Line();
     if (!snapshot) {

@@ -157,12 +157,9 @@ bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid) {
     if (instanceId.empty() || instanceId.size() > 400) return false;
     RegKey key;
     if (key.Open(L"System\\CurrentControlSet\\Enum\\" + instanceId, kKeyRead) != kErrSuccess) return false;
-    wchar_t text[64] = {};
-    uint32_t type = 0, cb = sizeof(text) - sizeof(wchar_t);
-    if (Access().QueryValue(key.Get(), L"ClassGUID", &type, reinterpret_cast<uint8_t*>(text), &cb) != kErrSuccess ||
-        type != kRegSz)
-        return false;
-    return ParseGuid(TextFromBytes(reinterpret_cast<const uint8_t*>(text), cb), classGuid);
+    uint32_t type = kRegNone;
+    const std::wstring text = ReadTextValue(Access(), key.Get(), L"ClassGUID", &type);
+    return type == kRegSz && ParseGuid(text, classGuid);
 }
 
 void ReleaseDriverClasses(DriverClassList& classes) {

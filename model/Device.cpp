@@ -13,15 +13,15 @@ IMPLEMENT_DYNAMIC(CDevice, CObject)
 CDevice::CDevice() = default;
 CDevice::~CDevice() = default;
 
-void CDevice::AddCompatibleIds(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_compatibleIds, data, cb); }
-void CDevice::AddUpperFilters(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_upperFilters, data, cb); }
-void CDevice::AddLowerFilters(const uint8_t* data, size_t cb) { qx::AppendMultiSz(m_lowerFilters, data, cb); }
+void CDevice::AddToList(qx::DeviceNameList list, const uint8_t* data, size_t cb) {
+    qx::AppendMultiSz(m_lists[static_cast<size_t>(list)], data, cb);
+}
 
 void CDevice::ReadRegistryParameters() {
     // The driver key is the one the device's own Driver property names; its position
     // in the class's enumeration may name another device's key.
-    if (m_strDriver.empty()) return;
-    std::wstring path = std::wstring(qx::kClassRootPath) + L'\\' + m_strDriver;
+    if (GetDriver().empty()) return;
+    std::wstring path = std::wstring(qx::kClassRootPath) + L'\\' + GetDriver();
     qx::RegKey key;
     if (key.Open(path, qx::kKeyRead) != qx::kErrSuccess) return;
     std::unique_ptr<CRegistrySnapshot> snapshot(new (std::nothrow) CRegistrySnapshot(path));

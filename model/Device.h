@@ -4,6 +4,7 @@
 
 #include "common/Object.h"
 #include "model/ChangeOutcome.h"
+#include "model/DeviceProperties.h"
 #include "model/RegistrySnapshot.h"
 #include "model/Types.h"
 
@@ -18,55 +19,57 @@ public:
     CDevice();
     ~CDevice() override;
 
-    // One line a text property: its accessors and its member.
-#define QX_DEVICE_TEXT(Name)                                                   \
-public:                                                                        \
-    const std::wstring& Get##Name() const { return m_str##Name; }              \
-    void Set##Name(const std::wstring& text) { m_str##Name = text; }           \
-                                                                               \
-private:                                                                       \
-    std::wstring m_str##Name;
-    QX_DEVICE_TEXT(DeviceName)
-    QX_DEVICE_TEXT(Address)
-    QX_DEVICE_TEXT(BusNumber)
-    QX_DEVICE_TEXT(BusTypeGuid)
-    QX_DEVICE_TEXT(Capabilities)
-    QX_DEVICE_TEXT(Characteristics)
-    QX_DEVICE_TEXT(ClassGuid)
-    QX_DEVICE_TEXT(ConfigFlags)
-    QX_DEVICE_TEXT(Configuration)
-    QX_DEVICE_TEXT(ConfigVector)
-    QX_DEVICE_TEXT(DeviceDesc)
-    QX_DEVICE_TEXT(DevType)
-    QX_DEVICE_TEXT(Driver)
-    QX_DEVICE_TEXT(Enumerator)
-    QX_DEVICE_TEXT(Exclusive)
-    QX_DEVICE_TEXT(FriendlyName)
-    QX_DEVICE_TEXT(HardwareId)
-    QX_DEVICE_TEXT(LegacyBusType)
-    QX_DEVICE_TEXT(LocationInfo)
-    QX_DEVICE_TEXT(Mfg)
-    QX_DEVICE_TEXT(NtDevicePaths)
-    QX_DEVICE_TEXT(PdoName)
-    QX_DEVICE_TEXT(Security)
-    QX_DEVICE_TEXT(SecuritySds)
-    QX_DEVICE_TEXT(Service)
-    QX_DEVICE_TEXT(UiNumber)
-    QX_DEVICE_TEXT(ClassText)  // the Class property's text (GetClass is the owning class record)
+    // Every text property, by its row of the property table (model/DeviceProperties.h).
+    const std::wstring& GetText(qx::DeviceText text) const { return m_texts[static_cast<size_t>(text)]; }
+    void SetText(qx::DeviceText text, const std::wstring& value) { m_texts[static_cast<size_t>(text)] = value; }
+    const StringList& GetList(qx::DeviceNameList list) const { return m_lists[static_cast<size_t>(list)]; }
+    void AddToList(qx::DeviceNameList list, const uint8_t* data, size_t cb);
+
+    // The texts the program's own code reads by name.
+#define QX_DEVICE_TEXT(Name, Text) \
+    const std::wstring& Get##Name() const { return GetText(qx::DeviceText::Text); }
+    QX_DEVICE_TEXT(DeviceName, DeviceName)
+    QX_DEVICE_TEXT(Address, Address)
+    QX_DEVICE_TEXT(BusNumber, BusNumber)
+    QX_DEVICE_TEXT(BusTypeGuid, BusTypeGuid)
+    QX_DEVICE_TEXT(Capabilities, Capabilities)
+    QX_DEVICE_TEXT(Characteristics, Characteristics)
+    QX_DEVICE_TEXT(ClassGuid, ClassGuid)
+    QX_DEVICE_TEXT(ConfigFlags, ConfigFlags)
+    QX_DEVICE_TEXT(Configuration, Configuration)
+    QX_DEVICE_TEXT(ConfigVector, ConfigVector)
+    QX_DEVICE_TEXT(DeviceDesc, DeviceDesc)
+    QX_DEVICE_TEXT(DevType, DevType)
+    QX_DEVICE_TEXT(Driver, Driver)
+    QX_DEVICE_TEXT(Enumerator, Enumerator)
+    QX_DEVICE_TEXT(Exclusive, Exclusive)
+    QX_DEVICE_TEXT(FriendlyName, FriendlyName)
+    QX_DEVICE_TEXT(HardwareId, HardwareId)
+    QX_DEVICE_TEXT(LegacyBusType, LegacyBusType)
+    QX_DEVICE_TEXT(LocationInfo, LocationInfo)
+    QX_DEVICE_TEXT(Mfg, Mfg)
+    QX_DEVICE_TEXT(NtDevicePaths, NtDevicePaths)
+    QX_DEVICE_TEXT(PdoName, PdoName)
+    QX_DEVICE_TEXT(Security, Security)
+    QX_DEVICE_TEXT(SecuritySds, SecuritySds)
+    QX_DEVICE_TEXT(Service, Service)
+    QX_DEVICE_TEXT(UiNumber, UiNumber)
+    QX_DEVICE_TEXT(ClassText, Class)
 #undef QX_DEVICE_TEXT
 
 public:
     // How people know the device: its friendly name, else its description (may be empty).
-    const std::wstring& GetDisplayName() const { return m_strFriendlyName.empty() ? m_strDeviceDesc : m_strFriendlyName; }
-    const StringList& GetCompatibleIds() const { return m_compatibleIds; }
-    void AddCompatibleIds(const uint8_t* data, size_t cb);
-    const StringList& GetUpperFilters() const { return m_upperFilters; }
-    const StringList& GetLowerFilters() const { return m_lowerFilters; }
-    const StringList& GetFilters(bool upper) const { return upper ? m_upperFilters : m_lowerFilters; }
+    const std::wstring& GetDisplayName() const {
+        return GetFriendlyName().empty() ? GetDeviceDesc() : GetFriendlyName();
+    }
+    const StringList& GetCompatibleIds() const { return GetList(qx::DeviceNameList::CompatibleIds); }
+    const StringList& GetUpperFilters() const { return GetList(qx::DeviceNameList::UpperFilters); }
+    const StringList& GetLowerFilters() const { return GetList(qx::DeviceNameList::LowerFilters); }
+    const StringList& GetFilters(bool upper) const { return upper ? GetUpperFilters() : GetLowerFilters(); }
     // The list as the registry now holds it (the filter store's part only).
-    void ReplaceFilters(bool upper, const StringList& list) { (upper ? m_upperFilters : m_lowerFilters) = list; }
-    void AddUpperFilters(const uint8_t* data, size_t cb);
-    void AddLowerFilters(const uint8_t* data, size_t cb);
+    void ReplaceFilters(bool upper, const StringList& list) {
+        m_lists[static_cast<size_t>(upper ? qx::DeviceNameList::UpperFilters : qx::DeviceNameList::LowerFilters)] = list;
+    }
 
     void SetIndex(int32_t index) { m_nIndex = index; }
     int32_t GetIndex() const { return m_nIndex; }
@@ -95,9 +98,8 @@ public:
 private:
     qx::ChangeOutcome StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
 
-    StringList m_compatibleIds;
-    StringList m_lowerFilters;
-    StringList m_upperFilters;
+    std::wstring m_texts[static_cast<size_t>(qx::DeviceText::Count)];
+    StringList m_lists[static_cast<size_t>(qx::DeviceNameList::None)];
 
     CDriverClass* m_pClass = nullptr;
     int32_t m_nIndex = -1;

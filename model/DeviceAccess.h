@@ -98,6 +98,16 @@ IDeviceAccess& Win32Access();                      // the real machine
 // 8-bit text in the system ANSI code page, up to the first zero byte or the end of the data.
 std::wstring AnsiText(const uint8_t* data, size_t cb);
 
+// The reads of one value of an open key, whatever machine answers them. A value is read
+// whole up to 64 KiB; a larger one, or one that cannot be read, counts as absent.
+bool ReadValueData(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* type,
+                   std::vector<uint8_t>* data);
+// A REG_SZ / REG_EXPAND_SZ value's text (its type in *type when given); empty when the
+// value is absent or of another type.
+std::wstring ReadTextValue(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* type = nullptr);
+// A REG_DWORD value of exactly four bytes; false for anything else.
+bool ReadDwordValue(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* value);
+
 // Gives a key back through the machine the model uses.
 struct AccessKeyClose {
     void operator()(KeyHandle key) const;

@@ -16,10 +16,6 @@ std::wstring Count(size_t n, const wchar_t* one, const wchar_t* many) {
     return std::to_wstring(n) + L" " + (n == 1 ? one : many);
 }
 
-std::wstring DeviceName(const CDevice& device) {
-    return device.GetFriendlyName().empty() ? device.GetDeviceDesc() : device.GetFriendlyName();
-}
-
 // "Name (ID)", or the ID alone.
 std::wstring EntryText(const RestartEntry& entry) {
     return entry.name.empty() ? entry.instanceId : entry.name + L" (" + entry.instanceId + L")";
@@ -50,7 +46,7 @@ RestartReport RestartDevices(const CDriverClass& owner, CDevice* device) {
     if (report.Refused()) return report;
     IDeviceAccess& access = Access();
     for (CDevice* target : AffectedDevices(owner, device)) {
-        RestartEntry entry{DeviceInstanceId(*target), DeviceName(*target), kErrSuccess};
+        RestartEntry entry{DeviceInstanceId(*target), target->GetDisplayName(), kErrSuccess};
         if (entry.instanceId.empty()) entry.instanceId = DeviceNumberText(target->GetIndex());
         DeviceElement element;
         RestartOutcome outcome = RestartOutcome::Failed;
@@ -82,7 +78,7 @@ std::wstring RestartQuestion(const CDriverClass& owner, const CDevice* device, c
         text = L"The new " + listTitle + L" take effect when " +
                (many ? L"the devices start again. " : L"the device starts again. ");
     if (device) {
-        std::wstring name = DeviceName(*device);
+        std::wstring name = device->GetDisplayName();
         text += L"Restart " + (name.empty() ? std::wstring(L"the device") : name) + L" now?";
     } else {
         text += (many ? L"Restart the " + std::to_wstring(count) + L" devices of " : std::wstring(L"Restart the device of ")) +

@@ -29,79 +29,41 @@ void CDriverClass::AddLowerFilters(const uint8_t* data, size_t cb) { qx::AppendM
 
 namespace {
 
-enum class Form { Text, Hex, GuidBytes, MultiString, ObjectName, SecurityDescriptor };
-
-struct PropertyField {
-    uint32_t property;
-    Form form;
-    void (CDevice::*setText)(const std::wstring&);
-    void (CDevice::*addList)(const uint8_t*, size_t);
-};
-
-// Every property a device record shows, in the order they are read.
-const PropertyField kFields[] = {
-    {qx::spdrp::PhysicalDeviceObjectName, Form::ObjectName, nullptr, nullptr},
-    {qx::spdrp::Address, Form::Hex, &CDevice::SetAddress, nullptr},
-    {qx::spdrp::BusNumber, Form::Hex, &CDevice::SetBusNumber, nullptr},
-    {qx::spdrp::BusTypeGuid, Form::GuidBytes, &CDevice::SetBusTypeGuid, nullptr},
-    {qx::spdrp::Capabilities, Form::Hex, &CDevice::SetCapabilities, nullptr},
-    {qx::spdrp::Characteristics, Form::Hex, &CDevice::SetCharacteristics, nullptr},
-    {qx::spdrp::Class, Form::Text, &CDevice::SetClassText, nullptr},
-    {qx::spdrp::ClassGuid, Form::Text, &CDevice::SetClassGuid, nullptr},
-    {qx::spdrp::CompatibleIds, Form::MultiString, nullptr, &CDevice::AddCompatibleIds},
-    {qx::spdrp::ConfigFlags, Form::Hex, &CDevice::SetConfigFlags, nullptr},
-    {qx::spdrp::DeviceDesc, Form::Text, &CDevice::SetDeviceDesc, nullptr},
-    {qx::spdrp::DevType, Form::Hex, &CDevice::SetDevType, nullptr},
-    {qx::spdrp::Driver, Form::Text, &CDevice::SetDriver, nullptr},
-    {qx::spdrp::EnumeratorName, Form::Text, &CDevice::SetEnumerator, nullptr},
-    {qx::spdrp::Exclusive, Form::Hex, &CDevice::SetExclusive, nullptr},
-    {qx::spdrp::FriendlyName, Form::Text, &CDevice::SetFriendlyName, nullptr},
-    {qx::spdrp::HardwareId, Form::MultiString, nullptr, nullptr},  // joined into one text
-    {qx::spdrp::LegacyBusType, Form::Hex, &CDevice::SetLegacyBusType, nullptr},
-    {qx::spdrp::LocationInformation, Form::Text, &CDevice::SetLocationInfo, nullptr},
-    {qx::spdrp::LowerFilters, Form::MultiString, nullptr, &CDevice::AddLowerFilters},
-    {qx::spdrp::Mfg, Form::Text, &CDevice::SetMfg, nullptr},
-    {qx::spdrp::Security, Form::SecurityDescriptor, &CDevice::SetSecurity, nullptr},
-    {qx::spdrp::SecuritySds, Form::Text, &CDevice::SetSecuritySds, nullptr},
-    {qx::spdrp::Service, Form::Text, &CDevice::SetService, nullptr},
-    {qx::spdrp::UiNumber, Form::Hex, &CDevice::SetUiNumber, nullptr},
-    {qx::spdrp::UpperFilters, Form::MultiString, nullptr, &CDevice::AddUpperFilters},
-};
-
-void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
-                   const std::vector<uint8_t>& data) {
+void StoreProperty(CDevice& device, const qx::DeviceProperty& row, uint32_t type, const std::vector<uint8_t>& data) {
     const uint8_t* p = data.data();
     const size_t cb = data.size();
-    switch (field.form) {
-    case Form::Text:
-        (device.*field.setText)(qx::TextFromBytes(p, cb));
+    switch (row.form) {
+    case qx::PropertyForm::Text:
+        device.SetText(row.text, qx::TextFromBytes(p, cb));
         break;
-    case Form::Hex:
-        if (cb >= 4) (device.*field.setText)(qx::HexText(qx::ReadLe32(p)));
+    case qx::PropertyForm::Hex:
+        if (cb >= 4) device.SetText(row.text, qx::HexText(qx::ReadLe32(p)));
         break;
-    case Form::GuidBytes:
-        if (cb >= 16) (device.*field.setText)(qx::GuidText(qx::ReadGuid(p)));
+    case qx::PropertyForm::GuidBytes:
+        if (cb >= 16) device.SetText(row.text, qx::GuidText(qx::ReadGuid(p)));
         break;
-    case Form::MultiString:
-        if (field.addList) {
-            (device.*field.addList)(p, cb);
-        } else {
-            StringList ids;
-            qx::AppendMultiSz(ids, p, cb);
-            device.SetHardwareId(qx::JoinList(ids));
-        }
+    case qx::PropertyForm::JoinedIds: {
+        StringList ids;
+        qx::AppendMultiSz(ids, p, cb);
+        device.SetText(row.text, qx::JoinList(ids));
         break;
-    case Form::ObjectName:
+    }
+    case qx::PropertyForm::NameList:
+        device.AddToList(row.list, p, cb);
+        break;
+    case qx::PropertyForm::ObjectName:
         if (type == qx::kRegSz) {
             std::wstring name = qx::TextFromBytes(p, cb);
-            device.SetPdoName(name);
+            device.SetText(row.text, name);
             static const std::wstring prefix = L"\\Device";
-            device.SetDeviceName(name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size())
-                                                                              : name);
+            device.SetText(qx::DeviceText::DeviceName,
+                           name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size()) : name);
         }
         break;
-    case Form::SecurityDescriptor:
-        (device.*field.setText)(qx::Access().SecurityDescriptorToText(p, static_cast<uint32_t>(cb)));
+    case qx::PropertyForm::SecurityDescriptor:
+        device.SetText(row.text, qx::Access().SecurityDescriptorToText(p, static_cast<uint32_t>(cb)));
+        break;
+    case qx::PropertyForm::NotRead:
         break;
     }
 }
@@ -139,18 +101,18 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
         qx::ReportNoMemory();
         return nullptr;
     }
-    for (const PropertyField& field : kFields) {
+    for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
+        if (row.form == qx::PropertyForm::NotRead) continue;
         uint32_t type = 0;
         bool present = false, tooLarge = false;
-        std::vector<uint8_t> data = GetDeviceProperty(set, element, field.property, &type, &present, &tooLarge);
+        std::vector<uint8_t> data = GetDeviceProperty(set, element, row.code, &type, &present, &tooLarge);
         if (tooLarge) {
             qx::ReportNoMemory();
             // A filter list the record cannot hold would show as empty, and a save from
             // there would destroy it: such a device is not shown at all.
-            if (field.property == qx::spdrp::UpperFilters || field.property == qx::spdrp::LowerFilters)
-                return nullptr;
+            if (row.list == qx::DeviceNameList::UpperFilters || row.list == qx::DeviceNameList::LowerFilters) return nullptr;
         }
-        if (present) StoreProperty(*device, field, type, data);
+        if (present) StoreProperty(*device, row, type, data);
     }
     device->SetIndex(index);
     device->SetElement(element, position);

@@ -25,15 +25,6 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
 }
 
-bool ReadDword(KeyHandle key, const wchar_t* name, uint32_t* value) {
-    uint8_t data[4] = {};
-    uint32_t cb = sizeof(data), type = kRegNone;
-    if (Access().QueryValue(key, name, &type, data, &cb) != kErrSuccess || type != kRegDword || cb != 4)
-        return false;
-    *value = ReadLe32(data);
-    return true;
-}
-
 // %SystemRoot% and %windir% are the installation's own folder, which for an offline
 // hive is not this machine's; anything else the installation's environment expands.
 std::wstring Expand(const std::wstring& text, const std::wstring& windows) {
@@ -283,17 +274,15 @@ ServiceFacts ReadServiceFacts(const std::wstring& name) {
     if (name.empty() || key.Open(std::wstring(kServicesRootPath) + L'\\' + name, kKeyRead) != kErrSuccess)
         return facts;
     facts.present = true;
-    facts.hasType = ReadDword(key.Get(), L"Type", &facts.type);
-    facts.hasStart = ReadDword(key.Get(), L"Start", &facts.start);
-    uint32_t cb = 0, type = kRegNone;
-    long error = Access().QueryValue(key.Get(), L"ImagePath", &type, nullptr, &cb);
-    if ((error == kErrSuccess || error == kErrMoreData) && cb > 0 && cb <= 64 * 1024) {
-        std::vector<uint8_t> data(cb);
-        if (Access().QueryValue(key.Get(), L"ImagePath", &type, data.data(), &cb) == kErrSuccess) {
-            facts.imagePath = TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
-            facts.imagePathType = type;
-            facts.hasImagePath = !facts.imagePath.empty();
-        }
+    facts.hasType = ReadDwordValue(Access(), key.Get(), L"Type", &facts.type);
+    facts.hasStart = ReadDwordValue(Access(), key.Get(), L"Start", &facts.start);
+    // Its text whatever its type; the type decides whether it is expanded.
+    uint32_t type = kRegNone;
+    std::vector<uint8_t> data;
+    if (ReadValueData(Access(), key.Get(), L"ImagePath", &type, &data) && !data.empty()) {
+        facts.imagePath = TextFromBytes(data.data(), data.size());
+        facts.imagePathType = type;
+        facts.hasImagePath = !facts.imagePath.empty();
     }
     return facts;
 }
@@ -397,7 +386,7 @@ Findings CheckAllFilters(const DriverClassList& classes, const ClassRules& rules
         for (const auto& device : record->GetDeviceList()) {
             std::wstring id = DeviceInstanceId(*device);
             if (id.empty()) continue;  // gone, or never reachable again by the report
-            std::wstring text = device->GetFriendlyName().empty() ? device->GetDeviceDesc() : device->GetFriendlyName();
+            const std::wstring& text = device->GetDisplayName();
             for (bool upper : {true, false}) {
                 const FilterTarget target{record->GetGuid(), id, upper};
                 Append(out, CheckList(target, ReadDeviceFilters(*device, upper, &stored) ? &stored : nullptr, rules),

@@ -21,7 +21,7 @@ const Journal* g_journal = nullptr;
 // How the user knows the list: the class's description, or the device's name and class.
 std::wstring TargetName(const CDriverClass& owner, const CDevice* device) {
     if (!device) return owner.GetDescription();
-    std::wstring name = device->GetFriendlyName().empty() ? device->GetDeviceDesc() : device->GetFriendlyName();
+    const std::wstring& name = device->GetDisplayName();
     std::wstring number = L"device " + DeviceNumberText(device->GetIndex()) + L" of " + owner.GetDescription();
     return name.empty() ? number : name + L" (" + number + L")";
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/Bytes.h"
+#include "model/DeviceProperties.h"
 #include "model/IndirectText.h"
 #include "model/JournalFile.h"
 #include "model/TextForms.h"
@@ -22,33 +23,6 @@ bool After(const std::wstring& path, const std::wstring& head, std::wstring* res
     if (path.size() < head.size() || UpperCase(path.substr(0, head.size())) != UpperCase(head)) return false;
     if (path.size() > head.size() && path[head.size()] != L'\\') return false;
     *rest = path.substr(head.size());
-    return true;
-}
-
-// A REG_SZ / REG_EXPAND_SZ value of up to 4096 characters; empty when absent or another type.
-std::wstring ReadText(IDeviceAccess& access, KeyHandle key, const wchar_t* name) {
-    // Most texts fit the first read; every device's key is read so.
-    uint8_t first[256];
-    std::vector<uint8_t> data;
-    uint8_t* bytes = first;
-    uint32_t cb = sizeof(first), type = kRegNone;
-    long error = access.QueryValue(key, name, &type, first, &cb);
-    if (error == kErrMoreData && cb <= 8192) {
-        data.resize(cb);
-        bytes = data.data();
-        error = access.QueryValue(key, name, &type, bytes, &cb);
-        cb = cb < data.size() ? cb : static_cast<uint32_t>(data.size());
-    }
-    if (error != kErrSuccess) return L"";
-    if (type != kRegSz && type != kRegExpandSz) return L"";
-    return TextFromBytes(bytes, cb);
-}
-
-bool ReadDword(IDeviceAccess& access, KeyHandle key, const wchar_t* name, uint32_t* value) {
-    uint8_t data[4] = {};
-    uint32_t cb = sizeof(data), type = kRegNone;
-    if (access.QueryValue(key, name, &type, data, &cb) != kErrSuccess || type != kRegDword || cb != 4) return false;
-    *value = ReadLe32(data);
     return true;
 }
 
@@ -79,26 +53,10 @@ private:
     long m_error = kErrSuccess;
 };
 
-// The instance key's value that holds each property offline.
+// The instance key's value that holds a property offline, or nullptr.
 const wchar_t* PropertyValueName(uint32_t property) {
-    switch (property) {
-    case spdrp::DeviceDesc: return L"DeviceDesc";
-    case spdrp::HardwareId: return L"HardwareID";
-    case spdrp::CompatibleIds: return L"CompatibleIDs";
-    case spdrp::Service: return L"Service";
-    case spdrp::Class: return L"Class";
-    case spdrp::ClassGuid: return L"ClassGUID";
-    case spdrp::Driver: return L"Driver";
-    case spdrp::ConfigFlags: return L"ConfigFlags";
-    case spdrp::Mfg: return L"Mfg";
-    case spdrp::FriendlyName: return L"FriendlyName";
-    case spdrp::LocationInformation: return L"LocationInformation";
-    case spdrp::Capabilities: return L"Capabilities";
-    case spdrp::UiNumber: return L"UINumber";
-    case spdrp::UpperFilters: return L"UpperFilters";
-    case spdrp::LowerFilters: return L"LowerFilters";
-    default: return nullptr;
-    }
+    const DeviceProperty* row = FindDeviceProperty(property);
+    return row ? row->offlineName : nullptr;
 }
 
 const std::wstring* g_currentHive = nullptr;
@@ -131,7 +89,7 @@ std::wstring ChooseControlSet(IDeviceAccess& access, const std::wstring& root) {
     InnerKey select(access, root + L"\\Select", kKeyRead);
     for (const wchar_t* entry : {L"Current", L"Default"}) {
         uint32_t number = 0;
-        if (!select.Get() || !ReadDword(access, select.Get(), entry, &number) || number == 0 || number > 999) continue;
+        if (!select.Get() || !ReadDwordValue(access, select.Get(), entry, &number) || number == 0 || number > 999) continue;
         wchar_t name[32];
         std::swprintf(name, 32, L"ControlSet%03u", number);
         if (exists(name)) return name;
@@ -213,10 +171,10 @@ bool OfflineAccess::GetClassDescription(const Guid& classGuid, wchar_t* buffer, 
     if (!key.Get() || !buffer || cchBuffer == 0) return false;
     // Since Windows 8 a class key has no default value: its name is in ClassDesc, else
     // in Class when ClassDesc cannot be resolved here.
-    std::wstring text = ReadText(m_inner, key.Get(), L"");
-    if (text.empty() && !ResolveIndirectText(*this, ReadText(m_inner, key.Get(), L"ClassDesc"), Languages(), &text))
+    std::wstring text = ReadTextValue(m_inner, key.Get(), L"");
+    if (text.empty() && !ResolveIndirectText(*this, ReadTextValue(m_inner, key.Get(), L"ClassDesc"), Languages(), &text))
         text.clear();
-    if (text.empty()) text = ReadText(m_inner, key.Get(), L"Class");
+    if (text.empty()) text = ReadTextValue(m_inner, key.Get(), L"Class");
     if (text.empty() || text.size() >= cchBuffer) return false;
     std::copy(text.begin(), text.end(), buffer);
     buffer[text.size()] = L'\0';
@@ -243,7 +201,7 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
                 const std::wstring id = devicePath + L'\\' + instance;
                 InnerKey instanceKey(m_inner, enumRoot + L'\\' + id, kKeyRead);
                 Guid guid;
-                if (instanceKey.Get() && ParseGuid(ReadText(m_inner, instanceKey.Get(), L"ClassGUID"), &guid))
+                if (instanceKey.Get() && ParseGuid(ReadTextValue(m_inner, instanceKey.Get(), L"ClassGUID"), &guid))
                     found.emplace_back(id, guid);
             }
         }
@@ -360,13 +318,9 @@ std::wstring OfflineAccess::GetDeviceInstanceId(const DeviceElement& element) {
 bool OfflineAccess::GetDeviceStatus(const DeviceElement&, uint32_t*, uint32_t*) { return false; }
 
 void OfflineAccess::ShownTextBytes(KeyHandle key, const wchar_t* name, std::vector<uint8_t>* bytes) {
-    uint32_t cb = 0, type = kRegNone;
-    long error = m_inner.QueryValue(key, name, &type, nullptr, &cb);
-    if ((error != kErrSuccess && error != kErrMoreData) || cb > 64 * 1024) return;
-    std::vector<uint8_t> data(cb);
-    if (m_inner.QueryValue(key, name, &type, data.data(), &cb) != kErrSuccess || type != kRegSz) return;
-    const std::wstring stored = TextFromBytes(data.data(), cb < data.size() ? cb : data.size());
-    if (stored.empty() || stored[0] != L'@') return;  // the value's own bytes serve
+    uint32_t type = kRegNone;
+    const std::wstring stored = ReadTextValue(m_inner, key, name, &type);
+    if (type != kRegSz || stored.empty() || stored[0] != L'@') return;  // the value's own bytes serve
     const std::wstring shown = ShownText(stored);
     bytes->clear();
     for (wchar_t c : shown) {
@@ -451,7 +405,7 @@ bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
     m_controlSet = controlSet;
     {
         InnerKey computer(Access(), keyName + L'\\' + controlSet + L"\\Control\\ComputerName\\ComputerName", kKeyRead);
-        m_computerName = computer.Get() ? ReadText(Access(), computer.Get(), L"ComputerName") : L"";
+        m_computerName = computer.Get() ? ReadTextValue(Access(), computer.Get(), L"ComputerName") : L"";
     }
     m_access = std::make_unique<OfflineAccess>(Access(), keyName, controlSet, WindowsFolderOfHive(fullPath));
     m_previous = SetAccess(m_access.get());

@@ -22,14 +22,7 @@ bool AnyContains(const StringList& list, const std::wstring& upperNeedle) {
 }  // namespace
 
 std::wstring ClassShortName(const CDriverClass& owner) {
-    IDeviceAccess& access = Access();
-    uint32_t type = 0, cb = 0;
-    long error = access.QueryValue(owner.GetClassKey(), L"Class", &type, nullptr, &cb);
-    if ((error != kErrSuccess && error != kErrMoreData) || cb == 0 || cb > 0x10000) return L"";
-    std::vector<uint8_t> data(cb);
-    if (access.QueryValue(owner.GetClassKey(), L"Class", &type, data.data(), &cb) != kErrSuccess) return L"";
-    if (type != kRegSz && type != kRegExpandSz) return L"";
-    return TextFromBytes(data.data(), std::min<size_t>(cb, data.size()));
+    return ReadTextValue(Access(), owner.GetClassKey(), L"Class");
 }
 
 bool ClassMatches(const CDriverClass& owner, const std::wstring& text) {

@@ -1,10 +1,10 @@
 #include "ui/InfoView.h"
 
-#include <iterator>
 #include <memory>
 
 #include <commctrl.h>
 
+#include "model/DeviceProperties.h"
 #include "model/DeviceRestart.h"
 #include "model/DriverClass.h"
 #include "model/FilterCheck.h"
@@ -33,43 +33,10 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The device fields: each edit with the record text it shows. "Device Instance:"
-// is formatted from the device number and comes last.
-struct DeviceField {
-    int nEditId;
-    const std::wstring& (CDevice::*get)() const;
-};
-
-const DeviceField kDeviceFields[] = {
-    {IDC_DEVICE_ADDRESS, &CDevice::GetAddress},
-    {IDC_DEVICE_BUS_NUMBER, &CDevice::GetBusNumber},
-    {IDC_DEVICE_BUS_TYPE_GUID, &CDevice::GetBusTypeGuid},
-    {IDC_DEVICE_CAPABILITIES, &CDevice::GetCapabilities},
-    {IDC_DEVICE_CHARACTERISTICS, &CDevice::GetCharacteristics},
-    {IDC_DEVICE_CLASS, &CDevice::GetClassText},
-    {IDC_DEVICE_CLASS_GUID, &CDevice::GetClassGuid},
-    {IDC_DEVICE_CONFIG_FLAGS, &CDevice::GetConfigFlags},
-    {IDC_DEVICE_CONFIGURATION, &CDevice::GetConfiguration},
-    {IDC_DEVICE_FRIENDLY_NAME, &CDevice::GetFriendlyName},
-    {IDC_DEVICE_NAME, &CDevice::GetDeviceName},
-    {IDC_DEVICE_CONFIG_VECTOR, &CDevice::GetConfigVector},
-    {IDC_DEVICE_TYPE, &CDevice::GetDevType},
-    {IDC_DEVICE_DESC, &CDevice::GetDeviceDesc},
-    {IDC_DEVICE_DRIVER, &CDevice::GetDriver},
-    {IDC_DEVICE_ENUMERATOR, &CDevice::GetEnumerator},
-    {IDC_DEVICE_EXCLUSIVE, &CDevice::GetExclusive},
-    {IDC_DEVICE_HARDWARE_ID, &CDevice::GetHardwareId},
-    {IDC_DEVICE_LOCATION_INFO, &CDevice::GetLocationInfo},
-    {IDC_DEVICE_MFG, &CDevice::GetMfg},
-    {IDC_DEVICE_NT_DEVICE_PATHS, &CDevice::GetNtDevicePaths},
-    {IDC_DEVICE_PDO_NAME, &CDevice::GetPdoName},
-    {IDC_DEVICE_SECURITY, &CDevice::GetSecurity},
-    {IDC_DEVICE_SECURITY_SDS, &CDevice::GetSecuritySds},
-    {IDC_DEVICE_SERVICE, &CDevice::GetService},
-    {IDC_DEVICE_UI_NUMBER, &CDevice::GetUiNumber},
-    {IDC_DEVICE_LEGACY_BUS_TYPE, &CDevice::GetLegacyBusType},
-};
-constexpr int kInstanceText = static_cast<int>(std::size(kDeviceFields));
+// The device's texts stand in m_strDevice by their place in the record (the form's edit
+// of each is its row's field in the property table); "Device Instance:" is formatted
+// from the device number and comes last.
+constexpr int kInstanceText = static_cast<int>(qx::DeviceText::Count);
 
 }  // namespace
 
@@ -87,7 +54,8 @@ void CInfoView::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_CLASS_NAME, m_strClassName);
     DDX_Text(pDX, IDC_CLASS_LOWER_FILTERS, m_strClassLowerFilters);
     DDX_Text(pDX, IDC_CLASS_UPPER_FILTERS, m_strClassUpperFilters);
-    for (int i = 0; i < kInstanceText; ++i) DDX_Text(pDX, kDeviceFields[i].nEditId, m_strDevice[i]);
+    for (const qx::DeviceProperty& row : qx::kDeviceProperties)
+        if (row.text != qx::DeviceText::None) DDX_Text(pDX, row.fieldId, m_strDevice[static_cast<size_t>(row.text)]);
     DDX_Text(pDX, IDC_DEVICE_INSTANCE, m_strDevice[kInstanceText]);
     DDX_Text(pDX, IDC_DEVICE_INSTANCE_ID, m_strInstanceId);
 }
@@ -192,7 +160,7 @@ void CInfoView::ShowClass(const CDriverClass* pClass) {
 }
 
 void CInfoView::ShowDevice(const CDevice* pDevice) {
-    for (int i = 0; i < kInstanceText; ++i) m_strDevice[i] = (pDevice->*kDeviceFields[i].get)();
+    for (int i = 0; i < kInstanceText; ++i) m_strDevice[i] = pDevice->GetText(static_cast<qx::DeviceText>(i));
     m_strDevice[kInstanceText] = qx::DeviceNumberText(pDevice->GetIndex());
     m_strInstanceId = qx::DeviceInstanceId(*pDevice);
     FillListBox(m_listCompatibleIds, pDevice->GetCompatibleIds());

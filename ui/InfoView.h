@@ -69,7 +69,7 @@ protected:
     CString m_strClassName;
     CString m_strClassLowerFilters;
     CString m_strClassUpperFilters;
-    std::vector<CString> m_strDevice;  // in the order of the form's device field table, then the number
+    std::vector<CString> m_strDevice;  // the record's texts in their order (qx::DeviceText), then the number
     CString m_strInstanceId;           // the device's instance ID, as the device manager names it
     CDevice* m_pCurrentDevice = nullptr;      // not owned
     CDriverClass* m_pCurrentClass = nullptr;  // not owned

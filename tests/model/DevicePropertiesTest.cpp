@@ -1,6 +1,8 @@
 // How each device registry property reaches its record, on the in-memory machine
 // (Wine cannot give physical device object names, bus numbers or security data).
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "tests/support/MemoryFixture.h"
 
@@ -158,4 +160,39 @@ TEST_F(DeviceProperties, UnreadableOrOddPropertiesLeaveFieldsEmpty) {
     EXPECT_TRUE(ListIs(device->GetCompatibleIds(), {L"cx"}));
     EXPECT_EQ(0, device->GetIndex());
     EXPECT_TRUE(NoMessages(messages));
+}
+
+// The property table: each row names its own text or list, number, offline value and
+// quillexc key, and every text and list of the record has exactly one row.
+TEST(DevicePropertyTable, EveryRowIsItsOwnAndEveryFieldHasOne) {
+    std::set<uint32_t> codes;
+    std::set<std::wstring> offlineNames, labels;
+    std::set<std::string> keys;
+    std::set<uint16_t> ids;
+    std::map<int, int> texts, lists;
+    for (const DeviceProperty& row : kDeviceProperties) {
+        SCOPED_TRACE(row.jsonKey);
+        EXPECT_NE(row.text == DeviceText::None, row.list == DeviceNameList::None) << "a text or a list";
+        EXPECT_EQ(row.list != DeviceNameList::None, row.form == PropertyForm::NameList);
+        EXPECT_EQ(row.code == kNoPropertyCode, row.form == PropertyForm::NotRead);
+        if (row.code != kNoPropertyCode) {
+            EXPECT_TRUE(codes.insert(row.code).second) << "number repeated";
+            EXPECT_EQ(&row, FindDeviceProperty(row.code));
+        } else {
+            EXPECT_EQ(nullptr, row.offlineName) << "an offline value of a property that is never read";
+        }
+        if (row.offlineName) {
+            EXPECT_TRUE(offlineNames.insert(row.offlineName).second) << "offline value repeated";
+        }
+        EXPECT_TRUE(labels.insert(row.label).second) << "label repeated";
+        EXPECT_TRUE(keys.insert(row.jsonKey).second) << "JSON key repeated";
+        EXPECT_TRUE(ids.insert(row.labelId).second && ids.insert(row.fieldId).second) << "control id repeated";
+        if (row.text != DeviceText::None) ++texts[static_cast<int>(row.text)];
+        if (row.list != DeviceNameList::None) ++lists[static_cast<int>(row.list)];
+    }
+    EXPECT_EQ(static_cast<size_t>(DeviceText::Count), texts.size());
+    EXPECT_EQ(static_cast<size_t>(DeviceNameList::None), lists.size());
+    for (const auto& count : texts) EXPECT_EQ(1, count.second) << "text " << count.first;
+    for (const auto& count : lists) EXPECT_EQ(1, count.second) << "list " << count.first;
+    EXPECT_EQ(nullptr, FindDeviceProperty(kNoPropertyCode));
 }

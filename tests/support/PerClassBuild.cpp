@@ -1,6 +1,7 @@
 #include "tests/support/PerClassBuild.h"
 
 #include "model/DeviceAccess.h"
+#include "model/DeviceProperties.h"
 #include "model/StoredList.h"
 #include "model/TextForms.h"
 
@@ -64,21 +65,9 @@ std::vector<std::wstring> Describe(const DriverClassList& classes) {
             const CDevice& v = *d;
             // Not the instance handle: the platform hands out new ones for every set.
             std::wstring line = L"  device " + DeviceNumberText(v.GetIndex()) + L" of " + v.GetClass()->GetGuidString();
-            const std::pair<const wchar_t*, std::wstring> fields[] = {
-                {L"DeviceName", v.GetDeviceName()}, {L"Address", v.GetAddress()},
-                {L"BusNumber", v.GetBusNumber()}, {L"BusTypeGuid", v.GetBusTypeGuid()},
-                {L"Capabilities", v.GetCapabilities()}, {L"Characteristics", v.GetCharacteristics()},
-                {L"Class", v.GetClassText()}, {L"ClassGuid", v.GetClassGuid()},
-                {L"CompatibleIds", Joined(v.GetCompatibleIds())}, {L"ConfigFlags", v.GetConfigFlags()},
-                {L"DeviceDesc", v.GetDeviceDesc()}, {L"DevType", v.GetDevType()}, {L"Driver", v.GetDriver()},
-                {L"Enumerator", v.GetEnumerator()}, {L"Exclusive", v.GetExclusive()},
-                {L"FriendlyName", v.GetFriendlyName()}, {L"HardwareId", v.GetHardwareId()},
-                {L"LegacyBusType", v.GetLegacyBusType()}, {L"LocationInfo", v.GetLocationInfo()},
-                {L"LowerFilters", Joined(v.GetLowerFilters())}, {L"Mfg", v.GetMfg()},
-                {L"PdoName", v.GetPdoName()}, {L"Security", v.GetSecurity()}, {L"SecuritySds", v.GetSecuritySds()},
-                {L"Service", v.GetService()}, {L"UiNumber", v.GetUiNumber()},
-                {L"UpperFilters", Joined(v.GetUpperFilters())}};
-            for (const auto& field : fields) line += std::wstring(L" ") + field.first + L"=" + field.second;
+            for (const DeviceProperty& row : kDeviceProperties)
+                line += std::wstring(L" ") + row.label + L"=" +
+                        (row.text != DeviceText::None ? v.GetText(row.text) : Joined(v.GetList(row.list)));
             lines.push_back(line);
             const CRegistrySnapshot* snapshot = v.GetRegistryParameters();
             lines.push_back(L"    snapshot " + (snapshot ? snapshot->GetRootPath() : std::wstring(L"(none)")));

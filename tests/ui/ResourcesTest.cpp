@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/DeviceProperties.h"
 #include "model/IndirectText.h"
 #include "res/resource.h"
 #include "ui/framework/Afx.h"
@@ -448,6 +449,32 @@ TEST(ResourcesTest, InfoFormControlStyles) {
         EXPECT_TRUE(style & WS_TABSTOP);
     }
     EXPECT_EQ(t.Find(IDC_DEVICE_GROUP)->style & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
+}
+
+// The property table's rows and the form: each row's label stands in template 101 with
+// the row's text (quillexc prints that text as its label), and each edit and list box of
+// the device group shows one row, the device number's and instance ID's edits aside.
+TEST(ResourcesTest, EveryDevicePropertyHasItsLabelAndFieldInTheForm) {
+    DlgTemplate t = LoadTemplate(IDD_INFO_FORM);
+    std::vector<WORD> shown;
+    for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
+        SCOPED_TRACE(row.jsonKey);
+        const DlgItem* label = t.Find(row.labelId);
+        const DlgItem* field = t.Find(row.fieldId);
+        ASSERT_NE(label, nullptr);
+        ASSERT_NE(field, nullptr);
+        EXPECT_TRUE(SameClass(label->cls, L"Static"));
+        EXPECT_EQ(label->text, std::wstring(row.label) + L":");
+        EXPECT_TRUE(SameClass(field->cls, row.list == qx::DeviceNameList::None ? L"Edit" : L"ListBox")) << field->cls;
+        shown.push_back(row.fieldId);
+    }
+    const RECT group = t.Find(IDC_DEVICE_GROUP)->rc;
+    for (const DlgItem& item : t.items) {
+        if (!(SameClass(item.cls, L"Edit") || SameClass(item.cls, L"ListBox")) || !Contains(group, item.rc) ||
+            item.id == IDC_DEVICE_INSTANCE || item.id == IDC_DEVICE_INSTANCE_ID)
+            continue;
+        EXPECT_NE(std::find(shown.begin(), shown.end(), item.id), shown.end()) << "no row shows control " << item.id;
+    }
 }
 
 TEST(ResourcesTest, InfoFormCreatesAsAChildWindow) {
