@@ -157,12 +157,20 @@ TEST_F(FilterCheckTest, EveryRuleHasOneRowInRunOrder) {
         const std::string id = Narrow(row.id);
         EXPECT_NE(nullptr, row.check) << id;
         // Scopes run one after the other: the table lists them in that order.
-        if (i > 0) EXPECT_LE(static_cast<int>(rows[i - 1].scope), static_cast<int>(row.scope)) << id;
+        if (i > 0) {
+            EXPECT_LE(static_cast<int>(rows[i - 1].scope), static_cast<int>(row.scope)) << id;
+        }
         // The repair runs the errors alone: a warning must not stop an error the check would miss.
-        if (row.stops) EXPECT_EQ(Severity::Error, row.severity) << id;
-        if (row.failsDevices) EXPECT_EQ(Severity::Error, row.severity) << id;
+        if (row.stops) {
+            EXPECT_EQ(Severity::Error, row.severity) << id;
+        }
+        if (row.failsDevices) {
+            EXPECT_EQ(Severity::Error, row.severity) << id;
+        }
         // The refusal of a new list names its first bad name, in list order.
-        if (row.newListRefusal) EXPECT_TRUE(row.scope == RuleScope::Name && row.severity == Severity::Error) << id;
+        if (row.newListRefusal) {
+            EXPECT_TRUE(row.scope == RuleScope::Name && row.severity == Severity::Error) << id;
+        }
     }
 }
 
