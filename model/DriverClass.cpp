@@ -68,6 +68,12 @@ const PropertyField kFields[] = {
     {qx::spdrp::UpperFilters, Form::MultiString, nullptr, &CDevice::AddUpperFilters},
 };
 
+// What a list of devices shows of each.
+bool InDeviceSummary(uint32_t property) {
+    return property == qx::spdrp::DeviceDesc || property == qx::spdrp::FriendlyName ||
+           property == qx::spdrp::UpperFilters || property == qx::spdrp::LowerFilters;
+}
+
 void StoreProperty(CDevice& device, const PropertyField& field, uint32_t type,
                    const std::vector<uint8_t>& data) {
     const uint8_t* p = data.data();
@@ -133,13 +139,14 @@ std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
 }
 
 CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element,
-                                 uint32_t position) {
+                                 uint32_t position, bool details) {
     std::unique_ptr<CDevice> device(new (std::nothrow) CDevice);
     if (!device) {
         qx::ReportNoMemory();
         return nullptr;
     }
     for (const PropertyField& field : kFields) {
+        if (!details && !InDeviceSummary(field.property)) continue;
         uint32_t type = 0;
         bool present = false, tooLarge = false;
         std::vector<uint8_t> data = GetDeviceProperty(set, element, field.property, &type, &present, &tooLarge);
@@ -155,7 +162,7 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
     device->SetIndex(index);
     device->SetElement(element, position);
     device->SetClass(this);
-    device->ReadRegistryParameters();
+    if (details) device->ReadRegistryParameters();
     m_deviceList.push_back(std::move(device));
     return m_deviceList.back().get();
 }

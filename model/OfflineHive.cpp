@@ -229,7 +229,11 @@ KeyHandle OfflineAccess::OpenClassKey(const Guid& classGuid, uint32_t sam) {
     return key;
 }
 
-DevInfoHandle OfflineAccess::GetAllClassDevs() {
+DevInfoHandle OfflineAccess::GetAllClassDevs() { return TakeSet(nullptr); }
+
+DevInfoHandle OfflineAccess::GetClassDevs(const Guid& classGuid) { return TakeSet(&classGuid); }
+
+DevInfoHandle OfflineAccess::TakeSet(const Guid* onlyClass) {
     const std::wstring enumRoot = m_root + L'\\' + m_controlSet + L"\\Enum";
     std::vector<std::pair<std::wstring, Guid>> found;  // instance ID, class
     // A hive without an Enum key has classes without devices.
@@ -243,7 +247,8 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
                 const std::wstring id = devicePath + L'\\' + instance;
                 InnerKey instanceKey(m_inner, enumRoot + L'\\' + id, kKeyRead);
                 Guid guid;
-                if (instanceKey.Get() && ParseGuid(ReadText(m_inner, instanceKey.Get(), L"ClassGUID"), &guid))
+                if (instanceKey.Get() && ParseGuid(ReadText(m_inner, instanceKey.Get(), L"ClassGUID"), &guid) &&
+                    (!onlyClass || guid == *onlyClass))
                     found.emplace_back(id, guid);
             }
         }
@@ -252,17 +257,14 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
     order.reserve(found.size());
     for (size_t i = 0; i < found.size(); ++i) order.emplace_back(UpperCase(found[i].first), i);
     std::sort(order.begin(), order.end());  // equal IDs keep their order by place
-    std::vector<std::pair<std::wstring, Guid>> sorted;
-    sorted.reserve(found.size());
-    for (const auto& entry : order) sorted.push_back(std::move(found[entry.second]));
-    found.swap(sorted);
     auto set = std::make_unique<DeviceSet>();
-    for (const auto& device : found) {
-        const std::wstring upper = UpperCase(device.first);
-        auto known = m_instanceNumbers.find(upper);
+    set->elements.reserve(order.size());
+    for (auto& entry : order) {
+        auto& device = found[entry.second];
+        auto known = m_instanceNumbers.find(entry.first);
         if (known == m_instanceNumbers.end()) {
-            m_instances.push_back(device.first);
-            known = m_instanceNumbers.emplace(upper, static_cast<uint32_t>(m_instances.size())).first;
+            m_instances.push_back(std::move(device.first));
+            known = m_instanceNumbers.emplace(std::move(entry.first), static_cast<uint32_t>(m_instances.size())).first;
         }
         DeviceElement element;
         element.classGuid = device.second;

@@ -59,6 +59,8 @@ public:
     // Every instance key "Enum\<enumerator>\<device>\<instance>" with a ClassGUID, in
     // the order of their instance IDs (without case).
     DevInfoHandle GetAllClassDevs() override;
+    // The same walk, keeping the class's instances only.
+    DevInfoHandle GetClassDevs(const Guid& classGuid) override;
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
     // The instance key's value of the property, a text as ResolveIndirectText shows it;
     // run-time properties are never present.
@@ -92,6 +94,7 @@ public:
 
 private:
     struct DeviceSet;
+    DevInfoHandle TakeSet(const Guid* onlyClass);  // every class's devices when null
     // The hive's UI languages (Control\MUI\UILanguages), then en-US.
     const StringList& Languages();
     std::wstring ShownText(const std::wstring& stored);
