@@ -166,7 +166,13 @@ OfflineAccess::OfflineAccess(IDeviceAccess& inner, std::wstring root, std::wstri
                              std::wstring windowsFolder)
     : m_inner(inner), m_root(std::move(root)), m_controlSet(std::move(controlSet)), m_windows(std::move(windowsFolder)) {}
 
-OfflineAccess::~OfflineAccess() = default;
+OfflineAccess::~OfflineAccess() { ReleaseKeys(); }
+
+void OfflineAccess::ReleaseKeys() {
+    if (m_readKey) m_inner.CloseKey(m_readKey);
+    m_readKey = nullptr;
+    m_readKeyInstance = 0;
+}
 
 std::wstring OfflineAccess::MapPath(const std::wstring& path) const {
     std::wstring rest;
@@ -291,6 +297,7 @@ RestartOutcome OfflineAccess::RestartDevice(DevInfoHandle, const DeviceElement&,
 }
 
 void OfflineAccess::DestroyDeviceInfoList(DevInfoHandle handle) {
+    ReleaseKeys();
     m_sets.erase(std::remove_if(m_sets.begin(), m_sets.end(), [&](const auto& set) { return set.get() == handle; }),
                  m_sets.end());
 }
@@ -312,15 +319,21 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
                                               uint32_t* cbRequired) {
     const wchar_t* name = PropertyValueName(property);
     if (!name) return kErrInvalidData;
-    KeyHandle key = nullptr;
-    long error = OpenInstanceKey(element, kKeyRead, &key);
-    if (error != kErrSuccess) return error == kErrFileNotFound ? kErrInvalidData : error;
+    // A device's properties are read one after another: its key stays open between them.
+    if (!m_readKey || m_readKeyInstance != element.devInst) {
+        ReleaseKeys();
+        KeyHandle opened = nullptr;
+        long error = OpenInstanceKey(element, kKeyRead, &opened);
+        if (error != kErrSuccess) return error == kErrFileNotFound ? kErrInvalidData : error;
+        m_readKey = opened;
+        m_readKeyInstance = element.devInst;
+    }
+    KeyHandle key = m_readKey;
     uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
-    error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
+    long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
     std::vector<uint8_t> text;
     // (The type is not reported with kErrMoreData everywhere: ShownTextBytes reads it.)
     if (error == kErrSuccess || error == kErrMoreData) ShownTextBytes(key, name, &text);
-    m_inner.CloseKey(key);
     if (type) *type = text.empty() ? valueType : kRegSz;
     if (!text.empty()) {
         // The text as shown, in place of the value's own bytes.
@@ -341,6 +354,7 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
 bool OfflineAccess::SetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
                                               const uint8_t* buffer, uint32_t cbBuffer) {
     if (property != spdrp::UpperFilters && property != spdrp::LowerFilters) return false;
+    ReleaseKeys();
     KeyHandle key = nullptr;
     if (OpenInstanceKey(element, kKeyRead | kKeySetValue, &key) != kErrSuccess) return false;
     const wchar_t* name = PropertyValueName(property);
@@ -465,6 +479,7 @@ bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
 
 bool OfflineHive::Close(std::wstring* error) {
     if (!m_access) return true;
+    m_access->ReleaseKeys();  // no key of the hive may stay open
     long code = m_loader.UnloadHive(m_keyName);
     if (code != kErrSuccess) {
         if (error)

@@ -40,6 +40,8 @@ public:
 
     // The path the machine underneath is asked for.
     std::wstring MapPath(const std::wstring& path) const;
+    // Closes the key kept open between the reads of one device's properties.
+    void ReleaseKeys();
 
     long OpenKey(const std::wstring& path, uint32_t samDesired, KeyHandle* key) override;
     long EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) override;
@@ -114,6 +116,8 @@ private:
     std::vector<std::wstring> m_instances;
     std::map<std::wstring, uint32_t> m_instanceNumbers;  // upper-cased ID -> devInst
     std::vector<std::unique_ptr<DeviceSet>> m_sets;
+    KeyHandle m_readKey = nullptr;  // the instance key of device m_readKeyInstance
+    uint32_t m_readKeyInstance = 0;
     StringList m_languages;
 };
 
