@@ -207,11 +207,14 @@ bool TakeTarget(Session& session, Target* target) {
         return false;
     }
     // The class list holds no devices yet (Reads::ClassKeys): a device's instance ID names
-    // its class through its Enum key, and only that class's devices are read.
+    // its class through its Enum key, and only that device is read (its class's devices
+    // when it is not among them, for the suggestions).
     const std::wstring& text = session.args.words.front();
+    const bool details = session.args.command == L"show";
     qx::Guid deviceClass;
     if (qx::DeviceClassOf(text, &deviceClass))
-        if (CDriverClass* owner = qx::FindClassRecord(session.classes, deviceClass)) qx::AddClassDevices(*owner);
+        if (CDriverClass* owner = qx::FindClassRecord(session.classes, deviceClass))
+            if (!qx::AddOneDevice(*owner, text, details)) qx::AddClassDevices(*owner, false);
     std::wstring error;
     if (!ResolveTarget(session.classes, text, target, &error)) {
         // An unknown TARGET's suggestions search the devices too: read them all, once.
@@ -221,7 +224,9 @@ bool TakeTarget(Session& session, Target* target) {
         bool found = false;
         if (!devicesRead) {
             qx::ReleaseDriverClasses(session.classes);
-            found = qx::BuildDriverClasses(session.classes, nullptr) &&
+            qx::DeviceScope every;
+            every.details = details;  // "show" may find a device only now
+            found = qx::BuildDriverClasses(session.classes, nullptr, every) &&
                     ResolveTarget(session.classes, text, target, &error);
         }
         if (!found) {
@@ -230,7 +235,7 @@ bool TakeTarget(Session& session, Target* target) {
         }
     }
     // "show" lists a class's devices.
-    if (!target->device && session.args.command == L"show") qx::AddClassDevices(*target->owner);
+    if (!target->device && session.args.command == L"show") qx::AddClassDevices(*target->owner, false);
     return true;
 }
 

@@ -26,6 +26,9 @@ namespace {
 qx::DeviceScope ScopeOf(const Command& command, const Session& session, bool* none) {
     *none = command.reads == Reads::Journal;
     qx::DeviceScope scope;
+    // No command lists a device's every property or its driver key but "show" of that
+    // one device, which reads its own record (TakeTarget).
+    scope.details = false;
     if (command.reads == Reads::EveryDevice || ReadsEveryDevice(session.args.given)) return scope;
     scope.kind = qx::DeviceScope::None;
     if (command.reads == Reads::ChangedClass) {

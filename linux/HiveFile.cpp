@@ -30,6 +30,32 @@ std::wstring Units(const char* utf8) {
     return text;
 }
 
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool IsAscii(const std::wstring& text) {
+    for (wchar_t c : text)
+        if (static_cast<uint32_t>(c) >= 0x80) return false;
+    return true;
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A stored value name against a wanted one, without case as UpperCase compares them;
+// names of ASCII only (nearly all) are compared as they are, without conversion.
+bool SameValueName(const std::string& key, const std::wstring& wanted, bool wantedAscii) {
+    if (wantedAscii && IsAscii(key)) {
+        if (key.size() != wanted.size()) return false;
+        for (size_t i = 0; i < key.size(); ++i)
+            if (AsciiUpper(key[i]) != AsciiUpper(static_cast<char>(wanted[i]))) return false;
+        return true;
+    }
+    return SameNameNoCase(Units(key.c_str()), wanted);
+}
+
 // A malloc'd block of hivex's, freed on every path.
 template <typename T>
 struct Freed {
@@ -125,6 +151,7 @@ long HiveFile::Open(const std::string& path, bool writable) {
     m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
     m_children.clear();
     m_values.clear();
+    m_dataValue = 0;
     return kErrSuccess;
 }
 
@@ -139,13 +166,21 @@ HiveFile::Children& HiveFile::ChildrenOf(Node node) {
         Freed<char> name{hivex_node_name(Hive(m_hive), children.p[i])};
         slot->nodes.push_back(children.p[i]);
         slot->names.push_back(Units(name.p));
-        slot->byUpperName.emplace(UpperCase(slot->names.back()), i);
     }
     return *slot;
 }
 
 HiveFile::Node HiveFile::Child(Node node, const std::wstring& name) {
     Children& children = ChildrenOf(node);
+    // The first subkey of that name, as the index below keeps it.
+    const size_t kScanned = 16;
+    if (children.nodes.size() <= kScanned) {
+        for (size_t i = 0; i < children.names.size(); ++i)
+            if (SameNameNoCase(children.names[i], name)) return children.nodes[i];
+        return 0;
+    }
+    if (children.byUpperName.empty())
+        for (size_t i = 0; i < children.names.size(); ++i) children.byUpperName.emplace(UpperCase(children.names[i]), i);
     auto found = children.byUpperName.find(UpperCase(name));
     return found == children.byUpperName.end() ? 0 : children.nodes[found->second];
 }
@@ -158,15 +193,19 @@ const std::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
     if (found != m_values.end()) return found->second;
     std::vector<NamedValue>& values = m_values[node];
     Freed<hive_value_h> list{hivex_node_values(Hive(m_hive), node)};
-    for (size_t i = 0; list.p && list.p[i]; ++i) {
-        std::wstring name = ValueName(list.p[i]);
-        values.push_back(NamedValue{list.p[i], name, UpperCase(name)});
+    size_t count = 0;
+    while (list.p && list.p[count]) ++count;
+    values.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        Freed<char> key{hivex_value_key(Hive(m_hive), list.p[i])};
+        values.push_back(NamedValue{list.p[i], key.p ? std::string(key.p) : std::string()});
     }
     return values;
 }
 
 size_t HiveFile::ValueCount(Node node) { return ValuesOf(node).size(); }
 HiveFile::Value HiveFile::ValueAt(Node node, size_t index) { return ValuesOf(node)[index].value; }
+std::wstring HiveFile::ValueNameAt(Node node, size_t index) { return Units(ValuesOf(node)[index].key.c_str()); }
 
 std::wstring HiveFile::ValueName(Value value) {
     Freed<char> name{hivex_value_key(Hive(m_hive), value)};
@@ -174,9 +213,9 @@ std::wstring HiveFile::ValueName(Value value) {
 }
 
 HiveFile::Value HiveFile::FindValue(Node node, const std::wstring& name) {
-    const std::wstring upper = UpperCase(name);
+    const bool ascii = IsAscii(name);
     for (const NamedValue& value : ValuesOf(node))
-        if (value.upperName == upper) return value.value;
+        if (SameValueName(value.key, name, ascii)) return value.value;
     return 0;
 }
 
@@ -188,6 +227,16 @@ bool HiveFile::ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data
     *type = static_cast<uint32_t>(t);
     data->assign(reinterpret_cast<uint8_t*>(bytes.p), reinterpret_cast<uint8_t*>(bytes.p) + (bytes.p ? len : 0));
     return true;
+}
+
+const std::vector<uint8_t>* HiveFile::Data(Value value, uint32_t* type) {
+    if (value != m_dataValue || !value) {
+        m_dataValue = 0;
+        if (!ValueData(value, &m_dataType, &m_data)) return nullptr;
+        m_dataValue = value;
+    }
+    *type = m_dataType;
+    return &m_data;
 }
 
 bool HiveFile::SameFileAsRead() const {
@@ -216,13 +265,15 @@ long HiveFile::Change(Node node, const std::wstring& name, const std::vector<uin
         ::usleep(50 * 1000);
     }
     if (!SameFileAsRead()) return 32;  // ERROR_SHARING_VIOLATION: another program changed it
+    m_dataValue = 0;
     if (long error = Backup()) return error;
     int result;
     if (data) {
         // hivex replaces the value of that name, without case; the stored spelling stays.
         std::string key = Utf8FromWide(name);
+        const bool ascii = IsAscii(name);
         for (const NamedValue& value : ValuesOf(node))
-            if (SameNameNoCase(value.name, name)) key = Utf8FromWide(value.name);
+            if (SameValueName(value.key, name, ascii)) key = Utf8FromWide(Units(value.key.c_str()));
         std::vector<char> bytes(data->begin(), data->end());
         hive_set_value value{&key[0], static_cast<hive_type>(type), bytes.size(), bytes.empty() ? nullptr : bytes.data()};
         result = hivex_node_set_value(Hive(m_hive), node, &value, 0);
@@ -231,12 +282,13 @@ long HiveFile::Change(Node node, const std::wstring& name, const std::vector<uin
         std::vector<std::string> keys;
         std::vector<std::vector<char>> datas;
         std::vector<hive_set_value> kept;
+        const bool ascii = IsAscii(name);
         for (const NamedValue& value : ValuesOf(node)) {
-            if (SameNameNoCase(value.name, name)) continue;
+            if (SameValueName(value.key, name, ascii)) continue;
             uint32_t valueType = 0;
             std::vector<uint8_t> bytes;
             if (!ValueData(value.value, &valueType, &bytes)) return 1009;
-            keys.push_back(Utf8FromWide(value.name));
+            keys.push_back(Utf8FromWide(Units(value.key.c_str())));
             datas.emplace_back(bytes.begin(), bytes.end());
             kept.push_back(hive_set_value{nullptr, static_cast<hive_type>(valueType), bytes.size(), nullptr});
         }

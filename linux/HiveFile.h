@@ -40,10 +40,14 @@ public:
 
     size_t ValueCount(Node node);
     Value ValueAt(Node node, size_t index);
+    std::wstring ValueNameAt(Node node, size_t index);  // index < ValueCount
     Value FindValue(Node node, const std::wstring& name);  // without case; 0 when absent
     std::wstring ValueName(Value value);
     // The value's type and bytes, as stored.
     bool ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data);
+    // The same, kept until another value is read or the file changes: a property is
+    // asked for its size, then its bytes, then once more as text. Null when unreadable.
+    const std::vector<uint8_t>* Data(Value value, uint32_t* type);
 
     // Sets (or adds) one value, or deletes it; then commits. Platform error codes; on a
     // failure the file and what is read from it are as before. Writers take turns through
@@ -56,12 +60,13 @@ private:
     struct Children {
         std::vector<Node> nodes;
         std::vector<std::wstring> names;
+        // Made when a key with many subkeys is first searched (Enum's, Services').
         std::unordered_map<std::wstring, size_t> byUpperName;
     };
     Children& ChildrenOf(Node node);
     struct NamedValue {
         Value value;
-        std::wstring name, upperName;
+        std::string key;  // the name as hivex gives it (UTF-8)
     };
     const std::vector<NamedValue>& ValuesOf(Node node);
     long Backup();
@@ -78,6 +83,9 @@ private:
     uint64_t m_identity[4] = {};
     std::unordered_map<Node, std::unique_ptr<Children>> m_children;
     std::unordered_map<Node, std::vector<NamedValue>> m_values;
+    Value m_dataValue = 0;  // the value Data() read last
+    uint32_t m_dataType = 0;
+    std::vector<uint8_t> m_data;
 };
 
 // errno as the platform error code the model knows.

@@ -142,11 +142,24 @@ long HiveRegistry::OpenKey(const std::wstring& path, uint32_t, KeyHandle* key) {
         *key = new OpenedKey{known->second.first, known->second.second};
         return kErrSuccess;
     }
-    StringList parts = Components(path);
-    HiveFile* hive = parts.empty() ? nullptr : Loaded(parts.front());
-    if (!hive) return kErrFileNotFound;
-    HiveFile::Node node = hive->Root();
-    for (size_t i = 1; node && i < parts.size(); ++i) node = hive->Child(node, parts[i]);
+    // A key below one opened before (the walks open each subkey by its path) is one step
+    // from it.
+    HiveFile* hive = nullptr;
+    HiveFile::Node node = 0;
+    const size_t slash = path.find_last_of(L"\\/");
+    auto parent = slash == std::wstring::npos || slash + 1 == path.size() || path[slash] != L'\\'
+                      ? m_opened.end()
+                      : m_opened.find(path.substr(0, slash));
+    if (parent != m_opened.end()) {
+        hive = parent->second.first;
+        node = hive->Child(parent->second.second, path.substr(slash + 1));
+    } else {
+        StringList parts = Components(path);
+        hive = parts.empty() ? nullptr : Loaded(parts.front());
+        if (!hive) return kErrFileNotFound;
+        node = hive->Root();
+        for (size_t i = 1; node && i < parts.size(); ++i) node = hive->Child(node, parts[i]);
+    }
     if (!node) return kErrFileNotFound;
     m_opened.emplace(path, std::make_pair(hive, node));
     *key = new OpenedKey{hive, node};
@@ -165,15 +178,14 @@ long HiveRegistry::EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint3
     if (!key) return kErrInvalidHandle;
     OpenedKey& k = *Opened(key);
     if (index >= k.hive->ValueCount(k.node)) return kErrNoMoreItems;
-    HiveFile::Value value = k.hive->ValueAt(k.node, index);
-    const std::wstring valueName = k.hive->ValueName(value);
+    const std::wstring valueName = k.hive->ValueNameAt(k.node, index);
     if (long error = CopyName(valueName, name, *cchName)) return error;
     *cchName = static_cast<uint32_t>(valueName.size());
-    std::vector<uint8_t> bytes;
     uint32_t valueType = kRegNone;
-    if (!k.hive->ValueData(value, &valueType, &bytes)) return kErrInvalidData;
+    const std::vector<uint8_t>* bytes = k.hive->Data(k.hive->ValueAt(k.node, index), &valueType);
+    if (!bytes) return kErrInvalidData;
     if (type) *type = valueType;
-    return CopyData(bytes, data, cbData);
+    return CopyData(*bytes, data, cbData);
 }
 
 long HiveRegistry::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data, uint32_t* cbData) {
@@ -181,11 +193,11 @@ long HiveRegistry::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type
     OpenedKey& k = *Opened(key);
     HiveFile::Value value = k.hive->FindValue(k.node, name ? name : L"");
     if (!value) return kErrFileNotFound;
-    std::vector<uint8_t> bytes;
     uint32_t valueType = kRegNone;
-    if (!k.hive->ValueData(value, &valueType, &bytes)) return kErrInvalidData;
+    const std::vector<uint8_t>* bytes = k.hive->Data(value, &valueType);
+    if (!bytes) return kErrInvalidData;
     if (type) *type = valueType;
-    return CopyData(bytes, data, cbData);
+    return CopyData(*bytes, data, cbData);
 }
 
 long HiveRegistry::SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data, uint32_t cbData) {

@@ -33,9 +33,10 @@ using DevicesByClass = std::map<Guid, std::vector<SetMember>, GuidLess>;
 
 // The present devices of every class, taken once: asking for each class's devices on
 // its own makes the device-setup service walk every device of the machine per class.
-SharedDevInfo TakeDeviceSet(DevicesByClass* devices) {
+// With `onlyClass`, the set of that class alone, for a command that reads one class.
+SharedDevInfo TakeDeviceSet(DevicesByClass* devices, const Guid* onlyClass = nullptr) {
     IDeviceAccess& access = Access();
-    DevInfoHandle set = access.GetAllClassDevs();
+    DevInfoHandle set = onlyClass ? access.GetClassDevs(*onlyClass) : access.GetAllClassDevs();
     if (set == InvalidHandle() || set == nullptr) return nullptr;
     SharedDevInfo shared(set, [](void* handle) { Access().DestroyDeviceInfoList(handle); });
     SetMember member{};
@@ -46,9 +47,10 @@ SharedDevInfo TakeDeviceSet(DevicesByClass* devices) {
 
 // The class's members of the set, as records: numbered in the set's order.
 void AddMembers(CDriverClass& owner, const SharedDevInfo& set, const std::vector<SetMember>& members,
-                IProgressSink* progress) {
+                IProgressSink* progress, bool details) {
     for (size_t number = 0; number < members.size(); ++number) {
-        owner.AddDevice(set.get(), static_cast<int32_t>(number), members[number].element, members[number].position);
+        owner.AddDevice(set.get(), static_cast<int32_t>(number), members[number].element, members[number].position,
+                        details);
         if (progress) progress->StepProgress();
     }
 }
@@ -70,7 +72,7 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const
     SharedDevInfo set;
     if (scope.kind != DeviceScope::None) {
         try {
-            set = TakeDeviceSet(&devicesByClass);
+            set = TakeDeviceSet(&devicesByClass, scope.kind == DeviceScope::OneClass ? &scope.classGuid : nullptr);
         } catch (const std::bad_alloc&) {
             devicesByClass.clear();
             set.reset();
@@ -130,7 +132,7 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const
             if (progress) progress->SetProgressRange(0, 100);
             if (scope.kind == DeviceScope::OneClass && guid != scope.classGuid) continue;
             auto found = devicesByClass.find(guid);
-            AddMembers(*added, set, found != devicesByClass.end() ? found->second : none, progress);
+            AddMembers(*added, set, found != devicesByClass.end() ? found->second : none, progress, scope.details);
         } catch (const std::bad_alloc&) {
             if (record) {
                 record->CloseClassKey();
@@ -142,15 +144,35 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const
     return true;
 }
 
-bool AddClassDevices(CDriverClass& owner) {
+bool AddClassDevices(CDriverClass& owner, bool details) {
     if (!owner.GetDeviceList().empty()) return true;
     DevicesByClass devicesByClass;
-    SharedDevInfo set = TakeDeviceSet(&devicesByClass);
+    SharedDevInfo set = TakeDeviceSet(&devicesByClass, &owner.GetGuid());
     if (!set) return false;
     owner.SetDevInfo(set);
     auto found = devicesByClass.find(owner.GetGuid());
-    if (found != devicesByClass.end()) AddMembers(owner, set, found->second, nullptr);
+    if (found != devicesByClass.end()) AddMembers(owner, set, found->second, nullptr, details);
     return true;
+}
+
+CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details) {
+    if (!owner.GetDeviceList().empty() || instanceId.empty()) return nullptr;
+    DevicesByClass devicesByClass;
+    SharedDevInfo set = TakeDeviceSet(&devicesByClass, &owner.GetGuid());
+    auto found = devicesByClass.find(owner.GetGuid());
+    if (!set || found == devicesByClass.end()) return nullptr;
+    // Its number is its place among the class's devices; only its own record is read.
+    IDeviceAccess& access = Access();
+    const std::wstring wanted = UpperCase(instanceId);
+    for (size_t number = 0; number < found->second.size(); ++number) {
+        const SetMember& member = found->second[number];
+        if (UpperCase(access.GetDeviceInstanceId(member.element)) != wanted) continue;
+        owner.SetDevInfo(set);
+        CDevice* device = owner.AddDevice(set.get(), static_cast<int32_t>(number), member.element, member.position, details);
+        if (!device) owner.ReleaseDevInfo();
+        return device;
+    }
+    return nullptr;
 }
 
 bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid) {

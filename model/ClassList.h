@@ -24,16 +24,22 @@ namespace qx {
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress);
 
 // Which devices a build reads: every class's; none (the class keys and their lists
-// only, for a command that needs no more); or one class's.
+// only, for a command that needs no more); or one class's. Without `details` each
+// device record holds only what a list of devices shows (CDriverClass::AddDevice).
 struct DeviceScope {
     enum Kind { All, None, OneClass } kind = All;
     Guid classGuid{};  // for OneClass
+    bool details = true;
 };
 bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const DeviceScope& scope);
 // The devices of a class of a list built without them, numbered as a full build numbers
-// them. Does nothing for a class that has its devices; false when the device set cannot
-// be taken.
-bool AddClassDevices(CDriverClass& owner);
+// them, from a device set of that class only. Does nothing for a class that has its
+// devices; false when the device set cannot be taken.
+bool AddClassDevices(CDriverClass& owner, bool details = true);
+// The one device of that instance ID (without case) of a class that has no devices yet,
+// with the number a full build gives it; the set taken is the class's. False, with
+// nothing added, when the class has no such present device or the set cannot be taken.
+CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details = true);
 // The class a device instance ID's node names (its Enum key's ClassGUID); false when the
 // key or the value is not there.
 bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid);

@@ -39,6 +39,13 @@ public:
     virtual KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) = 0;  // InvalidHandle() on failure
     // One set of the present devices of every class; InvalidHandle() on failure.
     virtual DevInfoHandle GetAllClassDevs() = 0;
+    // A set that holds every present device of the class, in the order the set of all
+    // classes holds them; it may hold others too (callers take the class's own). Asking
+    // for one class spares the device setup the records of every other device.
+    virtual DevInfoHandle GetClassDevs(const Guid& classGuid) {
+        (void)classGuid;
+        return GetAllClassDevs();
+    }
     virtual bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) = 0;
     // kErrSuccess, or the error the call reported (kErrInsufficientBuffer for a probe of a
     // present property, with *cbRequired set). Never a stale error from an earlier call.

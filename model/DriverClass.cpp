@@ -29,6 +29,12 @@ void CDriverClass::AddLowerFilters(const uint8_t* data, size_t cb) { qx::AppendM
 
 namespace {
 
+// What a list of devices shows of each: its description, its friendly name and its two filter lists.
+bool InDeviceSummary(const qx::DeviceProperty& row) {
+    return row.text == qx::DeviceText::DeviceDesc || row.text == qx::DeviceText::FriendlyName ||
+           row.list == qx::DeviceNameList::UpperFilters || row.list == qx::DeviceNameList::LowerFilters;
+}
+
 void StoreProperty(CDevice& device, const qx::DeviceProperty& row, uint32_t type, const std::vector<uint8_t>& data) {
     const uint8_t* p = data.data();
     const size_t cb = data.size();
@@ -95,7 +101,7 @@ std::vector<uint8_t> CDriverClass::GetDeviceProperty(qx::DevInfoHandle set,
 }
 
 CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element,
-                                 uint32_t position) {
+                                 uint32_t position, bool details) {
     std::unique_ptr<CDevice> device(new (std::nothrow) CDevice);
     if (!device) {
         qx::ReportNoMemory();
@@ -103,6 +109,7 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
     }
     for (const qx::DeviceProperty& row : qx::kDeviceProperties) {
         if (row.form == qx::PropertyForm::NotRead) continue;
+        if (!details && !InDeviceSummary(row)) continue;
         uint32_t type = 0;
         bool present = false, tooLarge = false;
         std::vector<uint8_t> data = GetDeviceProperty(set, element, row.code, &type, &present, &tooLarge);
@@ -117,7 +124,7 @@ CDevice* CDriverClass::AddDevice(qx::DevInfoHandle set, int32_t index, const qx:
     device->SetIndex(index);
     device->SetElement(element, position);
     device->SetClass(this);
-    device->ReadRegistryParameters();
+    if (details) device->ReadRegistryParameters();
     m_deviceList.push_back(std::move(device));
     return m_deviceList.back().get();
 }

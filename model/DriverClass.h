@@ -45,9 +45,11 @@ public:
 
     // Creates the record of device number `index` of this class, the element at
     // `position` in `set`, fills it and appends it. Null, with the device left out,
-    // when its filter lists are too large to hold.
+    // when its filter lists are too large to hold. Without `details` the record holds
+    // only what a list of devices shows (description, friendly name, filter lists): no
+    // other property and no driver key.
     CDevice* AddDevice(qx::DevInfoHandle set, int32_t index, const qx::DeviceElement& element,
-                       uint32_t position);
+                       uint32_t position, bool details = true);
     // The property's data, or empty with *present false when it cannot be read;
     // *tooLarge (when given) says it was left out for its size.
     static std::vector<uint8_t> GetDeviceProperty(qx::DevInfoHandle set,

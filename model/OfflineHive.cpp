@@ -124,7 +124,13 @@ OfflineAccess::OfflineAccess(IDeviceAccess& inner, std::wstring root, std::wstri
                              std::wstring windowsFolder)
     : m_inner(inner), m_root(std::move(root)), m_controlSet(std::move(controlSet)), m_windows(std::move(windowsFolder)) {}
 
-OfflineAccess::~OfflineAccess() = default;
+OfflineAccess::~OfflineAccess() { ReleaseKeys(); }
+
+void OfflineAccess::ReleaseKeys() {
+    if (m_readKey) m_inner.CloseKey(m_readKey);
+    m_readKey = nullptr;
+    m_readKeyInstance = 0;
+}
 
 std::wstring OfflineAccess::MapPath(const std::wstring& path) const {
     std::wstring rest;
@@ -187,7 +193,11 @@ KeyHandle OfflineAccess::OpenClassKey(const Guid& classGuid, uint32_t sam) {
     return key;
 }
 
-DevInfoHandle OfflineAccess::GetAllClassDevs() {
+DevInfoHandle OfflineAccess::GetAllClassDevs() { return TakeSet(nullptr); }
+
+DevInfoHandle OfflineAccess::GetClassDevs(const Guid& classGuid) { return TakeSet(&classGuid); }
+
+DevInfoHandle OfflineAccess::TakeSet(const Guid* onlyClass) {
     const std::wstring enumRoot = m_root + L'\\' + m_controlSet + L"\\Enum";
     std::vector<std::pair<std::wstring, Guid>> found;  // instance ID, class
     // A hive without an Enum key has classes without devices.
@@ -201,7 +211,8 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
                 const std::wstring id = devicePath + L'\\' + instance;
                 InnerKey instanceKey(m_inner, enumRoot + L'\\' + id, kKeyRead);
                 Guid guid;
-                if (instanceKey.Get() && ParseGuid(ReadTextValue(m_inner, instanceKey.Get(), L"ClassGUID"), &guid))
+                if (instanceKey.Get() && ParseGuid(ReadTextValue(m_inner, instanceKey.Get(), L"ClassGUID"), &guid) &&
+                    (!onlyClass || guid == *onlyClass))
                     found.emplace_back(id, guid);
             }
         }
@@ -210,17 +221,14 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() {
     order.reserve(found.size());
     for (size_t i = 0; i < found.size(); ++i) order.emplace_back(UpperCase(found[i].first), i);
     std::sort(order.begin(), order.end());  // equal IDs keep their order by place
-    std::vector<std::pair<std::wstring, Guid>> sorted;
-    sorted.reserve(found.size());
-    for (const auto& entry : order) sorted.push_back(std::move(found[entry.second]));
-    found.swap(sorted);
     auto set = std::make_unique<DeviceSet>();
-    for (const auto& device : found) {
-        const std::wstring upper = UpperCase(device.first);
-        auto known = m_instanceNumbers.find(upper);
+    set->elements.reserve(order.size());
+    for (auto& entry : order) {
+        auto& device = found[entry.second];
+        auto known = m_instanceNumbers.find(entry.first);
         if (known == m_instanceNumbers.end()) {
-            m_instances.push_back(device.first);
-            known = m_instanceNumbers.emplace(upper, static_cast<uint32_t>(m_instances.size())).first;
+            m_instances.push_back(std::move(device.first));
+            known = m_instanceNumbers.emplace(std::move(entry.first), static_cast<uint32_t>(m_instances.size())).first;
         }
         DeviceElement element;
         element.classGuid = device.second;
@@ -247,6 +255,7 @@ RestartOutcome OfflineAccess::RestartDevice(DevInfoHandle, const DeviceElement&,
 }
 
 void OfflineAccess::DestroyDeviceInfoList(DevInfoHandle handle) {
+    ReleaseKeys();
     m_sets.erase(std::remove_if(m_sets.begin(), m_sets.end(), [&](const auto& set) { return set.get() == handle; }),
                  m_sets.end());
 }
@@ -268,15 +277,21 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
                                               uint32_t* cbRequired) {
     const wchar_t* name = PropertyValueName(property);
     if (!name) return kErrInvalidData;
-    KeyHandle key = nullptr;
-    long error = OpenInstanceKey(element, kKeyRead, &key);
-    if (error != kErrSuccess) return error == kErrFileNotFound ? kErrInvalidData : error;
+    // A device's properties are read one after another: its key stays open between them.
+    if (!m_readKey || m_readKeyInstance != element.devInst) {
+        ReleaseKeys();
+        KeyHandle opened = nullptr;
+        long error = OpenInstanceKey(element, kKeyRead, &opened);
+        if (error != kErrSuccess) return error == kErrFileNotFound ? kErrInvalidData : error;
+        m_readKey = opened;
+        m_readKeyInstance = element.devInst;
+    }
+    KeyHandle key = m_readKey;
     uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
-    error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
+    long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
     std::vector<uint8_t> text;
     // (The type is not reported with kErrMoreData everywhere: ShownTextBytes reads it.)
     if (error == kErrSuccess || error == kErrMoreData) ShownTextBytes(key, name, &text);
-    m_inner.CloseKey(key);
     if (type) *type = text.empty() ? valueType : kRegSz;
     if (!text.empty()) {
         // The text as shown, in place of the value's own bytes.
@@ -297,6 +312,7 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
 bool OfflineAccess::SetDeviceRegistryProperty(DevInfoHandle, const DeviceElement& element, uint32_t property,
                                               const uint8_t* buffer, uint32_t cbBuffer) {
     if (property != spdrp::UpperFilters && property != spdrp::LowerFilters) return false;
+    ReleaseKeys();
     KeyHandle key = nullptr;
     if (OpenInstanceKey(element, kKeyRead | kKeySetValue, &key) != kErrSuccess) return false;
     const wchar_t* name = PropertyValueName(property);
@@ -417,6 +433,7 @@ bool OfflineHive::Open(const std::wstring& path, std::wstring* error) {
 
 bool OfflineHive::Close(std::wstring* error) {
     if (!m_access) return true;
+    m_access->ReleaseKeys();  // no key of the hive may stay open
     long code = m_loader.UnloadHive(m_keyName);
     if (code != kErrSuccess) {
         if (error)

@@ -40,6 +40,8 @@ public:
 
     // The path the machine underneath is asked for.
     std::wstring MapPath(const std::wstring& path) const;
+    // Closes the key kept open between the reads of one device's properties.
+    void ReleaseKeys();
 
     long OpenKey(const std::wstring& path, uint32_t samDesired, KeyHandle* key) override;
     long EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) override;
@@ -59,6 +61,8 @@ public:
     // Every instance key "Enum\<enumerator>\<device>\<instance>" with a ClassGUID, in
     // the order of their instance IDs (without case).
     DevInfoHandle GetAllClassDevs() override;
+    // The same walk, keeping the class's instances only.
+    DevInfoHandle GetClassDevs(const Guid& classGuid) override;
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
     // The instance key's value of the property, a text as ResolveIndirectText shows it;
     // run-time properties are never present.
@@ -92,6 +96,7 @@ public:
 
 private:
     struct DeviceSet;
+    DevInfoHandle TakeSet(const Guid* onlyClass);  // every class's devices when null
     // The hive's UI languages (Control\MUI\UILanguages), then en-US.
     const StringList& Languages();
     std::wstring ShownText(const std::wstring& stored);
@@ -111,6 +116,8 @@ private:
     std::vector<std::wstring> m_instances;
     std::map<std::wstring, uint32_t> m_instanceNumbers;  // upper-cased ID -> devInst
     std::vector<std::unique_ptr<DeviceSet>> m_sets;
+    KeyHandle m_readKey = nullptr;  // the instance key of device m_readKeyInstance
+    uint32_t m_readKeyInstance = 0;
     StringList m_languages;
 };
 

@@ -231,6 +231,11 @@ public:
                                           kDigcfAllClasses | kDigcfPresent | kDigcfProfile);
         return set ? set : InvalidHandle();
     }
+    DevInfoHandle GetClassDevs(const Guid& classGuid) override {
+        GUID guid = ToGuid(classGuid);
+        HANDLE set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, kDigcfPresent | kDigcfProfile);
+        return set ? set : InvalidHandle();
+    }
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override {
         DevInfoData data{};
         data.cbSize = sizeof(data);

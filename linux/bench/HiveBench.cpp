@@ -1,9 +1,10 @@
 // The Linux rows of scripts/bench.
 //   quillex_hive_bench grow IN OUT N   copies IN to OUT with Enum grown to N device
 //                                      instances (copies of the instances there, values only)
-//   quillex_hive_bench walk HIVE       the floor: opens HIVE with hivex and reads every
-//                                      value of the keys quillexc reads (the class keys and
-//                                      everything below them, every Enum instance key);
+//   quillex_hive_bench walk HIVE [check]
+//                                      the floor: opens HIVE with hivex and reads the keys
+//                                      and values quillexc reads for "list --devices
+//                                      --json" (or "check --json") and no more (Walk);
 //                                      prints the milliseconds taken
 #include <hivex.h>
 
@@ -47,29 +48,62 @@ size_t ReadValues(hive_h* h, hive_node_h node) {
     return total;
 }
 
-size_t ReadTree(hive_h* h, hive_node_h node) {
-    size_t total = ReadValues(h, node);
-    for (hive_node_h child : Children(h, node)) {
-        char* name = hivex_node_name(h, child);
-        total += name ? strlen(name) : 0;
-        free(name);
-        total += ReadTree(h, child);
-    }
-    return total;
+// The value of that name's data, read as quillexc reads it; its size in bytes (0 when
+// absent). Multi-strings are kept in `names` (UTF-16 code units, name by name), so that a
+// check's walk can visit the services the lists name.
+size_t ReadNamed(hive_h* h, hive_node_h node, const char* name, std::vector<std::string>* names = nullptr) {
+    hive_value_h value = hivex_node_get_value(h, node, name);
+    if (!value) return 0;
+    hive_type t;
+    size_t len = 0;
+    char* data = hivex_value_value(h, value, &t, &len);
+    if (names && data && t == hive_t_multiple_strings)
+        for (size_t i = 0; i + 1 < len; i += 2) {
+            std::string name;
+            for (; i + 1 < len && (data[i] || data[i + 1]); i += 2) name += data[i];
+            if (!name.empty()) names->push_back(name);
+        }
+    free(data);
+    return len;
 }
 
-int Walk(const char* file) {
+// The floor: what quillexc reads for "list --devices --json" (and, with `check`, for
+// "check --json"), read bare. The control set Select names; every class key's values
+// (its names and filter lists); every Enum instance key's class, description, friendly
+// name and filter lists, by name; for a check also every value of the service key of
+// each name in those lists.
+int Walk(const char* file, bool check) {
     const auto start = std::chrono::steady_clock::now();
     hive_h* h = hivex_open(file, 0);
     if (!h) return perror(file), 1;
-    size_t total = ReadTree(h, Path(h, {"ControlSet001", "Control", "Class"}));
-    for (hive_node_h enumerator : Children(h, Path(h, {"ControlSet001", "Enum"})))
+    char controlSet[32] = "ControlSet001";
+    if (hive_node_h select = Path(h, {"Select"}))
+        if (hive_value_h current = hivex_node_get_value(h, select, "Current")) {
+            int32_t number = hivex_value_dword(h, current);
+            if (number > 0 && number < 1000) std::snprintf(controlSet, sizeof(controlSet), "ControlSet%03d", number);
+        }
+    std::vector<std::string> named;
+    std::vector<std::string>* lists = check ? &named : nullptr;
+    size_t total = 0;
+    for (hive_node_h cls : Children(h, Path(h, {controlSet, "Control", "Class"}))) {
+        char* name = hivex_node_name(h, cls);
+        total += (name ? strlen(name) : 0) + ReadValues(h, cls);
+        free(name);
+        total += ReadNamed(h, cls, "UpperFilters", lists) + ReadNamed(h, cls, "LowerFilters", lists);
+    }
+    for (hive_node_h enumerator : Children(h, Path(h, {controlSet, "Enum"})))
         for (hive_node_h device : Children(h, enumerator))
             for (hive_node_h instance : Children(h, device)) {
                 char* name = hivex_node_name(h, instance);
-                total += (name ? strlen(name) : 0) + ReadValues(h, instance);
+                total += name ? strlen(name) : 0;
                 free(name);
+                total += ReadNamed(h, instance, "ClassGUID") + ReadNamed(h, instance, "DeviceDesc") +
+                         ReadNamed(h, instance, "FriendlyName") + ReadNamed(h, instance, "UpperFilters", lists) +
+                         ReadNamed(h, instance, "LowerFilters", lists);
             }
+    if (hive_node_h services = Path(h, {controlSet, "Services"}))
+        for (const std::string& service : named)
+            if (hive_node_h key = hivex_node_get_child(h, services, service.c_str())) total += ReadValues(h, key);
     hivex_close(h);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.1f %zu\n", ms, total);
@@ -117,7 +151,8 @@ int Grow(const char* in, const char* out, long wanted) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && !std::strcmp(argv[1], "grow")) return Grow(argv[2], argv[3], std::atol(argv[4]));
-    if (argc == 3 && !std::strcmp(argv[1], "walk")) return Walk(argv[2]);
-    std::fprintf(stderr, "usage: quillex_hive_bench grow IN OUT N | walk HIVE\n");
+    if (argc == 3 && !std::strcmp(argv[1], "walk")) return Walk(argv[2], false);
+    if (argc == 4 && !std::strcmp(argv[1], "walk") && !std::strcmp(argv[3], "check")) return Walk(argv[2], true);
+    std::fprintf(stderr, "usage: quillex_hive_bench grow IN OUT N | walk HIVE [check]\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 // order, what progress is reported, and what stays open until the list is released.
 #include <cstdio>
 
+#include "model/FilterCheck.h"
 #include "model/TextForms.h"
 #include "tests/support/MemoryFixture.h"
 #include "tests/support/PerClassBuild.h"
@@ -297,4 +298,37 @@ TEST_F(ClassListBuild, DataOfAbsurdSizeIsLeftOutWithAMessageAndTheBuildGoesOn) {
     ASSERT_EQ(1u, third.GetRegistryParameters()->GetRows().size());
     EXPECT_EQ(L"Before", third.GetRegistryParameters()->GetRows()[0].GetValueName());
     EXPECT_TRUE(MessagesAre(messages, {kNoMemory, kNoMemory, kNoMemory}));
+}
+
+TEST_F(ClassListBuild, ACommandsDeviceTargetIsReadAloneWithTheNumberAFullBuildGivesIt) {
+    const Guid alpha = AddClass(1, L"Alpha"), beta = AddClass(2, L"Beta");
+    std::vector<uint32_t> devices;
+    for (int i = 0; i < 6; ++i) {
+        devices.push_back(machine.AddDevice(i % 2 ? beta : alpha));
+        machine.SetInstanceId(devices.back(), L"ROOT\\BENCH\\" + std::to_wstring(i));
+        machine.PutStringProperty(devices.back(), spdrp::DeviceDesc, L"Device " + std::to_wstring(i));
+        machine.PutStringProperty(devices.back(), spdrp::Mfg, L"Maker " + std::to_wstring(i));
+    }
+    DeviceScope none;
+    none.kind = DeviceScope::None;
+    ASSERT_TRUE(BuildDriverClasses(classes, nullptr, none));
+    CDriverClass* record = FindClass(beta);
+    ASSERT_NE(nullptr, record);
+    // Beta's third device (devices 1, 3, 5 are Beta's), named in another case.
+    CDevice* device = AddOneDevice(*record, L"root\\bench\\5");
+    ASSERT_NE(nullptr, device);
+    ASSERT_EQ(1u, record->GetDeviceList().size());
+    EXPECT_EQ(2, device->GetIndex());
+    EXPECT_EQ(L"ROOT\\BENCH\\5", DeviceInstanceId(*device));
+    EXPECT_EQ(L"Device 5", device->GetDeviceDesc());
+    EXPECT_EQ(L"Maker 5", device->GetMfg());
+    // Alpha's device is not Beta's; a list without details holds no manufacturer.
+    EXPECT_EQ(nullptr, AddOneDevice(*FindClass(alpha), L"ROOT\\BENCH\\5"));
+    EXPECT_TRUE(FindClass(alpha)->GetDeviceList().empty());
+    ASSERT_TRUE(AddClassDevices(*FindClass(alpha), false));
+    ASSERT_EQ(3u, FindClass(alpha)->GetDeviceList().size());
+    EXPECT_EQ(L"Device 4", FindClass(alpha)->GetDeviceList()[2]->GetDeviceDesc());
+    EXPECT_TRUE(FindClass(alpha)->GetDeviceList()[2]->GetMfg().empty());
+    ReleaseDriverClasses(classes);
+    EXPECT_EQ(0, machine.LiveSetCount());
 }

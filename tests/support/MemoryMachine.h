@@ -89,7 +89,7 @@ public:
     // Runs once, at the next SetValue, before the value is set: another writer's turn.
     void BeforeNextValueSet(std::function<void()> run) { m_beforeValueSet = std::move(run); }
     // The present devices of one class, as the platform gives them when asked for one
-    // class only (the model asks for all classes at once); InvalidHandle() on failure.
+    // class only; InvalidHandle() on failure.
     DevInfoHandle ClassDevs(const Guid& classGuid);
 
     // A present device of the class; returns its device instance number. Devices
@@ -155,6 +155,7 @@ public:
     bool GetClassDescription(const Guid& classGuid, wchar_t* buffer, uint32_t cchBuffer) override;
     KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) override;
     DevInfoHandle GetAllClassDevs() override;
+    DevInfoHandle GetClassDevs(const Guid& classGuid) override { return ClassDevs(classGuid); }
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
     long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
                                    uint32_t property, uint32_t* type, uint8_t* buffer,
