@@ -74,11 +74,19 @@ Result Quillexc(const std::vector<std::wstring>& words) {
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                  &startup, &process);
+    // Wine now and then fails to start a process while many start at once (error 1359,
+    // before any of the program has run): that is no answer of quillexc, so try again.
+    BOOL started = FALSE;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(500);
+        started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &startup, &process);
+        if (!started) startError = GetLastError();
+    }
     CloseHandle(outWrite);
     CloseHandle(errWrite);
-    if (!started) run.err = "quillexc.exe did not start: error " + std::to_string(GetLastError());
+    if (!started) run.err = "quillexc.exe did not start: error " + std::to_string(startError);
     if (started) {
         std::thread errReader([&] { run.err = ReadAll(errRead); });
         run.out = ReadAll(outRead);
