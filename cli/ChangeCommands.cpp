@@ -27,8 +27,10 @@ bool HoldsName(const StringList& list, const std::wstring& name) {
 }
 
 // The new list an operation makes of the current one. Returns an exit code: done,
-// usage, or refused (a name the operation needs is not in the list).
-int MakeNewList(Arguments& args, const StringList& current, StringList* result) {
+// usage, or refused (a name the operation needs is not in the list, or a value of
+// another type, which holds no names to add to or take from).
+int MakeNewList(Arguments& args, const std::wstring& targetText, const ListShown& before, StringList* result) {
+    const StringList& current = *before.names;
     const std::wstring& operation = args.words[2];
     const StringList names = NamesOf(args.words.begin() + 3, args.words.end());
     const bool placed = args.Has(kFirst) || args.Has(kBefore) || args.Has(kAfter);
@@ -44,6 +46,11 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
     if (names.size() != 1) {
         args.error = L"\"" + operation + L"\" takes one filter name.";
         return kExitUsage;
+    }
+    if (!before.type.empty()) {
+        Err().Line(targetText + L" hold " + before.Text() +
+                   L", not a list of names: give the whole new list with \"set\". Nothing was written.");
+        return kExitRefused;
     }
     const std::wstring& name = names.front();
     *result = current;
@@ -77,21 +84,21 @@ int MakeNewList(Arguments& args, const StringList& current, StringList* result) 
 }
 
 // With a restart's report (--restart), its results follow the lists.
-void PrintChange(Session& session, const Target& target, bool upper, const StringList& before, const StringList& after,
+void PrintChange(Session& session, const Target& target, bool upper, const ListShown& before, const StringList& after,
                  const qx::RestartReport* restart = nullptr) {
     if (session.args.Has(kJson)) {
         json document{{"guid", U8(target.owner->GetGuidString())},
                       {"instanceId", U8(target.device ? qx::DeviceInstanceId(*target.device) : L"")},
                       {"list", ListKey(upper)},
-                      {"before", NamesJson(before)},
                       {"after", NamesJson(after)}};
+        before.PutJson(document, "before");
         if (restart) AddRestartJson(*restart, &document);
         PrintJson(document);
         if (restart && restart->Refused()) Err().Line(OneLine(restart->refusal));
         return;
     }
     Out().Line(qx::ListTitle(upper) + L" of " + TargetText(target) + L":");
-    Out().Line(L"  old: " + NamesText(before));
+    Out().Line(L"  old: " + before.Text());
     Out().Line(L"  new: " + NamesText(after));
     if (restart) PrintRestartText(*restart);
 }
@@ -153,10 +160,13 @@ int RunFilters(Session& session) {
         return kExitDone;
     }
 
+    // `current` is the record's list as read: the write below replaces the record's.
+    const ListShown shown = ShownList(*target.owner, target.device, upper, true);
+    const ListShown before{&current, shown.type, shown.contents};
     StringList names;
-    if (int code = MakeNewList(args, current, &names)) return code;
-    if (names == current) {
-        PrintChange(session, target, upper, current, current);
+    if (int code = MakeNewList(args, L"The " + qx::ListTitle(upper) + L" of " + TargetText(target), before, &names)) return code;
+    if (names == current && before.type.empty()) {
+        PrintChange(session, target, upper, before, current);
         if (!args.Has(kJson)) Out().Line(L"The list already holds this; nothing was written.");
         return kExitDone;
     }
@@ -191,7 +201,7 @@ int RunFilters(Session& session) {
     if (!stored.Done()) return ExitCodeFor(stored);
     qx::RestartReport restart;
     const int code = RestartAfterChange(session, target, &restart);
-    PrintChange(session, target, upper, current, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper),
+    PrintChange(session, target, upper, before, target.device ? target.device->GetFilters(upper) : target.owner->GetFilters(upper),
                 args.Has(kRestart) ? &restart : nullptr);
     return code;
 }
@@ -240,8 +250,7 @@ int RunUndo(Session& session) {
     Out().Line(L"Undid change #" + std::to_wstring(change.id) + L": " + qx::ListTitle(undone.upper) + L" of " +
                TargetText(target) + L":");
     Out().Line(L"  old: " + qx::StateText(change.after));
-    Out().Line(L"  new: " + NamesText(undone.device ? undone.device->GetFilters(undone.upper)
-                                                   : undone.owner->GetFilters(undone.upper)));
+    Out().Line(L"  new: " + ShownList(*undone.owner, undone.device, undone.upper, true).Text());
     qx::RestartReport restart;
     const int code = RestartAfterChange(session, target, &restart);
     if (session.args.Has(kRestart)) PrintRestartText(restart);

@@ -28,12 +28,9 @@ ListShown ShownList(const CDriverClass& owner, const CDevice* device, bool upper
     qx::StoredList stored;
     const bool read = device ? qx::ReadDeviceFilters(*device, upper, &stored)
                              : qx::ReadClassFilters(owner.GetClassKey(), upper, &stored);
-    if (!read || !stored.present || qx::TakeApart(stored).isList) return shown;
+    if (!read || !stored.HoldsOtherType()) return shown;
     shown.type = qx::RegistryTypeName(stored.type);
-    if (stored.type == qx::kRegDword && stored.data.size() >= 4)
-        shown.contents = L"0x" + qx::HexText(qx::ReadLe32(stored.data.data()));
-    else
-        shown.contents = FormatRegistryValue(stored.type, stored.data.data(), static_cast<uint32_t>(stored.data.size())).contents;
+    shown.contents = stored.OtherTypeContents();
     return shown;
 }
 
@@ -177,7 +174,11 @@ std::wstring EntryTarget(const qx::JournalEntry& entry) {
     return entry.hive.empty() ? target : target + L" in " + entry.hive;
 }
 
-json StateJson(const qx::StoredList& state) { return state.present ? NamesJson(state.Names()) : json(nullptr); }
+// The names, or null when nothing was stored or a value of another type was (its type then beside it).
+void PutStateJson(json& j, const char* key, const qx::StoredList& state) {
+    j[key] = state.present && !state.HoldsOtherType() ? NamesJson(state.Names()) : json(nullptr);
+    if (state.HoldsOtherType()) j[std::string(key) + "Type"] = U8(qx::RegistryTypeName(state.type));
+}
 
 }  // namespace
 
@@ -360,8 +361,9 @@ int RunHistory(Session& session) {
         for (const qx::JournalEntry& e : contents.entries) {
             json j{{"id", e.id}, {"time", U8(e.time)}, {"user", U8(e.user)}, {"computer", U8(e.computer)},
                    {"guid", U8(e.classGuid)}, {"instanceId", U8(e.deviceId)}, {"list", ListKey(e.upper)},
-                   {"before", StateJson(e.before)}, {"after", StateJson(e.after)},
                    {"origin", U8(qx::OriginName(e))}};
+            PutStateJson(j, "before", e.before);
+            PutStateJson(j, "after", e.after);
             j["undoes"] = e.origin == qx::ChangeOrigin::Undo ? json(e.undoes) : json(nullptr);
             if (!e.hive.empty()) j["hive"] = U8(e.hive);
             if (!e.hiveComputer.empty()) j["hiveComputer"] = U8(e.hiveComputer);

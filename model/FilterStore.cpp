@@ -33,6 +33,9 @@ std::wstring ListOf(const CDriverClass& owner, const CDevice* device, bool upper
 std::wstring HoldsText(const StringList& names) {
     return names.empty() ? L"The list is now empty." : L"They now hold: " + JoinList(names) + L".";
 }
+std::wstring HoldsText(const StoredList& state) {
+    return state.HoldsOtherType() ? L"They now hold: " + state.OtherTypeText() + L"." : HoldsText(state.Names());
+}
 
 std::wstring ChangedOutsideText(const CDriverClass& owner, const CDevice* device, bool upper,
                                 const StringList& stored) {
@@ -114,7 +117,7 @@ StoredList RestoredState(const CDevice* device, const StoredList& before) {
     StoredList state;
     state.present = true;
     state.type = kRegMultiSz;
-    const StringList names = before.Names();
+    const StringList names = before.HoldsOtherType() ? StringList{} : before.Names();
     state.data = names.empty() ? std::vector<uint8_t>(2, 0) : BuildMultiSz(names);
     return state;
 }
@@ -195,7 +198,7 @@ ChangeOutcome WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, 
                         error + L"\n\nNo change is made without its record: the list was put back as it was.");
         return Stop(ChangeResult::JournalFailed, upper,
                     error + L"\n\nThe list could not be put back as it was. " + ListOf(owner, device, upper) +
-                        L" held: " + StateText(before) + L". " + HoldsText(now.Names()) +
+                        L" held: " + StateText(before) + L". " + HoldsText(now) +
                         L" Restore the earlier list by hand.");
     }
     lock.Release();
@@ -208,7 +211,7 @@ ChangeOutcome WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, 
     if (!written || !SameListState(device != nullptr, entry.after, wanted))
         return Stop(ChangeResult::StoredOtherwise, upper,
                     ListOf(owner, device, upper) + L" as stored differ from what was written. " +
-                        HoldsText(entry.after.Names()) + L" The change is recorded in the change journal.");
+                        HoldsText(entry.after) + L" The change is recorded in the change journal.");
     return {};
 }
 
@@ -250,9 +253,11 @@ bool HoldsWhatChangeLeft(const CDevice* device, const JournalEntry& change, cons
 }
 
 std::wstring RestoreQuestion(const JournalEntry& change, const EntryRecord& record) {
-    StringList names = change.before.Names();
+    StringList names = change.before.HoldsOtherType() ? StringList{} : change.before.Names();
     std::wstring question = L"Restore the " + ListTitle(change.upper) + L" of " + TargetName(*record.owner, record.device) +
-                            (names.empty() ? L" to an empty list?" : L" to: " + JoinList(names) + L"?");
+                            (change.before.HoldsOtherType() && !record.device ? L" to: " + StateText(change.before) + L"?"
+                             : names.empty()                                 ? L" to an empty list?"
+                                                                             : L" to: " + JoinList(names) + L"?");
     if (TypeCannotBeKept(record.device, change.before))
         question += L"\n\nThe list was stored as " + RegistryTypeName(change.before.type) +
                     L"; a device's list can only be stored as REG_MULTI_SZ, so its names are restored as that.";
@@ -291,7 +296,9 @@ ChangeOutcome UndoEntry(const DriverClassList& classes, bool ask, bool offerOlde
                     kStop);
     // A name that is no installed service (or cannot work as a filter) stops it.
     FilterTarget where{owner->GetGuid(), device ? change.deviceId : std::wstring(), change.upper};
-    ListValidation validation = ValidateNewList(&where, change.before.Names());
+    // A value of another type than a list brings back no names the platform would load.
+    ListValidation validation =
+        ValidateNewList(&where, change.before.HoldsOtherType() ? StringList{} : change.before.Names());
     if (validation.Refused())
         return Tell(ChangeResult::Refused,
                     L"Change #" + std::to_wstring(change.id) + L" cannot be undone: the list it would bring back "
@@ -336,7 +343,7 @@ ChangeOutcome UndoEntry(const DriverClassList& classes, bool ask, bool offerOlde
         const std::wstring refusal = L"Change #" + std::to_wstring(change.id) + L" cannot be undone. " +
                                      ListOf(*owner, device, change.upper) +
                                      L" were changed since this program changed them (by whom is unknown). " +
-                                     HoldsText(current.Names()) + L"\n\nNothing was written.";
+                                     HoldsText(current) + L"\n\nNothing was written.";
         const JournalEntry* older = OlderThatApplies(classes, undoable, change);
         if (target && older) target->olderApplicable = older->id;
         if (!older || !offerOlder) return Tell(ChangeResult::ChangedOutside, refusal, kStop);
@@ -386,6 +393,7 @@ std::wstring ListTitle(bool upper) { return upper ? L"Upper Filters" : L"Lower F
 
 std::wstring StateText(const StoredList& state) {
     if (!state.present) return L"(no value)";
+    if (state.HoldsOtherType()) return state.OtherTypeText();
     StringList names = state.Names();
     return names.empty() ? L"(empty)" : JoinList(names);
 }

@@ -1,8 +1,10 @@
 #include "model/StoredList.h"
 
 #include "model/Allocation.h"
+#include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
+#include "model/RegistrySnapshot.h"
 #include "model/TextForms.h"
 
 namespace qx {
@@ -11,6 +13,16 @@ StringList StoredList::Names() const {
     StringList names;
     if (present) AppendMultiSz(names, data.data(), data.size());
     return names;
+}
+
+std::wstring StoredList::OtherTypeContents() const {
+    if (!HoldsOtherType()) return L"";
+    if (type == kRegDword && data.size() >= 4) return L"0x" + HexText(ReadLe32(data.data()));
+    return FormatRegistryValue(type, data.data(), static_cast<uint32_t>(data.size())).contents;
+}
+
+std::wstring StoredList::OtherTypeText() const {
+    return HoldsOtherType() ? L"(" + RegistryTypeName(type) + L" " + OtherTypeContents() + L")" : L"";
 }
 
 bool operator==(const StoredList& a, const StoredList& b) {

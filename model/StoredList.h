@@ -13,8 +13,15 @@ struct StoredList {
     uint32_t type = kRegNone;
     std::vector<uint8_t> data;
 
-    // The names as the platform reads them: up to the first empty string.
+    // The names as the record reads them: up to the first empty string, whatever the
+    // type (a number's bytes make characters; HoldsOtherType tells such a value).
     StringList Names() const;
+    bool HoldsOtherType() const { return present && !IsListType(type); }
+    // A value of another type as the user sees it: its contents ("0x00000001"), and
+    // "(REG_DWORD 0x00000001)" whole; both empty for a list or nothing.
+    std::wstring OtherTypeContents() const;
+    std::wstring OtherTypeText() const;
+    static bool IsListType(uint32_t type) { return type == kRegMultiSz || type == kRegSz; }
 };
 bool operator==(const StoredList& a, const StoredList& b);
 inline bool operator!=(const StoredList& a, const StoredList& b) { return !(a == b); }

@@ -536,6 +536,22 @@ TEST_F(QuillexcTest, ListFitsAConsoleAndShowsAWrongTypedListAsWhatItIs) {
     Result filtersJson = Quillexc({L"filters", Target(), L"lower", L"--json"});
     const nlohmann::json typed = filtersJson.Json();
     EXPECT_TRUE(typed.is_object() && typed["names"].is_null() && typed["type"] == "REG_DWORD") << Show(filtersJson);
+
+    // Its bytes are no names to add to; "set" replaces it, and undo puts the DWORD back.
+    Result add = Quillexc({L"filters", Target(), L"lower", L"add", a.Name(), L"--yes"});
+    EXPECT_EQ(3u, add.exitCode) << Show(add);
+    EXPECT_TRUE(Contains(add.err, L"hold (REG_DWORD 0x00000001), not a list of names")) << Show(add);
+    Result set = Quillexc({L"filters", Target(), L"lower", L"set", a.Name(), L"--yes"});
+    ASSERT_EQ(0u, set.exitCode) << Show(set);
+    EXPECT_TRUE(Contains(set.out, L"old: (REG_DWORD 0x00000001)")) << Show(set);
+    EXPECT_TRUE(Contains(Quillexc({L"history"}).out, L"(REG_DWORD 0x00000001)"));
+    Result undo = Quillexc({L"undo", L"--yes"});
+    ASSERT_EQ(0u, undo.exitCode) << Show(undo);
+    EXPECT_TRUE(Contains(undo.out, L"new: (REG_DWORD 0x00000001)")) << Show(undo);
+    RegValue restored;
+    ASSERT_TRUE(ReadValue(scratch.KeyPath(), L"LowerFilters", &restored));
+    EXPECT_EQ(DWORD(REG_DWORD), restored.type);
+    EXPECT_EQ((std::vector<uint8_t>{1, 0, 0, 0}), restored.data);
 }
 
 // A script whose hive variable is empty must not change the running machine.

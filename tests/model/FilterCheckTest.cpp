@@ -85,6 +85,8 @@ TEST_F(FilterCheckTest, StoredListsTakenApart) {
     EXPECT_NE(std::wstring::npos, Says(rule::WrongType, Listed(Stored(kRegExpandSz, Utf16Bytes(L"a")))).find(L"REG_EXPAND_SZ"));
     EXPECT_NE(std::wstring::npos, Says(rule::WrongType, Listed(Stored(kRegBinary, {1, 2}))).find(L"REG_BINARY"));
     EXPECT_FALSE(TakeApart(Stored(kRegDword, DwordBytes(1))).isList);
+    EXPECT_EQ(L"(REG_DWORD 0x00000001)", Stored(kRegDword, DwordBytes(1)).OtherTypeText());
+    EXPECT_EQ(L"", Stored(kRegSz, Utf16Bytes(L"a")).OtherTypeText());
 
     ListContents single = TakeApart(Stored(kRegSz, Utf16Bytes(L"one")));
     EXPECT_TRUE(ListIs(single.names, {L"one"}));
