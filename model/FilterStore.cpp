@@ -168,6 +168,7 @@ ChangeOutcome WriteJournalled(CDriverClass& owner, CDevice* device, bool upper, 
     long failure = kErrSuccess;
     if (!ReadState(owner, device, upper, &entry.after, &failure)) {
         if (!written) {
+            lock.Release();
             ReplaceRecord(owner, device, upper, before.Names());
             return Stop(ChangeResult::WriteFailed, upper,
                         L"The write failed. " + CannotReadText(owner, device, upper, failure) +

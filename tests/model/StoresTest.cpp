@@ -296,6 +296,29 @@ TEST_F(Stores, FailedReadsAreNeverTakenForNoValue) {
     EXPECT_TRUE(ListIs(first->GetUpperFilters(), {L"new"}));
 }
 
+// A write that failed and cannot be read back: while the user reads why, the journal is
+// free for every other writer.
+TEST_F(Stores, AFailedWriteIsToldWithTheJournalFree) {
+    ScratchJournal journal;
+    struct LockProbe : IMessageSink {
+        const Journal* journal = nullptr;
+        bool free = false;
+        int ShowMessage(const std::wstring&, unsigned) override {
+            JournalLock lock;
+            std::wstring error;
+            free = journal->Lock(&lock, &error);
+            return kIdOk;
+        }
+    } probe;
+    probe.journal = &journal.Get();
+    machine.RefusePropertyWrites(2);
+    machine.FailPropertyReadsAfterWrite(2, kErrAccessDenied);
+    MessagesGuard answered(probe);
+    EXPECT_FALSE(second->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(probe.free);
+    EXPECT_TRUE(journal.Entries().empty());
+}
+
 // The device setup stores every list as REG_MULTI_SZ: a REG_SZ list comes back by its
 // names, and an empty value it left is recorded as present.
 TEST_F(Stores, ADeviceListOfAnotherTypeIsUndoneByItsNames) {

@@ -133,6 +133,7 @@ struct MemoryMachine::Device {
     std::vector<uint32_t> failingReads;
     bool refuseWrites = false;
     long readErrorAfterWrite = kErrSuccess;
+    bool writeTried = false;
     bool written = false;
     bool vanished = false;
     std::wstring instanceId;
@@ -588,7 +589,7 @@ long MemoryMachine::GetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
     ++m_calls.propertyReads;
     Device* device = DeviceOf(set, element);
     if (!device) return kErrInvalidParameter;
-    if (device->written && device->readErrorAfterWrite != kErrSuccess) return device->readErrorAfterWrite;
+    if (device->writeTried && device->readErrorAfterWrite != kErrSuccess) return device->readErrorAfterWrite;
     auto it = device->properties.find(property);
     if (it == device->properties.end()) return kErrInvalidData;
     const StoredValue& value = it->second;
@@ -610,6 +611,7 @@ bool MemoryMachine::SetDeviceRegistryProperty(DevInfoHandle set, const DeviceEle
                                               uint32_t cbBuffer) {
     ++m_calls.propertyWrites;
     Device* device = DeviceOf(set, element);
+    if (device) device->writeTried = true;
     if (!device || device->refuseWrites) return false;
     if (!buffer && cbBuffer) return false;
     m_propertyWrites.push_back({device->devInst, property, buffer != nullptr,

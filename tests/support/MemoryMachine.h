@@ -105,7 +105,7 @@ public:
     void ClaimPropertySize(uint32_t devInst, uint32_t property, uint32_t cb);
     // The probe reports the size, but the read that follows fails.
     void FailPropertyRead(uint32_t devInst, uint32_t property);
-    // Once a property of the device was written, every read of its properties fails.
+    // Once a property of the device was written (or a write tried), every read of its properties fails.
     void FailPropertyReadsAfterWrite(uint32_t devInst, long error);
     // SetDeviceRegistryProperty fails for the device.
     void RefusePropertyWrites(uint32_t devInst);
