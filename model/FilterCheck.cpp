@@ -1,5 +1,7 @@
 #include "model/FilterCheck.h"
 
+#include <algorithm>
+
 #include "model/Bytes.h"
 #include "model/DeviceAccess.h"
 #include "model/DriverClass.h"
@@ -305,13 +307,20 @@ const CheckRule* FindCheckRule(const std::wstring& id) {
 
 std::wstring DriverFilePath(const std::wstring& name, const ServiceFacts& facts) {
     const std::wstring windows = Access().GetWindowsFolder();
-    if (!facts.hasImagePath) return windows + L"\\System32\\drivers\\" + name + L".sys";
+    // Below an installation mounted on a POSIX system, the path is written as that system writes it.
+    const bool posix = !windows.empty() && windows[0] == L'/';
+    auto below = [&](std::wstring rest) {
+        if (posix) std::replace(rest.begin(), rest.end(), L'\\', L'/');
+        return windows + rest;
+    };
+    if (!facts.hasImagePath) return below(L"\\System32\\drivers\\" + name + L".sys");
     std::wstring path = facts.imagePathType == kRegExpandSz ? Expand(facts.imagePath, windows) : facts.imagePath;
     if (facts.imagePathType == kRegExpandSz && path.find(L'%') != std::wstring::npos) return L"";
-    if (StartsWith(path, L"\\SystemRoot\\")) return windows + path.substr(11);
+    if (posix && StartsWith(path, windows)) return below(path.substr(windows.size()));  // %SystemRoot% expanded
+    if (StartsWith(path, L"\\SystemRoot\\")) return below(path.substr(11));
     if (StartsWith(path, L"\\??\\")) path = path.substr(4);
     bool full = path.size() >= 2 && (path[1] == L':' || path[0] == L'\\');
-    return full ? Access().MapInstallationPath(path) : windows + L'\\' + path;
+    return full ? Access().MapInstallationPath(path) : below(L'\\' + path);
 }
 
 ListContents TakeApart(const StoredList& stored) {

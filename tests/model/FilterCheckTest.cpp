@@ -76,6 +76,12 @@ TEST_F(FilterCheckTest, DriverFileResolvedAsTheLoaderDoes) {
     EXPECT_EQ(L"", Says(rule::DriverFileMissing, facts));
     facts.service->imagePath = L"System32\\drivers\\gone.sys";
     EXPECT_NE(std::wstring::npos, Says(rule::DriverFileMissing, facts).find(L"D:\\WinNT\\System32\\drivers\\gone.sys"));
+
+    // An installation mounted on Linux: its paths are written with its separators only.
+    machine.SetWindowsFolder(L"/mnt/win/WINDOWS");
+    EXPECT_EQ(L"/mnt/win/WINDOWS/System32/drivers/c.sys", PathFor(kRegSz, L"System32\\drivers\\c.sys"));
+    EXPECT_EQ(L"/mnt/win/WINDOWS/System32/drivers/a.sys", PathFor(kRegSz, L"\\SystemRoot\\System32\\drivers\\a.sys"));
+    EXPECT_EQ(L"/mnt/win/WINDOWS/f.sys", PathFor(kRegExpandSz, L"%SystemRoot%\\f.sys"));
 }
 
 TEST_F(FilterCheckTest, StoredListsTakenApart) {
