@@ -27,6 +27,10 @@ namespace {
 
 const wchar_t kClassRoot[] = L"System\\CurrentControlSet\\Control\\Class";
 constexpr int kClasses = 4;
+// A fifth class whose devices do not grow with the machine: made with the first devices,
+// they count among them, the growth going to the four others.
+constexpr int kFixedClass = kClasses;
+constexpr int kFixedDevices = 100;
 // Seven unless QX_BENCH_RUNS says otherwise (fewer for a quick look).
 int Runs() {
     const char* runs = std::getenv("QX_BENCH_RUNS");
@@ -79,15 +83,20 @@ std::wstring KeyNameOf(const GUID& g) {
     return qx::GuidText(q);
 }
 
+GUID ScratchGuid(int number) {
+    return GUID{0x51a7e000u + static_cast<unsigned>(number), 0x1234, 0x4321,
+                {0x80, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, static_cast<BYTE>(number)}};
+}
+
 bool CreateClass(ScratchClass& c, int number) {
-    c.guid = GUID{0x51a7e000u + static_cast<unsigned>(number), 0x1234, 0x4321,
-                  {0x80, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, static_cast<BYTE>(number)}};
+    c.guid = ScratchGuid(number);
     c.keyName = std::wstring(kClassRoot) + L"\\" + KeyNameOf(c.guid);
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, c.keyName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
-    std::wstring description = L"Bench class " + std::to_wstring(number);
+    std::wstring description = number == kFixedClass ? std::wstring(L"Bench fixed class")
+                                                     : L"Bench class " + std::to_wstring(number);
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(description.c_str()),
                    static_cast<DWORD>((description.size() + 1) * sizeof(wchar_t)));
     auto upper = MultiSz({L"benchup", L"benchup2"});
@@ -132,7 +141,7 @@ void FillDriverKey(HKEY key, int n) {
     }
 }
 
-bool AddDevices(ScratchClass& c, int count, int& serial) {
+bool AddDevices(ScratchClass& c, int count, int& serial, const wchar_t* enumerator = L"QXBENCH") {
     HDEVINFO set = SetupDiCreateDeviceInfoList(&c.guid, nullptr);
     if (set == INVALID_HANDLE_VALUE) return false;
     auto upper = MultiSz({L"devup"});
@@ -142,7 +151,7 @@ bool AddDevices(ScratchClass& c, int count, int& serial) {
         data.cbSize = sizeof(data);
         // A full instance id of our own: generating one makes the service try every
         // number already taken, which grows with each device made.
-        std::wstring name = L"ROOT\\QXBENCH\\" + std::to_wstring(serial);
+        std::wstring name = L"ROOT\\" + std::wstring(enumerator) + L"\\" + std::to_wstring(serial);
         ok = SetupDiCreateDeviceInfoW(set, name.c_str(), &c.guid, nullptr, nullptr, 0, &data) &&
              SetupDiRegisterDeviceInfo(set, &data, 0, nullptr, nullptr, nullptr);
         if (!ok) break;
@@ -304,13 +313,54 @@ void PrintHeader() {
 }
 
 // Devices number from..to-1, shared out among the scratch classes.
+// The filters the scratch lists name, as installed kernel drivers with their files, so
+// that a change of those lists, and its undo, passes the checks and is written.
+bool CreateServices() {
+    wchar_t windows[MAX_PATH];
+    UINT cch = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH) return false;
+    for (const wchar_t* name : {L"benchup", L"benchup2", L"benchlow", L"devup"}) {
+        HKEY key = nullptr;
+        const std::wstring path = L"System\\CurrentControlSet\\Services\\" + std::wstring(name);
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        const DWORD type = 1, start = 3;  // a kernel driver, started on demand
+        RegSetValueExW(key, L"Type", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), 4);
+        RegSetValueExW(key, L"Start", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&start), 4);
+        SetString(key, L"ImagePath", REG_EXPAND_SZ, L"system32\\drivers\\" + std::wstring(name) + L".sys");
+        RegCloseKey(key);
+        const std::wstring file = std::wstring(windows) + L"\\system32\\drivers\\" + name + L".sys";
+        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(handle);
+    }
+    return true;
+}
+
 bool Grow(int from, int to) {
-    std::vector<ScratchClass> classes(kClasses);
-    for (int i = 0; i < kClasses; ++i)
+    std::vector<ScratchClass> classes(kClasses + 1);
+    for (int i = 0; i <= kClasses; ++i)
         if (!CreateClass(classes[i], i)) {
             std::printf("could not create the scratch classes\n");
             return false;
         }
+    if (from == 0 && !CreateServices()) {
+        std::printf("could not create the scratch services\n");
+        return false;
+    }
+    if (to <= kFixedDevices) {
+        std::printf("grow to more than %d devices\n", kFixedDevices);
+        return false;
+    }
+    // ROOT\QXBENCHFIXED\0... first; the others keep their numbers from ROOT\QXBENCH\0.
+    int fixedSerial = 0;
+    if (from == 0 && !AddDevices(classes[kFixedClass], kFixedDevices, fixedSerial, L"QXBENCHFIXED")) {
+        std::printf("could not create the fixed class's devices\n");
+        return false;
+    }
+    from = from == 0 ? 0 : from - kFixedDevices;
+    to -= kFixedDevices;
     int serial = from;
     for (int i = 0; serial < to; i = (i + 1) % kClasses) {
         int add = std::min(to - serial, (to - from + kClasses - 1) / kClasses);
@@ -382,6 +432,48 @@ void Measure(int devices) {
     }
 }
 
+// What a class's device set costs on this machine, against its parts: the walk of every
+// device key that any class's set makes (a class no device has), the same with the
+// class's elements created (class 0; the fixed class), and a set of one device.
+void MeasureSets() {
+    const GUID zero = ScratchGuid(0), fixed = ScratchGuid(kFixedClass), none = ScratchGuid(0xFF);
+    auto best = [](const std::function<int()>& take, int* count) {
+        double least = 0;
+        for (int run = 0; run < Runs(); ++run) {
+            auto t0 = std::chrono::steady_clock::now();
+            *count = take();
+            double seconds = Seconds(std::chrono::steady_clock::now() - t0);
+            if (run == 0 || seconds < least) least = seconds;
+        }
+        return least;
+    };
+    auto classSet = [](const GUID& guid) {
+        return [guid]() {
+            HDEVINFO set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_PROFILE);
+            SP_DEVINFO_DATA data{};
+            data.cbSize = sizeof(data);
+            int n = 0;
+            while (SetupDiEnumDeviceInfo(set, n, &data)) ++n;
+            SetupDiDestroyDeviceInfoList(set);
+            return n;
+        };
+    };
+    auto oneDevice = [&zero]() {
+        HDEVINFO set = SetupDiCreateDeviceInfoList(&zero, nullptr);
+        SP_DEVINFO_DATA data{};
+        data.cbSize = sizeof(data);
+        int n = SetupDiOpenDeviceInfoW(set, L"ROOT\\QXBENCH\\0", nullptr, 0, &data) ? 1 : 0;
+        SetupDiDestroyDeviceInfoList(set);
+        return n;
+    };
+    int nNone = 0, nZero = 0, nFixed = 0, nOne = 0;
+    double walk = best(classSet(none), &nNone), zeroSet = best(classSet(zero), &nZero);
+    double fixedSet = best(classSet(fixed), &nFixed), one = best(oneDevice, &nOne);
+    std::printf("sets: no class's (%d devices) %.3fs; class 0's (%d) %.3fs; the fixed class's (%d) %.3fs; "
+                "one device's (%d) %.4fs\n",
+                nNone, walk, nZero, zeroSet, nFixed, fixedSet, nOne, one);
+}
+
 void MeasureTree() {
     TreeFigures tree;
     if (RunTreeBench(20000, Runs(), &tree))
@@ -396,7 +488,7 @@ void MeasureTree() {
 
 // scripts/bench runs each step in a fresh process and lets Wine's services go quiet
 // between making devices and timing them (they keep working on new devices for a while):
-//   --header | --grow FROM TO | --measure DEVICES | --tree | --memory (a child of --measure)
+//   --header | --grow FROM TO | --measure DEVICES | --sets | --tree | --memory (a child of --measure)
 int wmain(int argc, wchar_t** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     const std::wstring mode = argc > 1 ? argv[1] : L"";
@@ -408,10 +500,12 @@ int wmain(int argc, wchar_t** argv) {
         return Grow(number(2), number(3)) ? 0 : 1;
     } else if (mode == L"--measure" && number(2) > 0) {
         Measure(number(2));
+    } else if (mode == L"--sets") {
+        MeasureSets();
     } else if (mode == L"--tree") {
         MeasureTree();
     } else {
-        std::printf("usage: quillex_bench --header | --grow FROM TO | --measure DEVICES | --tree\n");
+        std::printf("usage: quillex_bench --header | --grow FROM TO | --measure DEVICES | --sets | --tree\n");
         return 2;
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "model/FilterCheck.h"
 #include "model/FilterStore.h"
 #include "model/FilterText.h"
 #include "model/ListValidation.h"
@@ -131,6 +132,22 @@ bool AnsweredYes(Session& session, const StringList& questions) {
     return false;
 }
 
+// The device a change to undo names (the newest change, or the one --id names) is read
+// alone, without its class's other devices: the undo touches nothing else. A class's
+// change needs the class keys only, which are read.
+void ReadDeviceOfChange(Session& session, const qx::UndoRequest& request) {
+    const qx::ChangeContext context;
+    const std::vector<const qx::JournalEntry*> undoable =
+        qx::UndoableEntries(session.journalContents.entries, context.hive, context.hiveComputer);
+    const qx::JournalEntry* entry = undoable.empty() || request.id ? nullptr : undoable.front();
+    for (const qx::JournalEntry* e : undoable)
+        if (request.id && e->id == request.id) entry = e;
+    qx::Guid guid;
+    if (!entry || entry->deviceId.empty() || !qx::ParseGuid(entry->classGuid, &guid)) return;
+    if (CDriverClass* owner = qx::FindClassRecord(session.classes, guid))
+        qx::AddOneDevice(*owner, entry->deviceId, false, false);
+}
+
 }  // namespace
 
 int RunFilters(Session& session) {
@@ -233,6 +250,7 @@ int RunUndo(Session& session) {
     // A journal that cannot be read is a failure, not a refusal.
     if (!SessionJournal(session)) return kExitFailed;
 
+    ReadDeviceOfChange(session, request);
     qx::UndoneTarget undone;
     ChangeInProgress inProgress;
     if (!inProgress.Started()) return Stopped();

@@ -47,7 +47,7 @@ enum class Reads {
     Journal,      // the change journal, no class list
     ClassKeys,    // the class keys; a TARGET's class gets its devices when it is resolved
     EveryDevice,  // every class with every device
-    ChangedClass, // the journal, and the class of the change to undo with its devices
+    ChangedClass, // the journal, the class keys, and the device of the change to undo alone
 };
 
 // A command: the only way from its name to its handler.

@@ -209,13 +209,15 @@ bool TakeTarget(Session& session, Target* target) {
     }
     // The class list holds no devices yet (Reads::ClassKeys): a device's instance ID names
     // its class through its Enum key, and only that device is read (its class's devices
-    // when it is not among them, for the suggestions).
+    // when it is not among them, for the suggestions). Only "show" prints the device's
+    // number, its place among the class's devices: every other command takes a set of
+    // the device alone, which costs the same on a machine of any size.
     const std::wstring& text = session.args.words.front();
     const bool details = session.args.command == L"show";
     qx::Guid deviceClass;
     if (qx::DeviceClassOf(text, &deviceClass))
         if (CDriverClass* owner = qx::FindClassRecord(session.classes, deviceClass))
-            if (!qx::AddOneDevice(*owner, text, details)) qx::AddClassDevices(*owner, false);
+            if (!qx::AddOneDevice(*owner, text, details, details)) qx::AddClassDevices(*owner, false);
     std::wstring error;
     if (!ResolveTarget(session.classes, text, target, &error)) {
         // An unknown TARGET's suggestions search the devices too: read them all, once.

@@ -30,21 +30,9 @@ qx::DeviceScope ScopeOf(const Command& command, const Session& session, bool* no
     // one device, which reads its own record (TakeTarget).
     scope.details = false;
     if (command.reads == Reads::EveryDevice || ReadsEveryDevice(session.args.given)) return scope;
+    // The class keys; a TARGET's device, or the device a change to undo names, is read
+    // when the command knows it (TakeTarget, RunUndo).
     scope.kind = qx::DeviceScope::None;
-    if (command.reads == Reads::ChangedClass) {
-        // The class of the change to undo (the newest, or the one --id names), with its
-        // devices: nothing else is touched.
-        const qx::ChangeContext context;
-        const std::vector<const qx::JournalEntry*> undoable =
-            qx::UndoableEntries(session.journalContents.entries, context.hive, context.hiveComputer);
-        const qx::JournalEntry* entry = undoable.empty() ? nullptr : undoable.front();
-        if (session.args.Has(kId)) {
-            entry = nullptr;
-            for (const qx::JournalEntry* e : undoable)
-                if (std::to_wstring(e->id) == session.args.id) entry = e;
-        }
-        if (entry && qx::ParseGuid(entry->classGuid, &scope.classGuid)) scope.kind = qx::DeviceScope::OneClass;
-    }
     return scope;
 }
 

@@ -33,10 +33,14 @@ using DevicesByClass = std::map<Guid, std::vector<SetMember>, GuidLess>;
 
 // The present devices of every class, taken once: asking for each class's devices on
 // its own makes the device-setup service walk every device of the machine per class.
-// With `onlyClass`, the set of that class alone, for a command that reads one class.
-SharedDevInfo TakeDeviceSet(DevicesByClass* devices, const Guid* onlyClass = nullptr) {
+// With `onlyClass`, the set of that class alone, for a command that reads one class;
+// with `onlyDevice` too, the set of that device of the class.
+SharedDevInfo TakeDeviceSet(DevicesByClass* devices, const Guid* onlyClass = nullptr,
+                            const std::wstring* onlyDevice = nullptr) {
     IDeviceAccess& access = Access();
-    DevInfoHandle set = onlyClass ? access.GetClassDevs(*onlyClass) : access.GetAllClassDevs();
+    DevInfoHandle set = onlyDevice ? access.GetOneDevice(*onlyClass, *onlyDevice)
+                        : onlyClass ? access.GetClassDevs(*onlyClass)
+                                    : access.GetAllClassDevs();
     if (set == InvalidHandle() || set == nullptr) return nullptr;
     SharedDevInfo shared(set, [](void* handle) { Access().DestroyDeviceInfoList(handle); });
     SetMember member{};
@@ -155,10 +159,10 @@ bool AddClassDevices(CDriverClass& owner, bool details) {
     return true;
 }
 
-CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details) {
+CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details, bool numbered) {
     if (!owner.GetDeviceList().empty() || instanceId.empty()) return nullptr;
     DevicesByClass devicesByClass;
-    SharedDevInfo set = TakeDeviceSet(&devicesByClass, &owner.GetGuid());
+    SharedDevInfo set = TakeDeviceSet(&devicesByClass, &owner.GetGuid(), numbered ? nullptr : &instanceId);
     auto found = devicesByClass.find(owner.GetGuid());
     if (!set || found == devicesByClass.end()) return nullptr;
     // Its number is its place among the class's devices; only its own record is read.
@@ -168,7 +172,8 @@ CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool 
         const SetMember& member = found->second[number];
         if (UpperCase(access.GetDeviceInstanceId(member.element)) != wanted) continue;
         owner.SetDevInfo(set);
-        CDevice* device = owner.AddDevice(set.get(), static_cast<int32_t>(number), member.element, member.position, details);
+        CDevice* device = owner.AddDevice(set.get(), numbered ? static_cast<int32_t>(number) : -1, member.element,
+                                          member.position, details);
         if (!device) owner.ReleaseDevInfo();
         return device;
     }

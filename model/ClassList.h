@@ -36,10 +36,13 @@ bool BuildDriverClasses(DriverClassList& classes, IProgressSink* progress, const
 // them, from a device set of that class only. Does nothing for a class that has its
 // devices; false when the device set cannot be taken.
 bool AddClassDevices(CDriverClass& owner, bool details = true);
-// The one device of that instance ID (without case) of a class that has no devices yet,
-// with the number a full build gives it; the set taken is the class's. False, with
-// nothing added, when the class has no such present device or the set cannot be taken.
-CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details = true);
+// The one device of that instance ID (without case) of a class that has no devices yet.
+// `numbered`: with the number a full build gives it, from the class's device set;
+// otherwise from a set of the device alone, with no number (-1), for what shows none.
+// Null, with nothing added, when the class has no such present device or the set cannot
+// be taken.
+CDevice* AddOneDevice(CDriverClass& owner, const std::wstring& instanceId, bool details = true,
+                      bool numbered = true);
 // The class a device instance ID's node names (its Enum key's ClassGUID); false when the
 // key or the value is not there.
 bool DeviceClassOf(const std::wstring& instanceId, Guid* classGuid);

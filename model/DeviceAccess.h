@@ -46,6 +46,14 @@ public:
         (void)classGuid;
         return GetAllClassDevs();
     }
+    // A set that holds the device of that instance ID (without case) when the class's set
+    // would hold it: present, and of that class. It may hold others too (callers take the
+    // element of that ID). A set of the device alone spares the device setup every other
+    // device of the machine, but gives no place among the class's devices.
+    virtual DevInfoHandle GetOneDevice(const Guid& classGuid, const std::wstring& instanceId) {
+        (void)instanceId;
+        return GetClassDevs(classGuid);
+    }
     virtual bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) = 0;
     // kErrSuccess, or the error the call reported (kErrInsufficientBuffer for a probe of a
     // present property, with *cbRequired set). Never a stale error from an earlier call.

@@ -47,7 +47,9 @@ RestartReport RestartDevices(const CDriverClass& owner, CDevice* device) {
     IDeviceAccess& access = Access();
     for (CDevice* target : AffectedDevices(owner, device)) {
         RestartEntry entry{DeviceInstanceId(*target), target->GetDisplayName(), kErrSuccess};
-        if (entry.instanceId.empty()) entry.instanceId = DeviceNumberText(target->GetIndex());
+        // A device whose ID cannot be read is known by its number, when it has one.
+        if (entry.instanceId.empty())
+            entry.instanceId = target->GetIndex() >= 0 ? DeviceNumberText(target->GetIndex()) : L"(instance ID unreadable)";
         DeviceElement element;
         RestartOutcome outcome = RestartOutcome::Failed;
         if (!owner.FindElement(*target, &element))

@@ -148,7 +148,8 @@ bool CDriverClass::SetDeviceProperty(const CDevice& device, uint32_t property, c
 }
 
 bool CDriverClass::FindElement(const CDevice& device, qx::DeviceElement* element) const {
-    if (device.GetIndex() < 0 || device.GetSetPosition() < 0) return false;
+    // A device read alone has no number (-1), but always its place in its set.
+    if (device.GetSetPosition() < 0) return false;
     if (!qx::Access().EnumDeviceInfo(GetDevInfo(), static_cast<uint32_t>(device.GetSetPosition()), element))
         return false;
     // The set is fixed when taken, but never act on a device other than the one shown.

@@ -22,7 +22,9 @@ const Journal* g_journal = nullptr;
 std::wstring TargetName(const CDriverClass& owner, const CDevice* device) {
     if (!device) return owner.GetDescription();
     const std::wstring& name = device->GetDisplayName();
-    std::wstring number = L"device " + DeviceNumberText(device->GetIndex()) + L" of " + owner.GetDescription();
+    // A device a command read alone has no number (-1): its instance ID names it.
+    const std::wstring which = device->GetIndex() >= 0 ? DeviceNumberText(device->GetIndex()) : DeviceInstanceId(*device);
+    std::wstring number = L"device " + which + L" of " + owner.GetDescription();
     return name.empty() ? number : name + L" (" + number + L")";
 }
 

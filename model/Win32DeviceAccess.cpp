@@ -63,6 +63,8 @@ extern "C" {
 __declspec(dllimport) BOOL WINAPI SetupDiGetClassDescriptionW(const GUID*, PWSTR, DWORD, PDWORD);
 __declspec(dllimport) HKEY WINAPI SetupDiOpenClassRegKey(const GUID*, REGSAM);
 __declspec(dllimport) HANDLE WINAPI SetupDiGetClassDevsW(const GUID*, PCWSTR, HANDLE, DWORD);
+__declspec(dllimport) HANDLE WINAPI SetupDiCreateDeviceInfoList(const GUID*, void*);
+__declspec(dllimport) BOOL WINAPI SetupDiOpenDeviceInfoW(HANDLE, PCWSTR, void*, DWORD, DevInfoData*);
 __declspec(dllimport) BOOL WINAPI SetupDiEnumDeviceInfo(HANDLE, DWORD, DevInfoData*);
 __declspec(dllimport) BOOL WINAPI SetupDiGetDeviceRegistryPropertyW(HANDLE, DevInfoData*, DWORD,
                                                                     PDWORD, PBYTE, DWORD, PDWORD);
@@ -235,6 +237,22 @@ public:
         GUID guid = ToGuid(classGuid);
         HANDLE set = SetupDiGetClassDevsW(&guid, nullptr, nullptr, kDigcfPresent | kDigcfProfile);
         return set ? set : InvalidHandle();
+    }
+    DevInfoHandle GetOneDevice(const Guid& classGuid, const std::wstring& instanceId) override {
+        GUID guid = ToGuid(classGuid);
+        HANDLE set = SetupDiCreateDeviceInfoList(&guid, nullptr);
+        if (!set || set == INVALID_HANDLE_VALUE) return InvalidHandle();
+        // A set of a class opens no device of another class. The open finds a device
+        // that is not present too (one with no node in the device tree, whose status
+        // cannot be read), which the class's set leaves out: so must we.
+        DevInfoData data{};
+        data.cbSize = sizeof(data);
+        ULONG status = 0, problem = 0;
+        if (SetupDiOpenDeviceInfoW(set, instanceId.c_str(), nullptr, 0, &data) &&
+            CM_Get_DevNode_Status(&status, &problem, data.DevInst, 0) == 0)
+            return set;
+        SetupDiDestroyDeviceInfoList(set);
+        return InvalidHandle();
     }
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override {
         DevInfoData data{};

@@ -6,6 +6,7 @@
 #include "model/TextForms.h"
 #include "tests/support/MemoryFixture.h"
 #include "tests/support/PerClassBuild.h"
+#include "tests/support/ScratchJournal.h"
 
 using namespace qx;
 using namespace qx::test;
@@ -329,6 +330,34 @@ TEST_F(ClassListBuild, ACommandsDeviceTargetIsReadAloneWithTheNumberAFullBuildGi
     ASSERT_EQ(3u, FindClass(alpha)->GetDeviceList().size());
     EXPECT_EQ(L"Device 4", FindClass(alpha)->GetDeviceList()[2]->GetDeviceDesc());
     EXPECT_TRUE(FindClass(alpha)->GetDeviceList()[2]->GetMfg().empty());
+    ReleaseDriverClasses(classes);
+    EXPECT_EQ(0, machine.LiveSetCount());
+}
+
+TEST_F(ClassListBuild, ADeviceReadWithoutItsNumberTakesNoClassSetAndIsNamedByItsId) {
+    ScratchJournal journal;
+    const Guid alpha = AddClass(1, L"Alpha", 3), beta = AddClass(2, L"Beta", 1);
+    machine.SetInstanceId(3, L"ROOT\\BENCH\\3");  // Alpha's third, with no name
+    machine.PutMultiSzProperty(3, spdrp::UpperFilters, {L"old"});
+    DeviceScope none;
+    none.kind = DeviceScope::None;
+    ASSERT_TRUE(BuildDriverClasses(classes, nullptr, none));
+    // Not of Beta, and not once it has left the machine: as the class's set would say.
+    EXPECT_EQ(nullptr, AddOneDevice(*FindClass(beta), L"ROOT\\BENCH\\3", false, false));
+    machine.Vanish(4);
+    EXPECT_EQ(nullptr, AddOneDevice(*FindClass(beta), L"ROOT\\QUILLEX\\4", false, false));
+    CDevice* device = AddOneDevice(*FindClass(alpha), L"root\\bench\\3", false, false);
+    ASSERT_NE(nullptr, device);
+    EXPECT_EQ(0, machine.Calls().classDevs);  // neither the class's set nor every class's
+    EXPECT_EQ(-1, device->GetIndex());
+    EXPECT_TRUE(ListIs(device->GetUpperFilters(), {L"old"}));
+    // Written on its own element; a failure names it by its ID, having no number.
+    EXPECT_TRUE(device->SetUpperFilters({L"new"}));
+    EXPECT_TRUE(BytesAre(*machine.FindProperty(3, spdrp::UpperFilters), MultiSzBytes({L"new"})));
+    machine.PutMultiSzProperty(3, spdrp::UpperFilters, {L"other"});
+    EXPECT_FALSE(device->SetUpperFilters({L"mine"}));
+    ASSERT_EQ(1u, messages.Shown().size());
+    EXPECT_EQ(0u, messages.Shown()[0].text.find(L"The Upper Filters of device ROOT\\BENCH\\3 of Alpha were changed outside"));
     ReleaseDriverClasses(classes);
     EXPECT_EQ(0, machine.LiveSetCount());
 }

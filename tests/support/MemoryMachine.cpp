@@ -547,18 +547,23 @@ DevInfoHandle MemoryMachine::GetAllClassDevs() { return TakeSet(nullptr); }
 
 DevInfoHandle MemoryMachine::ClassDevs(const Guid& classGuid) { return TakeSet(&classGuid); }
 
-DevInfoHandle MemoryMachine::TakeSet(const Guid* classGuid) {
+DevInfoHandle MemoryMachine::GetOneDevice(const Guid& classGuid, const std::wstring& instanceId) {
+    return TakeSet(&classGuid, &instanceId);
+}
+
+DevInfoHandle MemoryMachine::TakeSet(const Guid* classGuid, const std::wstring* instanceId) {
     if (m_failDeviceSets) return InvalidHandle();
     auto set = std::make_unique<DeviceSet>();
     for (const auto& device : m_devices)
-        if ((!classGuid || device->classGuid == *classGuid) && !device->vanished) {
+        if ((!classGuid || device->classGuid == *classGuid) && !device->vanished &&
+            (!instanceId || _wcsicmp(device->instanceId.c_str(), instanceId->c_str()) == 0)) {
             set->devInsts.push_back(device->devInst);
             set->members.insert(device->devInst);
         }
     uintptr_t id = m_nextSet;
     m_nextSet += 4;
     m_sets[id] = std::move(set);
-    ++m_calls.classDevs;
+    ++(instanceId ? m_calls.oneDeviceSets : m_calls.classDevs);
     return reinterpret_cast<DevInfoHandle>(id);
 }
 

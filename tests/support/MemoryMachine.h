@@ -49,6 +49,7 @@ struct CallCounts {
     int valueSets = 0;       // SetValue calls, refused ones included
     int valueDeletes = 0;    // DeleteValue calls, refused ones included
     int classDevs = 0;       // device sets taken (GetAllClassDevs and ClassDevs)
+    int oneDeviceSets = 0;   // sets of one device taken (GetOneDevice)
     int setsDestroyed = 0;   // DestroyDeviceInfoList of a live set
     int propertyReads = 0;   // GetDeviceRegistryProperty calls (probes included)
     int propertyWrites = 0;  // SetDeviceRegistryProperty calls, refused ones included
@@ -156,6 +157,8 @@ public:
     KeyHandle OpenClassKey(const Guid& classGuid, uint32_t samDesired) override;
     DevInfoHandle GetAllClassDevs() override;
     DevInfoHandle GetClassDevs(const Guid& classGuid) override { return ClassDevs(classGuid); }
+    // The device of that ID (without case) alone, when it is of the class and not vanished.
+    DevInfoHandle GetOneDevice(const Guid& classGuid, const std::wstring& instanceId) override;
     bool EnumDeviceInfo(DevInfoHandle set, uint32_t index, DeviceElement* element) override;
     long GetDeviceRegistryProperty(DevInfoHandle set, const DeviceElement& element,
                                    uint32_t property, uint32_t* type, uint8_t* buffer,
@@ -187,7 +190,7 @@ private:
     Handle* LiveHandle(KeyHandle key, long* error) const;
     Device* FindDevice(uint32_t devInst) const;
     Device* DeviceOf(DevInfoHandle set, const DeviceElement& element) const;
-    DevInfoHandle TakeSet(const Guid* classGuid);  // null: every class
+    DevInfoHandle TakeSet(const Guid* classGuid, const std::wstring* instanceId = nullptr);  // null: every one
 
     std::shared_ptr<Node> m_root;
     std::map<uintptr_t, std::unique_ptr<Handle>> m_handles;
