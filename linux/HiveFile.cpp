@@ -30,6 +30,20 @@ std::wstring Units(const char* utf8) {
     return text;
 }
 
+// The same appended to `out`; ASCII (nearly every name) without a conversion. `scratch`
+// holds the conversion of any other.
+void AppendUnits(const char* utf8, std::wstring* scratch, std::wstring* out) {
+    if (!utf8) return;
+    const char* p = utf8;
+    while (*p && static_cast<unsigned char>(*p) < 0x80) ++p;
+    if (!*p) {
+        out->append(utf8, p);
+        return;
+    }
+    *scratch = Units(utf8);
+    *out += *scratch;
+}
+
 bool IsAscii(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -158,35 +172,41 @@ long HiveFile::Open(const std::string& path, bool writable) {
 HiveFile::Node HiveFile::Root() const { return m_hive ? hivex_root(Hive(m_hive)) : 0; }
 
 HiveFile::Children& HiveFile::ChildrenOf(Node node) {
-    auto& slot = m_children[node];
-    if (slot) return *slot;
-    slot = std::make_unique<Children>();
-    Freed<hive_node_h> children{hivex_node_children(Hive(m_hive), node)};
-    for (size_t i = 0; children.p && children.p[i]; ++i) {
-        Freed<char> name{hivex_node_name(Hive(m_hive), children.p[i])};
-        slot->nodes.push_back(children.p[i]);
-        slot->names.push_back(Units(name.p));
+    auto found = m_children.find(node);
+    if (found != m_children.end()) return found->second;
+    Children& children = m_children[node];
+    Freed<hive_node_h> list{hivex_node_children(Hive(m_hive), node)};
+    size_t count = 0;
+    while (list.p && list.p[count]) ++count;
+    children.nodes.assign(list.p, list.p + count);
+    children.ends.reserve(count);
+    std::wstring name;
+    for (size_t i = 0; i < count; ++i) {
+        Freed<char> utf8{hivex_node_name(Hive(m_hive), list.p[i])};
+        AppendUnits(utf8.p, &name, &children.names);
+        children.ends.push_back(static_cast<uint32_t>(children.names.size()));
     }
-    return *slot;
+    return children;
 }
 
-HiveFile::Node HiveFile::Child(Node node, const std::wstring& name) {
+HiveFile::Node HiveFile::Child(Node node, std::wstring_view name) {
     Children& children = ChildrenOf(node);
     // The first subkey of that name, as the index below keeps it.
     const size_t kScanned = 16;
     if (children.nodes.size() <= kScanned) {
-        for (size_t i = 0; i < children.names.size(); ++i)
-            if (SameNameNoCase(children.names[i], name)) return children.nodes[i];
+        for (size_t i = 0; i < children.nodes.size(); ++i)
+            if (SameNameNoCase(children.Name(i), name)) return children.nodes[i];
         return 0;
     }
     if (children.byUpperName.empty())
-        for (size_t i = 0; i < children.names.size(); ++i) children.byUpperName.emplace(UpperCase(children.names[i]), i);
-    auto found = children.byUpperName.find(UpperCase(name));
+        for (size_t i = 0; i < children.nodes.size(); ++i)
+            children.byUpperName.emplace(UpperCase(std::wstring(children.Name(i))), i);
+    auto found = children.byUpperName.find(UpperCase(std::wstring(name)));
     return found == children.byUpperName.end() ? 0 : children.nodes[found->second];
 }
 
 size_t HiveFile::ChildCount(Node node) { return ChildrenOf(node).nodes.size(); }
-const std::wstring& HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).names[index]; }
+std::wstring_view HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).Name(index); }
 
 const std::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
     auto found = m_values.find(node);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,9 +35,9 @@ public:
 
     Node Root() const;
     // The subkey of that name, without case; 0 when there is none.
-    Node Child(Node node, const std::wstring& name);
+    Node Child(Node node, std::wstring_view name);
     size_t ChildCount(Node node);
-    const std::wstring& ChildName(Node node, size_t index);  // index < ChildCount
+    std::wstring_view ChildName(Node node, size_t index);  // index < ChildCount
 
     size_t ValueCount(Node node);
     Value ValueAt(Node node, size_t index);
@@ -59,7 +60,12 @@ public:
 private:
     struct Children {
         std::vector<Node> nodes;
-        std::vector<std::wstring> names;
+        std::wstring names;           // every subkey's name, one after another
+        std::vector<uint32_t> ends;   // where each name ends in `names`
+        std::wstring_view Name(size_t index) const {
+            const uint32_t begin = index ? ends[index - 1] : 0;
+            return std::wstring_view(names).substr(begin, ends[index] - begin);
+        }
         // Made when a key with many subkeys is first searched (Enum's, Services').
         std::unordered_map<std::wstring, size_t> byUpperName;
     };
@@ -81,7 +87,7 @@ private:
     bool m_writable = false;
     // The file as it was read: device, inode, size and time of its last change.
     uint64_t m_identity[4] = {};
-    std::unordered_map<Node, std::unique_ptr<Children>> m_children;
+    std::unordered_map<Node, Children> m_children;
     std::unordered_map<Node, std::vector<NamedValue>> m_values;
     Value m_dataValue = 0;  // the value Data() read last
     uint32_t m_dataType = 0;

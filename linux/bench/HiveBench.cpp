@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "linux/LargePages.h"
+
 namespace {
 
 hive_node_h Path(hive_h* h, std::initializer_list<const char*> parts) {
@@ -150,6 +152,8 @@ int Grow(const char* in, const char* out, long wanted) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as quillexc has it.
+    qx::UseLargeHeapPages();
     if (argc == 5 && !std::strcmp(argv[1], "grow")) return Grow(argv[2], argv[3], std::atol(argv[4]));
     if (argc == 3 && !std::strcmp(argv[1], "walk")) return Walk(argv[2], false);
     if (argc == 4 && !std::strcmp(argv[1], "walk") && !std::strcmp(argv[3], "check")) return Walk(argv[2], true);
