@@ -15,8 +15,12 @@ void Stream::Write(const std::wstring& text) { WriteUtf8(qx::Utf8FromWide(text))
 void Stream::WriteUtf8(const std::string& bytes) {
     std::string text;
     text.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i)
-        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+    size_t from = 0;
+    for (size_t cr = bytes.find("\r\n"); cr != std::string::npos; cr = bytes.find("\r\n", from)) {
+        text.append(bytes, from, cr - from);
+        from = cr + 1;  // the "\n" stays
+    }
+    text.append(bytes, from, std::string::npos);
     const int fd = static_cast<int>(reinterpret_cast<uintptr_t>(m_handle));
     for (size_t at = 0; at < text.size();) {
         ssize_t put = ::write(fd, text.data() + at, text.size() - at);

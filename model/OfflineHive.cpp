@@ -145,6 +145,7 @@ void OfflineAccess::ReleaseKeys() {
     if (m_readKey) m_inner.CloseKey(m_readKey);
     m_readKey = nullptr;
     m_readKeyInstance = 0;
+    m_shownName = nullptr;
 }
 
 std::wstring OfflineAccess::MapPath(const std::wstring& path) const {
@@ -319,11 +320,20 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
     uint8_t* into = buffer ? buffer : probe;
     uint32_t cb = buffer ? cbBuffer : sizeof(probe), valueType = kRegNone;
     long error = m_inner.QueryValue(key, name, &valueType, into, &cb);
-    std::vector<uint8_t> text;
+    static const std::vector<uint8_t> kOwnBytes;
+    const std::vector<uint8_t>* shown = &kOwnBytes;
     // (The type is not reported with kErrMoreData everywhere: ShownTextBytes reads it.)
     if (error == kErrMoreData ||
-        (error == kErrSuccess && valueType == kRegSz && cb >= 2 && ReadLe16(into) == L'@'))
-        ShownTextBytes(key, name, &text);
+        (error == kErrSuccess && valueType == kRegSz && cb >= 2 && ReadLe16(into) == L'@')) {
+        // A probe and the read after it ask for the same text: it is resolved once.
+        if (m_shownName != name) {
+            m_shown.clear();
+            ShownTextBytes(key, name, &m_shown);
+            m_shownName = name;
+        }
+        shown = &m_shown;
+    }
+    const std::vector<uint8_t>& text = *shown;
     if (type) *type = text.empty() ? valueType : kRegSz;
     if (!text.empty()) {
         // The text as shown, in place of the value's own bytes.
