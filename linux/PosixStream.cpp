@@ -13,21 +13,26 @@ Stream::Stream(unsigned long which) : m_handle(reinterpret_cast<void*>(static_ca
 void Stream::Write(const std::wstring& text) { WriteUtf8(qx::Utf8FromWide(text)); }
 
 void Stream::WriteUtf8(const std::string& bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    size_t from = 0;
-    for (size_t cr = bytes.find("\r\n"); cr != std::string::npos; cr = bytes.find("\r\n", from)) {
-        text.append(bytes, from, cr - from);
-        from = cr + 1;  // the "\n" stays
-    }
-    text.append(bytes, from, std::string::npos);
     const int fd = static_cast<int>(reinterpret_cast<uintptr_t>(m_handle));
-    for (size_t at = 0; at < text.size();) {
-        ssize_t put = ::write(fd, text.data() + at, text.size() - at);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return;
-        at += static_cast<size_t>(put);
+    // Through a buffer of its own, the "\r" of each "\r\n" left out.
+    char buffer[64 * 1024];
+    size_t used = 0;
+    auto flush = [&] {
+        for (size_t at = 0; at < used;) {
+            ssize_t put = ::write(fd, buffer + at, used - at);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return false;
+            at += static_cast<size_t>(put);
+        }
+        used = 0;
+        return true;
+    };
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        if (used == sizeof(buffer) && !flush()) return;
+        buffer[used++] = bytes[i];
     }
+    flush();
 }
 
 Stream& Out() {
