@@ -32,7 +32,7 @@ std::wstring Units(const char* utf8) {
 
 // The same appended to `out`; ASCII (nearly every name) without a conversion. `scratch`
 // holds the conversion of any other.
-void AppendUnits(const char* utf8, std::wstring* scratch, std::wstring* out) {
+void AppendUnits(const char* utf8, std::wstring* scratch, std::pmr::wstring* out) {
     if (!utf8) return;
     const char* p = utf8;
     while (*p && static_cast<unsigned char>(*p) < 0x80) ++p;
@@ -44,7 +44,7 @@ void AppendUnits(const char* utf8, std::wstring* scratch, std::wstring* out) {
     *out += *scratch;
 }
 
-bool IsAscii(const std::string& text) {
+bool IsAscii(std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
@@ -60,14 +60,14 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 // A stored value name against a wanted one, without case as UpperCase compares them;
 // names of ASCII only (nearly all) are compared as they are, without conversion.
-bool SameValueName(const std::string& key, const std::wstring& wanted, bool wantedAscii) {
+bool SameValueName(std::string_view key, const std::wstring& wanted, bool wantedAscii) {
     if (wantedAscii && IsAscii(key)) {
         if (key.size() != wanted.size()) return false;
         for (size_t i = 0; i < key.size(); ++i)
             if (AsciiUpper(key[i]) != AsciiUpper(static_cast<char>(wanted[i]))) return false;
         return true;
     }
-    return SameNameNoCase(Units(key.c_str()), wanted);
+    return SameNameNoCase(Units(std::string(key).c_str()), wanted);
 }
 
 // A malloc'd block of hivex's, freed on every path.
@@ -163,8 +163,7 @@ long HiveFile::Open(const std::string& path, bool writable) {
     m_writable = writable;
     std::copy(identity, identity + 4, m_identity);
     m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
-    m_children.clear();
-    m_values.clear();
+    m_caches = std::make_unique<Caches>();
     m_dataValue = 0;
     return kErrSuccess;
 }
@@ -172,9 +171,9 @@ long HiveFile::Open(const std::string& path, bool writable) {
 HiveFile::Node HiveFile::Root() const { return m_hive ? hivex_root(Hive(m_hive)) : 0; }
 
 HiveFile::Children& HiveFile::ChildrenOf(Node node) {
-    auto found = m_children.find(node);
-    if (found != m_children.end()) return found->second;
-    Children& children = m_children[node];
+    auto found = m_caches->children.find(node);
+    if (found != m_caches->children.end()) return found->second;
+    Children& children = m_caches->children.try_emplace(node, &m_caches->arena).first->second;
     Freed<hive_node_h> list{hivex_node_children(Hive(m_hive), node)};
     size_t count = 0;
     while (list.p && list.p[count]) ++count;
@@ -208,17 +207,17 @@ HiveFile::Node HiveFile::Child(Node node, std::wstring_view name) {
 size_t HiveFile::ChildCount(Node node) { return ChildrenOf(node).nodes.size(); }
 std::wstring_view HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).Name(index); }
 
-const std::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
-    auto found = m_values.find(node);
-    if (found != m_values.end()) return found->second;
-    std::vector<NamedValue>& values = m_values[node];
+const std::pmr::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
+    auto found = m_caches->values.find(node);
+    if (found != m_caches->values.end()) return found->second;
+    std::pmr::vector<NamedValue>& values = m_caches->values[node];
     Freed<hive_value_h> list{hivex_node_values(Hive(m_hive), node)};
     size_t count = 0;
     while (list.p && list.p[count]) ++count;
     values.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         Freed<char> key{hivex_value_key(Hive(m_hive), list.p[i])};
-        values.push_back(NamedValue{list.p[i], key.p ? std::string(key.p) : std::string()});
+        values.push_back(NamedValue{list.p[i], std::pmr::string(key.p ? key.p : "", &m_caches->arena)});
     }
     return values;
 }
@@ -323,7 +322,7 @@ long HiveFile::Change(Node node, const std::wstring& name, const std::vector<uin
         Reopen();
         return error;
     }
-    m_values.erase(node);
+    m_caches->values.erase(node);
     return Commit();
 }
 

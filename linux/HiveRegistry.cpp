@@ -107,9 +107,9 @@ long HiveRegistry::LoadHive(const std::wstring& keyName, const std::wstring& fil
 }
 
 long HiveRegistry::UnloadHive(const std::wstring& keyName) {
-    m_opened.clear();
-    m_paths.clear();
-    m_pathsLeft = 0;
+    // The map that holds nothing yet takes the old one's place before the arena lets go.
+    m_opened = decltype(m_opened)(&m_arena);
+    m_arena.release();
     return m_hives.erase(UpperCase(keyName)) ? kErrSuccess : kErrInvalidParameter;
 }
 
@@ -130,16 +130,8 @@ std::wstring HiveRegistry::FullPath(const std::wstring& path) {
 }
 
 std::wstring_view HiveRegistry::KeepPath(const std::wstring& path) {
-    const size_t kBlock = 64 * 1024;
-    if (path.size() > m_pathsLeft) {
-        m_pathsLeft = path.size() > kBlock ? path.size() : kBlock;
-        m_paths.emplace_back(new wchar_t[m_pathsLeft]);
-        m_pathsUsed = 0;
-    }
-    wchar_t* kept = m_paths.back().get() + m_pathsUsed;
+    auto* kept = static_cast<wchar_t*>(m_arena.allocate(path.size() * sizeof(wchar_t) + 1, alignof(wchar_t)));
     std::copy(path.begin(), path.end(), kept);
-    m_pathsUsed += path.size();
-    m_pathsLeft -= path.size();
     return std::wstring_view(kept, path.size());
 }
 

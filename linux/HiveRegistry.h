@@ -5,6 +5,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -82,12 +83,11 @@ private:
     std::wstring_view KeepPath(const std::wstring& path);
 
     std::map<std::wstring, std::unique_ptr<HiveFile>> m_hives;  // by upper-cased name
-    // Keys opened before, by their path as given (in m_paths): the model opens a key by
-    // its path each time it reads it. Keys are never added or removed here, so a handle
-    // is its entry, and closing one frees nothing.
-    std::unordered_map<std::wstring_view, OpenedKey> m_opened;
-    std::vector<std::unique_ptr<wchar_t[]>> m_paths;  // blocks of paths end to end
-    size_t m_pathsUsed = 0, m_pathsLeft = 0;           // units of the last block used, unused
+    // Keys opened before, by their path as given (kept in the arena): the model opens a
+    // key by its path each time it reads it. Keys are never added or removed here, so a
+    // handle is its entry, and closing one frees nothing.
+    std::pmr::monotonic_buffer_resource m_arena;
+    std::pmr::unordered_map<std::wstring_view, OpenedKey> m_opened{&m_arena};
     std::wstring m_windows;
 };
 

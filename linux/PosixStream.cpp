@@ -1,7 +1,9 @@
 // Standard output and error on Linux: UTF-8, lines ended by "\n" alone.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "cli/Console.h"
 #include "model/Utf8.h"
@@ -27,10 +29,17 @@ void Stream::WriteUtf8(const std::string& bytes) {
         used = 0;
         return true;
     };
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        if (used == sizeof(buffer) && !flush()) return;
-        buffer[used++] = bytes[i];
+    for (size_t from = 0; from < bytes.size();) {
+        size_t cr = bytes.find("\r\n", from);
+        const size_t end = cr == std::string::npos ? bytes.size() : cr;
+        while (from < end) {
+            if (used == sizeof(buffer) && !flush()) return;
+            const size_t part = std::min(end - from, sizeof(buffer) - used);
+            std::memcpy(buffer + used, bytes.data() + from, part);
+            used += part;
+            from += part;
+        }
+        if (cr != std::string::npos) from = cr + 1;  // the "\n" stays
     }
     flush();
 }
