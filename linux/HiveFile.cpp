@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <cwctype>
 
 #include "model/Bytes.h"
 #include "model/TextForms.h"
@@ -50,7 +51,7 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-bool IsAscii(const std::wstring& text) {
+bool IsAscii(std::wstring_view text) {
     for (wchar_t c : text)
         if (static_cast<uint32_t>(c) >= 0x80) return false;
     return true;
@@ -60,7 +61,7 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 // A stored value name against a wanted one, without case as UpperCase compares them;
 // names of ASCII only (nearly all) are compared as they are, without conversion.
-bool SameValueName(std::string_view key, const std::wstring& wanted, bool wantedAscii) {
+bool SameValueName(std::string_view key, std::wstring_view wanted, bool wantedAscii) {
     if (wantedAscii && IsAscii(key)) {
         if (key.size() != wanted.size()) return false;
         for (size_t i = 0; i < key.size(); ++i)
@@ -200,7 +201,9 @@ HiveFile::Node HiveFile::Child(Node node, std::wstring_view name) {
     if (children.byUpperName.empty())
         for (size_t i = 0; i < children.nodes.size(); ++i)
             children.byUpperName.emplace(UpperCase(std::wstring(children.Name(i))), i);
-    auto found = children.byUpperName.find(UpperCase(std::wstring(name)));
+    children.wanted.assign(name.begin(), name.end());
+    for (wchar_t& c : children.wanted) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    auto found = children.byUpperName.find(children.wanted);
     return found == children.byUpperName.end() ? 0 : children.nodes[found->second];
 }
 
@@ -231,7 +234,7 @@ std::wstring HiveFile::ValueName(Value value) {
     return Units(name.p);
 }
 
-HiveFile::Value HiveFile::FindValue(Node node, const std::wstring& name) {
+HiveFile::Value HiveFile::FindValue(Node node, std::wstring_view name) {
     const bool ascii = IsAscii(name);
     for (const NamedValue& value : ValuesOf(node))
         if (SameValueName(value.key, name, ascii)) return value.value;

@@ -43,7 +43,7 @@ public:
     size_t ValueCount(Node node);
     Value ValueAt(Node node, size_t index);
     std::wstring ValueNameAt(Node node, size_t index);  // index < ValueCount
-    Value FindValue(Node node, const std::wstring& name);  // without case; 0 when absent
+    Value FindValue(Node node, std::wstring_view name);  // without case; 0 when absent
     std::wstring ValueName(Value value);
     // The value's type and bytes, as stored.
     bool ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data);
@@ -72,6 +72,7 @@ private:
         }
         // Made when a key with many subkeys is first searched (Enum's, Services').
         std::unordered_map<std::wstring, size_t> byUpperName;
+        std::wstring wanted;  // the name searched for, upper-cased
     };
     Children& ChildrenOf(Node node);
     struct NamedValue {

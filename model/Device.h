@@ -2,6 +2,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "common/Object.h"
 #include "model/ChangeOutcome.h"
@@ -22,7 +23,7 @@ public:
 
     // Every text property, by its row of the property table (model/DeviceProperties.h).
     const std::wstring& GetText(qx::DeviceText text) const;
-    void SetText(qx::DeviceText text, const std::wstring& value) { m_texts[text] = value; }
+    void SetText(qx::DeviceText text, std::wstring value) { m_texts[text] = std::move(value); }
     const StringList& GetList(qx::DeviceNameList list) const { return m_lists[static_cast<size_t>(list)]; }
     void AddToList(qx::DeviceNameList list, const uint8_t* data, size_t cb);
 

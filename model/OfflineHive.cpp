@@ -295,7 +295,9 @@ const std::wstring* OfflineAccess::InstanceOf(const DeviceElement& element) cons
 long OfflineAccess::OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key) {
     const std::wstring* id = InstanceOf(element);
     if (!id) return kErrInvalidParameter;
-    const std::wstring path = m_root + L'\\' + m_controlSet + L"\\Enum\\" + *id;
+    std::wstring path;
+    path.reserve(m_root.size() + m_controlSet.size() + id->size() + 7);
+    ((((path += m_root) += L'\\') += m_controlSet) += L"\\Enum\\") += *id;
     return sam == kKeyRead ? m_inner.OpenKey(path, sam, key) : m_inner.OpenKeyToRestore(path, sam, key);
 }
 
