@@ -49,17 +49,142 @@ json DeviceSummaryJson(const CDevice& device) {
     return j;
 }
 
-json ClassJson(const CDriverClass& owner, bool devices) {
+// A class's document without its devices.
+json ClassJson(const CDriverClass& owner) {
     json j{{"guid", U8(owner.GetGuidString())},
            {"className", U8(ClassNameOf(owner))},
            {"description", U8(owner.GetDescription())}};
     ShownList(owner, nullptr, true).PutJson(j, "upperFilters");
     ShownList(owner, nullptr, false).PutJson(j, "lowerFilters");
-    if (devices) {
-        j["devices"] = json::array();
-        for (const auto& device : owner.GetDeviceList()) j["devices"].push_back(DeviceSummaryJson(*device));
-    }
     return j;
+}
+
+// The text PrintJson prints, written a piece at a time by the library's own serializer:
+// a class's devices go out one by one, and no document of every device is built.
+class JsonText {
+public:
+    JsonText() : m_serializer(nlohmann::detail::output_adapter<char>(m_text), ' ') {}
+    std::string& Text() { return m_text; }
+    // A value whose first line is at `indent` (the text before it on that line is written).
+    void Value(const json& value, unsigned indent) { m_serializer.dump(value, true, false, 2, indent); }
+    void Member(const std::string& key, unsigned indent, bool first) {
+        if (!first) m_text += ",\n";
+        m_text.append(indent, ' ');
+        m_text += '"';
+        m_text += key;
+        m_text += "\": ";
+    }
+    // A text, quoted and escaped as the serializer escapes it.
+    void String(const std::wstring& value) {
+        const std::string utf8 = U8(value);
+        m_text += '"';
+        for (char c : utf8) {
+            switch (c) {
+            case '"': m_text += "\\\""; break;
+            case '\\': m_text += "\\\\"; break;
+            case '\b': m_text += "\\b"; break;
+            case '\f': m_text += "\\f"; break;
+            case '\n': m_text += "\\n"; break;
+            case '\r': m_text += "\\r"; break;
+            case '\t': m_text += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    static const char kHex[] = "0123456789abcdef";
+                    ((m_text += "\\u00") += kHex[(c >> 4) & 0xF]) += kHex[c & 0xF];
+                } else {
+                    m_text += c;
+                }
+            }
+        }
+        m_text += '"';
+    }
+    void Print() {
+        m_text += "\r\n";
+        Out().WriteUtf8(m_text);
+    }
+
+private:
+    std::string m_text;
+    nlohmann::detail::serializer<json> m_serializer;
+};
+
+// A filter list as ListShown::PutJson puts it under `key`, its first line at `indent`.
+void WriteListJson(JsonText& out, const ListShown& shown, const char* key, unsigned indent) {
+    std::string& text = out.Text();
+    out.Member(key, indent, false);
+    if (!shown.type.empty()) {
+        text += "null";
+        out.Member(std::string(key) + "Type", indent, false);
+        out.String(shown.type);
+    } else if (shown.names->empty()) {
+        text += "[]";
+    } else {
+        text += "[\n";
+        for (const std::wstring& name : *shown.names) {
+            if (&name != &shown.names->front()) text += ",\n";
+            text.append(indent + 2, ' ');
+            out.String(name);
+        }
+        text += '\n';
+        text.append(indent, ' ');
+        text += ']';
+    }
+}
+
+// DeviceSummaryJson(device) as the serializer prints it, written straight out: its
+// members in the order of their sorted keys.
+void WriteDeviceJson(JsonText& out, const CDevice& device, unsigned indent) {
+    std::string& text = out.Text();
+    text += "{\n";
+    out.Member("description", indent + 2, true);
+    out.String(device.GetDeviceDesc());
+    out.Member("instanceId", indent + 2, false);
+    out.String(qx::DeviceInstanceId(device));
+    WriteListJson(out, ShownList(*device.GetClass(), &device, false), "lowerFilters", indent + 2);
+    out.Member("number", indent + 2, false);
+    out.String(qx::DeviceNumberText(device.GetIndex()));
+    WriteListJson(out, ShownList(*device.GetClass(), &device, true), "upperFilters", indent + 2);
+    text += '\n';
+    text.append(indent, ' ');
+    text += '}';
+}
+
+// What ClassJson holds, with "devices" (when asked for) at its place among the sorted keys.
+void WriteClassJson(JsonText& out, const CDriverClass& owner, bool devices, unsigned indent) {
+    const json j = ClassJson(owner);
+    std::string& text = out.Text();
+    bool first = true;
+    auto writeDevices = [&] {
+        out.Member("devices", indent + 2, first);
+        first = false;
+        if (owner.GetDeviceList().empty()) {
+            text += "[]";
+            return;
+        }
+        text += "[\n";
+        for (const auto& device : owner.GetDeviceList()) {
+            if (device != owner.GetDeviceList().front()) text += ",\n";
+            text.append(indent + 4, ' ');
+            WriteDeviceJson(out, *device, indent + 4);
+        }
+        text += '\n';
+        text.append(indent + 2, ' ');
+        text += ']';
+    };
+    text += "{\n";
+    for (auto member = j.begin(); member != j.end(); ++member) {
+        if (devices && member.key() > "devices") {
+            writeDevices();
+            devices = false;
+        }
+        out.Member(member.key(), indent + 2, first);
+        first = false;
+        out.Value(member.value(), indent + 2);
+    }
+    if (devices) writeDevices();
+    text += '\n';
+    text.append(indent, ' ');
+    text += '}';
 }
 
 void AddDeviceRows(Table& table, const CDriverClass& owner) {
@@ -76,7 +201,9 @@ StringList RegistryRow(const CRegistryValue& row) {
 
 int ShowClass(Session& session, const CDriverClass& owner) {
     if (session.args.Has(kJson)) {
-        PrintJson(ClassJson(owner, true));
+        JsonText out;
+        WriteClassJson(out, owner, true, 0);
+        out.Print();
         return kExitDone;
     }
     Table fields;
@@ -249,9 +376,16 @@ int RunList(Session& session) {
     }
     const bool devices = session.args.Has(kDevices);
     if (session.args.Has(kJson)) {
-        json classes = json::array();
-        for (const auto& owner : session.classes) classes.push_back(ClassJson(*owner, devices));
-        PrintJson(classes);
+        JsonText out;
+        std::string& text = out.Text();
+        text += session.classes.empty() ? "[" : "[\n";
+        for (const auto& owner : session.classes) {
+            if (owner != session.classes.front()) text += ",\n";
+            text += "  ";
+            WriteClassJson(out, *owner, devices, 2);
+        }
+        text += session.classes.empty() ? "]" : "\n]";
+        out.Print();
         return kExitDone;
     }
     Table table;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <cwctype>
 
 #include "model/Bytes.h"
 #include "model/TextForms.h"
@@ -30,13 +31,27 @@ std::wstring Units(const char* utf8) {
     return text;
 }
 
-bool IsAscii(const std::string& text) {
+// The same appended to `out`; ASCII (nearly every name) without a conversion. `scratch`
+// holds the conversion of any other.
+void AppendUnits(const char* utf8, std::wstring* scratch, std::pmr::wstring* out) {
+    if (!utf8) return;
+    const char* p = utf8;
+    while (*p && static_cast<unsigned char>(*p) < 0x80) ++p;
+    if (!*p) {
+        out->append(utf8, p);
+        return;
+    }
+    *scratch = Units(utf8);
+    *out += *scratch;
+}
+
+bool IsAscii(std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 
-bool IsAscii(const std::wstring& text) {
+bool IsAscii(std::wstring_view text) {
     for (wchar_t c : text)
         if (static_cast<uint32_t>(c) >= 0x80) return false;
     return true;
@@ -46,14 +61,14 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 // A stored value name against a wanted one, without case as UpperCase compares them;
 // names of ASCII only (nearly all) are compared as they are, without conversion.
-bool SameValueName(const std::string& key, const std::wstring& wanted, bool wantedAscii) {
+bool SameValueName(std::string_view key, std::wstring_view wanted, bool wantedAscii) {
     if (wantedAscii && IsAscii(key)) {
         if (key.size() != wanted.size()) return false;
         for (size_t i = 0; i < key.size(); ++i)
             if (AsciiUpper(key[i]) != AsciiUpper(static_cast<char>(wanted[i]))) return false;
         return true;
     }
-    return SameNameNoCase(Units(key.c_str()), wanted);
+    return SameNameNoCase(Units(std::string(key).c_str()), wanted);
 }
 
 // A malloc'd block of hivex's, freed on every path.
@@ -149,8 +164,7 @@ long HiveFile::Open(const std::string& path, bool writable) {
     m_writable = writable;
     std::copy(identity, identity + 4, m_identity);
     m_dirty = ReadLe32(header + 4) != ReadLe32(header + 8);
-    m_children.clear();
-    m_values.clear();
+    m_caches = std::make_unique<Caches>();
     m_dataValue = 0;
     return kErrSuccess;
 }
@@ -158,47 +172,55 @@ long HiveFile::Open(const std::string& path, bool writable) {
 HiveFile::Node HiveFile::Root() const { return m_hive ? hivex_root(Hive(m_hive)) : 0; }
 
 HiveFile::Children& HiveFile::ChildrenOf(Node node) {
-    auto& slot = m_children[node];
-    if (slot) return *slot;
-    slot = std::make_unique<Children>();
-    Freed<hive_node_h> children{hivex_node_children(Hive(m_hive), node)};
-    for (size_t i = 0; children.p && children.p[i]; ++i) {
-        Freed<char> name{hivex_node_name(Hive(m_hive), children.p[i])};
-        slot->nodes.push_back(children.p[i]);
-        slot->names.push_back(Units(name.p));
+    auto found = m_caches->children.find(node);
+    if (found != m_caches->children.end()) return found->second;
+    Children& children = m_caches->children.try_emplace(node, &m_caches->arena).first->second;
+    Freed<hive_node_h> list{hivex_node_children(Hive(m_hive), node)};
+    size_t count = 0;
+    while (list.p && list.p[count]) ++count;
+    children.nodes.assign(list.p, list.p + count);
+    children.ends.reserve(count);
+    std::wstring name;
+    for (size_t i = 0; i < count; ++i) {
+        Freed<char> utf8{hivex_node_name(Hive(m_hive), list.p[i])};
+        AppendUnits(utf8.p, &name, &children.names);
+        children.ends.push_back(static_cast<uint32_t>(children.names.size()));
     }
-    return *slot;
+    return children;
 }
 
-HiveFile::Node HiveFile::Child(Node node, const std::wstring& name) {
+HiveFile::Node HiveFile::Child(Node node, std::wstring_view name) {
     Children& children = ChildrenOf(node);
     // The first subkey of that name, as the index below keeps it.
     const size_t kScanned = 16;
     if (children.nodes.size() <= kScanned) {
-        for (size_t i = 0; i < children.names.size(); ++i)
-            if (SameNameNoCase(children.names[i], name)) return children.nodes[i];
+        for (size_t i = 0; i < children.nodes.size(); ++i)
+            if (SameNameNoCase(children.Name(i), name)) return children.nodes[i];
         return 0;
     }
     if (children.byUpperName.empty())
-        for (size_t i = 0; i < children.names.size(); ++i) children.byUpperName.emplace(UpperCase(children.names[i]), i);
-    auto found = children.byUpperName.find(UpperCase(name));
+        for (size_t i = 0; i < children.nodes.size(); ++i)
+            children.byUpperName.emplace(UpperCase(std::wstring(children.Name(i))), i);
+    children.wanted.assign(name.begin(), name.end());
+    for (wchar_t& c : children.wanted) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    auto found = children.byUpperName.find(children.wanted);
     return found == children.byUpperName.end() ? 0 : children.nodes[found->second];
 }
 
 size_t HiveFile::ChildCount(Node node) { return ChildrenOf(node).nodes.size(); }
-const std::wstring& HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).names[index]; }
+std::wstring_view HiveFile::ChildName(Node node, size_t index) { return ChildrenOf(node).Name(index); }
 
-const std::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
-    auto found = m_values.find(node);
-    if (found != m_values.end()) return found->second;
-    std::vector<NamedValue>& values = m_values[node];
+const std::pmr::vector<HiveFile::NamedValue>& HiveFile::ValuesOf(Node node) {
+    auto found = m_caches->values.find(node);
+    if (found != m_caches->values.end()) return found->second;
+    std::pmr::vector<NamedValue>& values = m_caches->values[node];
     Freed<hive_value_h> list{hivex_node_values(Hive(m_hive), node)};
     size_t count = 0;
     while (list.p && list.p[count]) ++count;
     values.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         Freed<char> key{hivex_value_key(Hive(m_hive), list.p[i])};
-        values.push_back(NamedValue{list.p[i], key.p ? std::string(key.p) : std::string()});
+        values.push_back(NamedValue{list.p[i], std::pmr::string(key.p ? key.p : "", &m_caches->arena)});
     }
     return values;
 }
@@ -212,7 +234,7 @@ std::wstring HiveFile::ValueName(Value value) {
     return Units(name.p);
 }
 
-HiveFile::Value HiveFile::FindValue(Node node, const std::wstring& name) {
+HiveFile::Value HiveFile::FindValue(Node node, std::wstring_view name) {
     const bool ascii = IsAscii(name);
     for (const NamedValue& value : ValuesOf(node))
         if (SameValueName(value.key, name, ascii)) return value.value;
@@ -303,7 +325,7 @@ long HiveFile::Change(Node node, const std::wstring& name, const std::vector<uin
         Reopen();
         return error;
     }
-    m_values.erase(node);
+    m_caches->values.erase(node);
     return Commit();
 }
 

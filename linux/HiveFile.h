@@ -6,7 +6,9 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,14 +36,14 @@ public:
 
     Node Root() const;
     // The subkey of that name, without case; 0 when there is none.
-    Node Child(Node node, const std::wstring& name);
+    Node Child(Node node, std::wstring_view name);
     size_t ChildCount(Node node);
-    const std::wstring& ChildName(Node node, size_t index);  // index < ChildCount
+    std::wstring_view ChildName(Node node, size_t index);  // index < ChildCount
 
     size_t ValueCount(Node node);
     Value ValueAt(Node node, size_t index);
     std::wstring ValueNameAt(Node node, size_t index);  // index < ValueCount
-    Value FindValue(Node node, const std::wstring& name);  // without case; 0 when absent
+    Value FindValue(Node node, std::wstring_view name);  // without case; 0 when absent
     std::wstring ValueName(Value value);
     // The value's type and bytes, as stored.
     bool ValueData(Value value, uint32_t* type, std::vector<uint8_t>* data);
@@ -57,18 +59,32 @@ public:
     long DeleteValue(Node node, const std::wstring& name);
 
 private:
+    // What is read of the file, kept until it is opened again: in one arena, so that
+    // tens of thousands of keys' names are neither allocated nor freed one by one.
     struct Children {
-        std::vector<Node> nodes;
-        std::vector<std::wstring> names;
+        explicit Children(std::pmr::memory_resource* arena) : nodes(arena), names(arena), ends(arena) {}
+        std::pmr::vector<Node> nodes;
+        std::pmr::wstring names;          // every subkey's name, one after another
+        std::pmr::vector<uint32_t> ends;  // where each name ends in `names`
+        std::wstring_view Name(size_t index) const {
+            const uint32_t begin = index ? ends[index - 1] : 0;
+            return std::wstring_view(names).substr(begin, ends[index] - begin);
+        }
         // Made when a key with many subkeys is first searched (Enum's, Services').
         std::unordered_map<std::wstring, size_t> byUpperName;
+        std::wstring wanted;  // the name searched for, upper-cased
     };
     Children& ChildrenOf(Node node);
     struct NamedValue {
         Value value;
-        std::string key;  // the name as hivex gives it (UTF-8)
+        std::pmr::string key;  // the name as hivex gives it (UTF-8)
     };
-    const std::vector<NamedValue>& ValuesOf(Node node);
+    const std::pmr::vector<NamedValue>& ValuesOf(Node node);
+    struct Caches {
+        std::pmr::monotonic_buffer_resource arena;
+        std::pmr::unordered_map<Node, Children> children{&arena};
+        std::pmr::unordered_map<Node, std::pmr::vector<NamedValue>> values{&arena};
+    };
     long Backup();
     long Commit();
     long Reopen();
@@ -81,8 +97,7 @@ private:
     bool m_writable = false;
     // The file as it was read: device, inode, size and time of its last change.
     uint64_t m_identity[4] = {};
-    std::unordered_map<Node, std::unique_ptr<Children>> m_children;
-    std::unordered_map<Node, std::vector<NamedValue>> m_values;
+    std::unique_ptr<Caches> m_caches = std::make_unique<Caches>();
     Value m_dataValue = 0;  // the value Data() read last
     uint32_t m_dataType = 0;
     std::vector<uint8_t> m_data;

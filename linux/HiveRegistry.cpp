@@ -16,15 +16,8 @@
 namespace qx {
 namespace {
 
-struct OpenedKey {
-    HiveFile* hive;
-    HiveFile::Node node;
-};
-
-OpenedKey* Opened(KeyHandle key) { return static_cast<OpenedKey*>(key); }
-
 // Copies name and its NUL into a buffer of cch units; kErrMoreData when it does not fit.
-long CopyName(const std::wstring& name, wchar_t* buffer, uint32_t cch) {
+long CopyName(std::wstring_view name, wchar_t* buffer, uint32_t cch) {
     if (!buffer || name.size() >= cch) return kErrMoreData;
     std::copy(name.begin(), name.end(), buffer);
     buffer[name.size()] = L'\0';
@@ -114,7 +107,9 @@ long HiveRegistry::LoadHive(const std::wstring& keyName, const std::wstring& fil
 }
 
 long HiveRegistry::UnloadHive(const std::wstring& keyName) {
-    m_opened.clear();
+    // The map that holds nothing yet takes the old one's place before the arena lets go.
+    m_opened = decltype(m_opened)(&m_arena);
+    m_arena.release();
     return m_hives.erase(UpperCase(keyName)) ? kErrSuccess : kErrInvalidParameter;
 }
 
@@ -134,25 +129,32 @@ std::wstring HiveRegistry::FullPath(const std::wstring& path) {
     return text;
 }
 
+std::wstring_view HiveRegistry::KeepPath(const std::wstring& path) {
+    auto* kept = static_cast<wchar_t*>(m_arena.allocate(path.size() * sizeof(wchar_t) + 1, alignof(wchar_t)));
+    std::copy(path.begin(), path.end(), kept);
+    return std::wstring_view(kept, path.size());
+}
+
 long HiveRegistry::OpenKey(const std::wstring& path, uint32_t, KeyHandle* key) {
     *key = nullptr;
     // The model spells a key the same way each time: the path as given is the cache's key.
     auto known = m_opened.find(path);
     if (known != m_opened.end()) {
-        *key = new OpenedKey{known->second.first, known->second.second};
+        *key = &known->second;
         return kErrSuccess;
     }
     // A key below one opened before (the walks open each subkey by its path) is one step
     // from it.
     HiveFile* hive = nullptr;
     HiveFile::Node node = 0;
+    const std::wstring_view whole(path);
     const size_t slash = path.find_last_of(L"\\/");
     auto parent = slash == std::wstring::npos || slash + 1 == path.size() || path[slash] != L'\\'
                       ? m_opened.end()
-                      : m_opened.find(path.substr(0, slash));
+                      : m_opened.find(whole.substr(0, slash));
     if (parent != m_opened.end()) {
-        hive = parent->second.first;
-        node = hive->Child(parent->second.second, path.substr(slash + 1));
+        hive = parent->second.hive;
+        node = hive->Child(parent->second.node, whole.substr(slash + 1));
     } else {
         StringList parts = Components(path);
         hive = parts.empty() ? nullptr : Loaded(parts.front());
@@ -161,14 +163,13 @@ long HiveRegistry::OpenKey(const std::wstring& path, uint32_t, KeyHandle* key) {
         for (size_t i = 1; node && i < parts.size(); ++i) node = hive->Child(node, parts[i]);
     }
     if (!node) return kErrFileNotFound;
-    m_opened.emplace(path, std::make_pair(hive, node));
-    *key = new OpenedKey{hive, node};
+    *key = &m_opened.emplace(KeepPath(path), OpenedKey{hive, node}).first->second;
     return kErrSuccess;
 }
 
 long HiveRegistry::EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_t cchName) {
     if (!key) return kErrInvalidHandle;
-    OpenedKey& k = *Opened(key);
+    const OpenedKey& k = *static_cast<const OpenedKey*>(key);
     if (index >= k.hive->ChildCount(k.node)) return kErrNoMoreItems;
     return CopyName(k.hive->ChildName(k.node, index), name, cchName);
 }
@@ -176,7 +177,7 @@ long HiveRegistry::EnumKey(KeyHandle key, uint32_t index, wchar_t* name, uint32_
 long HiveRegistry::EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint32_t* cchName, uint32_t* type,
                              uint8_t* data, uint32_t* cbData) {
     if (!key) return kErrInvalidHandle;
-    OpenedKey& k = *Opened(key);
+    const OpenedKey& k = *static_cast<const OpenedKey*>(key);
     if (index >= k.hive->ValueCount(k.node)) return kErrNoMoreItems;
     const std::wstring valueName = k.hive->ValueNameAt(k.node, index);
     if (long error = CopyName(valueName, name, *cchName)) return error;
@@ -190,7 +191,7 @@ long HiveRegistry::EnumValue(KeyHandle key, uint32_t index, wchar_t* name, uint3
 
 long HiveRegistry::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type, uint8_t* data, uint32_t* cbData) {
     if (!key) return kErrInvalidHandle;
-    OpenedKey& k = *Opened(key);
+    const OpenedKey& k = *static_cast<const OpenedKey*>(key);
     HiveFile::Value value = k.hive->FindValue(k.node, name ? name : L"");
     if (!value) return kErrFileNotFound;
     uint32_t valueType = kRegNone;
@@ -202,20 +203,17 @@ long HiveRegistry::QueryValue(KeyHandle key, const wchar_t* name, uint32_t* type
 
 long HiveRegistry::SetValue(KeyHandle key, const wchar_t* name, uint32_t type, const uint8_t* data, uint32_t cbData) {
     if (!key) return kErrInvalidHandle;
-    OpenedKey& k = *Opened(key);
+    const OpenedKey& k = *static_cast<const OpenedKey*>(key);
     return k.hive->SetValue(k.node, name ? name : L"", type, data, cbData);
 }
 
 long HiveRegistry::DeleteValue(KeyHandle key, const wchar_t* name) {
     if (!key) return kErrInvalidHandle;
-    OpenedKey& k = *Opened(key);
+    const OpenedKey& k = *static_cast<const OpenedKey*>(key);
     return k.hive->DeleteValue(k.node, name ? name : L"");
 }
 
-long HiveRegistry::CloseKey(KeyHandle key) {
-    delete Opened(key);
-    return kErrSuccess;
-}
+long HiveRegistry::CloseKey(KeyHandle) { return kErrSuccess; }
 
 bool HiveRegistry::FileExists(const std::wstring& path) {
     std::wstring local = path;

@@ -5,8 +5,11 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "linux/HiveFile.h"
 #include "model/DeviceAccess.h"
@@ -72,10 +75,19 @@ public:
     bool LoadStringResource(const std::wstring&, uint32_t, std::wstring*) override { return false; }
 
 private:
+    struct OpenedKey {
+        HiveFile* hive;
+        HiveFile::Node node;
+    };
+    // The path kept for as long as the hive is loaded.
+    std::wstring_view KeepPath(const std::wstring& path);
+
     std::map<std::wstring, std::unique_ptr<HiveFile>> m_hives;  // by upper-cased name
-    // Keys opened before, by their path as given: the model opens each device's key for
-    // every property. Keys are never added or removed here.
-    std::unordered_map<std::wstring, std::pair<HiveFile*, HiveFile::Node>> m_opened;
+    // Keys opened before, by their path as given (kept in the arena): the model opens a
+    // key by its path each time it reads it. Keys are never added or removed here, so a
+    // handle is its entry, and closing one frees nothing.
+    std::pmr::monotonic_buffer_resource m_arena;
+    std::pmr::unordered_map<std::wstring_view, OpenedKey> m_opened{&m_arena};
     std::wstring m_windows;
 };
 

@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "linux/HiveRegistry.h"
+#include "linux/LargePages.h"
 #include "model/OfflineHive.h"
 #include "model/RunJournal.h"
 #include "model/Utf8.h"
@@ -45,6 +46,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    qx::UseLargeHeapPages();
     // Upper case beyond ASCII, for names compared without case.
     if (!std::setlocale(LC_CTYPE, "C.UTF-8")) std::setlocale(LC_CTYPE, "");
     // The words as UTF-16 code units, as the model holds all text.

@@ -13,6 +13,12 @@ IMPLEMENT_DYNAMIC(CDevice, CObject)
 CDevice::CDevice() = default;
 CDevice::~CDevice() = default;
 
+const std::wstring& CDevice::GetText(qx::DeviceText text) const {
+    static const std::wstring kNone;
+    auto found = m_texts.find(text);
+    return found == m_texts.end() ? kNone : found->second;
+}
+
 void CDevice::AddToList(qx::DeviceNameList list, const uint8_t* data, size_t cb) {
     qx::AppendMultiSz(m_lists[static_cast<size_t>(list)], data, cb);
 }

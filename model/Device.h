@@ -1,6 +1,8 @@
 // One present device of a setup class, every property held as display text.
 #pragma once
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "common/Object.h"
 #include "model/ChangeOutcome.h"
@@ -20,8 +22,8 @@ public:
     ~CDevice() override;
 
     // Every text property, by its row of the property table (model/DeviceProperties.h).
-    const std::wstring& GetText(qx::DeviceText text) const { return m_texts[static_cast<size_t>(text)]; }
-    void SetText(qx::DeviceText text, const std::wstring& value) { m_texts[static_cast<size_t>(text)] = value; }
+    const std::wstring& GetText(qx::DeviceText text) const;
+    void SetText(qx::DeviceText text, std::wstring value) { m_texts[text] = std::move(value); }
     const StringList& GetList(qx::DeviceNameList list) const { return m_lists[static_cast<size_t>(list)]; }
     void AddToList(qx::DeviceNameList list, const uint8_t* data, size_t cb);
 
@@ -98,7 +100,9 @@ public:
 private:
     qx::ChangeOutcome StoreFilters(bool upper, const StringList& filters, const qx::ChangeContext& context);
 
-    std::wstring m_texts[static_cast<size_t>(qx::DeviceText::Count)];
+    // Only the texts read: a device of a list holds two or three of them, and a machine
+    // has thousands of devices.
+    std::map<qx::DeviceText, std::wstring> m_texts;
     StringList m_lists[static_cast<size_t>(qx::DeviceNameList::None)];
 
     CDriverClass* m_pClass = nullptr;

@@ -53,6 +53,21 @@ private:
     long m_error = kErrSuccess;
 };
 
+// An instance key's ClassGUID as ReadTextValue reads it, parsed.
+bool ReadClassGuid(IDeviceAccess& access, KeyHandle key, Guid* guid) {
+    // Nearly every one fits a small buffer, read without a copy.
+    uint8_t data[128];
+    uint32_t cb = sizeof(data), type = kRegNone;
+    const long error = access.QueryValue(key, L"ClassGUID", &type, data, &cb);
+    if (error == kErrMoreData) return ParseGuid(ReadTextValue(access, key, L"ClassGUID"), guid);
+    if (error != kErrSuccess || (type != kRegSz && type != kRegExpandSz)) return false;
+    wchar_t text[sizeof(data) / 2];
+    size_t length = 0;
+    for (; 2 * length + 1 < cb && ReadLe16(data + 2 * length) != 0; ++length)
+        text[length] = static_cast<wchar_t>(ReadLe16(data + 2 * length));
+    return ParseGuid(std::wstring_view(text, length), guid);
+}
+
 // The instance key's value that holds a property offline, or nullptr.
 const wchar_t* PropertyValueName(uint32_t property) {
     const DeviceProperty* row = FindDeviceProperty(property);
@@ -130,6 +145,7 @@ void OfflineAccess::ReleaseKeys() {
     if (m_readKey) m_inner.CloseKey(m_readKey);
     m_readKey = nullptr;
     m_readKeyInstance = 0;
+    m_shownName = nullptr;
 }
 
 std::wstring OfflineAccess::MapPath(const std::wstring& path) const {
@@ -198,22 +214,33 @@ DevInfoHandle OfflineAccess::GetAllClassDevs() { return TakeSet(nullptr); }
 DevInfoHandle OfflineAccess::GetClassDevs(const Guid& classGuid) { return TakeSet(&classGuid); }
 
 DevInfoHandle OfflineAccess::TakeSet(const Guid* onlyClass) {
-    const std::wstring enumRoot = m_root + L'\\' + m_controlSet + L"\\Enum";
+    // One path for the whole walk, cut back and grown as it goes: no key's path is built
+    // from its pieces again.
+    std::wstring path = m_root + L'\\' + m_controlSet + L"\\Enum";
+    const size_t idStart = path.size() + 1;
     std::vector<std::pair<std::wstring, Guid>> found;  // instance ID, class
     // A hive without an Enum key has classes without devices.
-    InnerKey root(m_inner, enumRoot, kKeyRead);
+    InnerKey root(m_inner, path, kKeyRead);
+    wchar_t instance[512];
     for (const std::wstring& enumerator : root.Subkeys()) {
-        InnerKey enumeratorKey(m_inner, enumRoot + L'\\' + enumerator, kKeyRead);
+        path.resize(idStart - 1);
+        (path += L'\\') += enumerator;
+        const size_t enumeratorEnd = path.size();
+        InnerKey enumeratorKey(m_inner, path, kKeyRead);
         for (const std::wstring& device : enumeratorKey.Subkeys()) {
-            const std::wstring devicePath = enumerator + L'\\' + device;
-            InnerKey deviceKey(m_inner, enumRoot + L'\\' + devicePath, kKeyRead);
-            for (const std::wstring& instance : deviceKey.Subkeys()) {
-                const std::wstring id = devicePath + L'\\' + instance;
-                InnerKey instanceKey(m_inner, enumRoot + L'\\' + id, kKeyRead);
+            path.resize(enumeratorEnd);
+            (path += L'\\') += device;
+            const size_t deviceEnd = path.size();
+            InnerKey deviceKey(m_inner, path, kKeyRead);
+            for (uint32_t i = 0; deviceKey.Get() && m_inner.EnumKey(deviceKey.Get(), i, instance, 512) == kErrSuccess;
+                 ++i) {
+                path.resize(deviceEnd);
+                (path += L'\\') += instance;
+                InnerKey instanceKey(m_inner, path, kKeyRead);
                 Guid guid;
-                if (instanceKey.Get() && ParseGuid(ReadTextValue(m_inner, instanceKey.Get(), L"ClassGUID"), &guid) &&
+                if (instanceKey.Get() && ReadClassGuid(m_inner, instanceKey.Get(), &guid) &&
                     (!onlyClass || guid == *onlyClass))
-                    found.emplace_back(id, guid);
+                    found.emplace_back(path.substr(idStart), guid);
             }
         }
     }
@@ -225,10 +252,10 @@ DevInfoHandle OfflineAccess::TakeSet(const Guid* onlyClass) {
     set->elements.reserve(order.size());
     for (auto& entry : order) {
         auto& device = found[entry.second];
-        auto known = m_instanceNumbers.find(entry.first);
-        if (known == m_instanceNumbers.end()) {
+        auto known = m_instanceNumbers.lower_bound(entry.first);
+        if (known == m_instanceNumbers.end() || known->first != entry.first) {
             m_instances.push_back(std::move(device.first));
-            known = m_instanceNumbers.emplace(std::move(entry.first), static_cast<uint32_t>(m_instances.size())).first;
+            known = m_instanceNumbers.emplace_hint(known, std::move(entry.first), static_cast<uint32_t>(m_instances.size()));
         }
         DeviceElement element;
         element.classGuid = device.second;
@@ -268,7 +295,9 @@ const std::wstring* OfflineAccess::InstanceOf(const DeviceElement& element) cons
 long OfflineAccess::OpenInstanceKey(const DeviceElement& element, uint32_t sam, KeyHandle* key) {
     const std::wstring* id = InstanceOf(element);
     if (!id) return kErrInvalidParameter;
-    const std::wstring path = m_root + L'\\' + m_controlSet + L"\\Enum\\" + *id;
+    std::wstring path;
+    path.reserve(m_root.size() + m_controlSet.size() + id->size() + 7);
+    ((((path += m_root) += L'\\') += m_controlSet) += L"\\Enum\\") += *id;
     return sam == kKeyRead ? m_inner.OpenKey(path, sam, key) : m_inner.OpenKeyToRestore(path, sam, key);
 }
 
@@ -287,11 +316,26 @@ long OfflineAccess::GetDeviceRegistryProperty(DevInfoHandle, const DeviceElement
         m_readKeyInstance = element.devInst;
     }
     KeyHandle key = m_readKey;
-    uint32_t cb = buffer ? cbBuffer : 0, valueType = kRegNone;
-    long error = m_inner.QueryValue(key, name, &valueType, buffer, &cb);
-    std::vector<uint8_t> text;
+    // A probe reads into a buffer of its own: what it reads says whether the text is
+    // indirect.
+    uint8_t probe[256];
+    uint8_t* into = buffer ? buffer : probe;
+    uint32_t cb = buffer ? cbBuffer : sizeof(probe), valueType = kRegNone;
+    long error = m_inner.QueryValue(key, name, &valueType, into, &cb);
+    static const std::vector<uint8_t> kOwnBytes;
+    const std::vector<uint8_t>* shown = &kOwnBytes;
     // (The type is not reported with kErrMoreData everywhere: ShownTextBytes reads it.)
-    if (error == kErrSuccess || error == kErrMoreData) ShownTextBytes(key, name, &text);
+    if (error == kErrMoreData ||
+        (error == kErrSuccess && valueType == kRegSz && cb >= 2 && ReadLe16(into) == L'@')) {
+        // A probe and the read after it ask for the same text: it is resolved once.
+        if (m_shownName != name) {
+            m_shown.clear();
+            ShownTextBytes(key, name, &m_shown);
+            m_shownName = name;
+        }
+        shown = &m_shown;
+    }
+    const std::vector<uint8_t>& text = *shown;
     if (type) *type = text.empty() ? valueType : kRegSz;
     if (!text.empty()) {
         // The text as shown, in place of the value's own bytes.

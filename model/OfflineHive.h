@@ -118,6 +118,9 @@ private:
     std::vector<std::unique_ptr<DeviceSet>> m_sets;
     KeyHandle m_readKey = nullptr;  // the instance key of device m_readKeyInstance
     uint32_t m_readKeyInstance = 0;
+    // That device's value of this name as shown, when it is indirect text.
+    const wchar_t* m_shownName = nullptr;
+    std::vector<uint8_t> m_shown;
     StringList m_languages;
 };
 

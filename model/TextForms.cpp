@@ -32,7 +32,7 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
-bool SameNameNoCase(const std::wstring& a, const std::wstring& b) {
+bool SameNameNoCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
@@ -76,7 +76,7 @@ bool IsHexDigit(wchar_t c) {
 }
 
 // Reads exactly `digits` hexadecimal digits at pos.
-bool ReadHex(const std::wstring& s, size_t& pos, int digits, uint32_t* value) {
+bool ReadHex(std::wstring_view s, size_t& pos, int digits, uint32_t* value) {
     uint32_t v = 0;
     for (int i = 0; i < digits; ++i, ++pos) {
         if (pos >= s.size() || !IsHexDigit(s[pos])) return false;
@@ -87,7 +87,7 @@ bool ReadHex(const std::wstring& s, size_t& pos, int digits, uint32_t* value) {
     return true;
 }
 
-bool Expect(const std::wstring& s, size_t& pos, wchar_t c) {
+bool Expect(std::wstring_view s, size_t& pos, wchar_t c) {
     if (pos < s.size() && s[pos] == c) {
         ++pos;
         return true;
@@ -97,7 +97,7 @@ bool Expect(const std::wstring& s, size_t& pos, wchar_t c) {
 
 }  // namespace
 
-bool ParseGuid(const std::wstring& s, Guid* guid) {
+bool ParseGuid(std::wstring_view s, Guid* guid) {
     // A class key is taken only when its whole name is a braced GUID: a sibling such
     // as "{...}.bak" that an administrator saved is not the class a second time.
     size_t pos = 0;
@@ -133,12 +133,10 @@ void AppendMultiSz(StringList& list, const uint8_t* data, size_t cb) {
 }
 
 std::wstring TextFromBytes(const uint8_t* data, size_t cb) {
-    std::wstring text;
-    for (size_t i = 0; data && i + 1 < cb; i += 2) {
-        wchar_t c = static_cast<wchar_t>(ReadLe16(data + i));
-        if (c == L'\0') break;
-        text += c;
-    }
+    size_t length = 0;
+    while (data && 2 * length + 1 < cb && ReadLe16(data + 2 * length) != 0) ++length;
+    std::wstring text(length, L'\0');
+    for (size_t i = 0; i < length; ++i) text[i] = static_cast<wchar_t>(ReadLe16(data + 2 * i));
     return text;
 }
 

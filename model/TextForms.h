@@ -1,5 +1,7 @@
 // The text forms that the model and the views share.
 #pragma once
+#include <string_view>
+
 #include "model/Types.h"
 
 namespace qx {
@@ -12,11 +14,11 @@ std::wstring JoinList(const StringList& list);         // entries joined by sing
 // Names the registry and the device manager compare without case (services, keys,
 // instance IDs, paths): upper-cased a code unit at a time, and compared so.
 std::wstring UpperCase(std::wstring text);
-bool SameNameNoCase(const std::wstring& a, const std::wstring& b);
+bool SameNameNoCase(std::wstring_view a, std::wstring_view b);
 
 // A registry key name as a class GUID: exactly "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
 // in hexadecimal digits of either case, and nothing else.
-bool ParseGuid(const std::wstring& text, Guid* guid);
+bool ParseGuid(std::wstring_view text, Guid* guid);
 
 // Appends the strings of multi-string data to list, stopping at the first empty string
 // or at the end of the data (cch characters), whichever comes first.

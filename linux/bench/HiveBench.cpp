@@ -5,15 +5,20 @@
 //                                      the floor: opens HIVE with hivex and reads the keys
 //                                      and values quillexc reads for "list --devices
 //                                      --json" (or "check --json") and no more (Walk);
+//                                      its heap as quillexc's;
 //                                      prints the milliseconds taken
 #include <hivex.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "linux/LargePages.h"
 
 namespace {
 
@@ -70,8 +75,8 @@ size_t ReadNamed(hive_h* h, hive_node_h node, const char* name, std::vector<std:
 // The floor: what quillexc reads for "list --devices --json" (and, with `check`, for
 // "check --json"), read bare. The control set Select names; every class key's values
 // (its names and filter lists); every Enum instance key's class, description, friendly
-// name and filter lists, by name; for a check also every value of the service key of
-// each name in those lists.
+// name and filter lists, by name, and the key names its ID is made of; for a check also
+// the type, start and image path of each service those lists name.
 int Walk(const char* file, bool check) {
     const auto start = std::chrono::steady_clock::now();
     hive_h* h = hivex_open(file, 0);
@@ -91,19 +96,36 @@ int Walk(const char* file, bool check) {
         free(name);
         total += ReadNamed(h, cls, "UpperFilters", lists) + ReadNamed(h, cls, "LowerFilters", lists);
     }
-    for (hive_node_h enumerator : Children(h, Path(h, {controlSet, "Enum"})))
-        for (hive_node_h device : Children(h, enumerator))
+    // An instance's ID is its enumerator's, its device's and its own key name.
+    auto nameLength = [h](hive_node_h node) {
+        char* name = hivex_node_name(h, node);
+        const size_t length = name ? strlen(name) : 0;
+        free(name);
+        return length;
+    };
+    for (hive_node_h enumerator : Children(h, Path(h, {controlSet, "Enum"}))) {
+        total += nameLength(enumerator);
+        for (hive_node_h device : Children(h, enumerator)) {
+            total += nameLength(device);
             for (hive_node_h instance : Children(h, device)) {
-                char* name = hivex_node_name(h, instance);
-                total += name ? strlen(name) : 0;
-                free(name);
+                total += nameLength(instance);
                 total += ReadNamed(h, instance, "ClassGUID") + ReadNamed(h, instance, "DeviceDesc") +
                          ReadNamed(h, instance, "FriendlyName") + ReadNamed(h, instance, "UpperFilters", lists) +
                          ReadNamed(h, instance, "LowerFilters", lists);
             }
-    if (hive_node_h services = Path(h, {controlSet, "Services"}))
-        for (const std::string& service : named)
-            if (hive_node_h key = hivex_node_get_child(h, services, service.c_str())) total += ReadValues(h, key);
+        }
+    }
+    // Each service a list names, once (names compare without case), and of it what the
+    // check reads: its type, start and image path.
+    std::set<std::string> services;
+    for (std::string name : named) {
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        services.insert(name);
+    }
+    if (hive_node_h root = Path(h, {controlSet, "Services"}))
+        for (const std::string& service : services)
+            if (hive_node_h key = hivex_node_get_child(h, root, service.c_str()))
+                total += ReadNamed(h, key, "Type") + ReadNamed(h, key, "Start") + ReadNamed(h, key, "ImagePath");
     hivex_close(h);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.1f %zu\n", ms, total);
@@ -150,6 +172,8 @@ int Grow(const char* in, const char* out, long wanted) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as quillexc has it.
+    qx::UseLargeHeapPages();
     if (argc == 5 && !std::strcmp(argv[1], "grow")) return Grow(argv[2], argv[3], std::atol(argv[4]));
     if (argc == 3 && !std::strcmp(argv[1], "walk")) return Walk(argv[2], false);
     if (argc == 4 && !std::strcmp(argv[1], "walk") && !std::strcmp(argv[3], "check")) return Walk(argv[2], true);

@@ -95,6 +95,8 @@ TEST_F(HivexQuillexcTest, RealHiveReadsAsHivexReadsIt) {
     EXPECT_EQ("", list.err);
     json classes = json::parse(list.out);
     ASSERT_GE(classes.size(), 50u);
+    // Written a device at a time, the text is the one the library prints for the document.
+    EXPECT_EQ(classes.dump(2) + "\n", list.out);
     size_t devices = 0;
     for (const json& c : classes) {
         devices += c["devices"].size();
