@@ -139,9 +139,7 @@ void ReadDeviceOfChange(Session& session, const qx::UndoRequest& request) {
     const qx::ChangeContext context;
     const std::vector<const qx::JournalEntry*> undoable =
         qx::UndoableEntries(session.journalContents.entries, context.hive, context.hiveComputer);
-    const qx::JournalEntry* entry = undoable.empty() || request.id ? nullptr : undoable.front();
-    for (const qx::JournalEntry* e : undoable)
-        if (request.id && e->id == request.id) entry = e;
+    const qx::JournalEntry* entry = qx::EntryToUndo(undoable, request.id);
     qx::Guid guid;
     if (!entry || entry->deviceId.empty() || !qx::ParseGuid(entry->classGuid, &guid)) return;
     if (CDriverClass* owner = qx::FindClassRecord(session.classes, guid))

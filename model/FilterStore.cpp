@@ -483,9 +483,7 @@ ChangeOutcome UndoFilterChange(const DriverClassList& classes, bool ask, const U
     }
     const std::vector<const JournalEntry*> undoable =
         UndoableEntries(contents.entries, context.hive, context.hiveComputer);
-    const JournalEntry* found = undoable.empty() || request.id ? nullptr : undoable.front();
-    for (const JournalEntry* entry : undoable)
-        if (request.id && entry->id == request.id) found = entry;
+    const JournalEntry* found = EntryToUndo(undoable, request.id);
     if (!found && request.id)
         return Tell(ChangeResult::NothingToUndo,
                     L"Change #" + std::to_wstring(request.id) +

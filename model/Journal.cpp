@@ -527,6 +527,13 @@ std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>
     return found;
 }
 
+const JournalEntry* EntryToUndo(const std::vector<const JournalEntry*>& undoable, uint64_t id) {
+    if (!id) return undoable.empty() ? nullptr : undoable.front();
+    for (const JournalEntry* entry : undoable)
+        if (entry->id == id) return entry;
+    return nullptr;
+}
+
 const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive,
                                const std::wstring& computer) {
     std::vector<const JournalEntry*> found = UndoableEntries(entries, hive, computer);

@@ -147,6 +147,9 @@ bool SameInstallation(const JournalEntry& entry, const std::wstring& hive, const
 // are neither an undo nor undone already, and whose origin is known.
 std::vector<const JournalEntry*> UndoableEntries(const std::vector<JournalEntry>& entries, const std::wstring& hive,
                                                  const std::wstring& computer = L"");
+// Of UndoableEntries, the one an undo reverses: the newest for id 0, else the one of that
+// id; null when there is none.
+const JournalEntry* EntryToUndo(const std::vector<const JournalEntry*>& undoable, uint64_t id);
 // The entry the next undo reverses: the first of UndoableEntries; null when there is none.
 const JournalEntry* NextToUndo(const std::vector<JournalEntry>& entries, const std::wstring& hive = L"",
                                const std::wstring& computer = L"");
